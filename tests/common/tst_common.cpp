@@ -1,0 +1,99 @@
+#include <zrt/common/datapacket.h>
+#include <zrt/common/datetime.h>
+#include <zrt/common/jsonrpc.h>
+
+#include <QtTest>
+
+using namespace zrt;
+
+class tst_common : public QObject {
+  Q_OBJECT
+private slots:
+  void dateTimeRoundTrip_data()
+  {
+    QTest::addColumn<QDateTime>("dt");
+    QTest::addColumn<double>("value");
+    QTest::newRow("epoch") << QDateTime(QDate(1899, 12, 30), QTime(0, 0)) << 0.0;
+    QTest::newRow("noon after epoch") << QDateTime(QDate(1899, 12, 31), QTime(12, 0)) << 1.5;
+    QTest::newRow("before epoch keeps positive time") << QDateTime(QDate(1899, 12, 29), QTime(6, 0)) << -1.25;
+    QTest::newRow("year 2000") << QDateTime(QDate(2000, 1, 1), QTime(0, 0)) << 36526.0;
+    QTest::newRow("leap day evening") << QDateTime(QDate(2024, 2, 29), QTime(18, 0)) << 45351.75;
+  }
+  void dateTimeRoundTrip()
+  {
+    QFETCH(QDateTime, dt);
+    QFETCH(double, value);
+    QCOMPARE(toDateTime(dt), value);
+    QCOMPARE(fromDateTime(value), dt);
+  }
+
+  void secondsSurviveTheWire()
+  {
+    // 23:59:59 must not round up into the next day when read back.
+    const QDateTime dt(QDate(2026, 12, 31), QTime(23, 59, 59));
+    const double v = nlohmann::json(toDateTime(dt)).get<double>();
+    QCOMPARE(fromDateTime(v), dt);
+    QCOMPARE(dateOf(v), QDate(2026, 12, 31));
+  }
+
+  void outOfRangeAndNaNAreInvalid()
+  {
+    QVERIFY(!isValidDateTime(std::numeric_limits<double>::quiet_NaN()));
+    QVERIFY(!isValidDateTime(std::numeric_limits<double>::infinity()));
+    QVERIFY(!isValidDateTime(1e12));
+    QVERIFY(!fromDateTime(1e12).isValid());
+    QVERIFY(isValidDateTime(46000.5));
+  }
+
+  void sqlText()
+  {
+    const double v = toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 30)));
+    QCOMPARE(toSqlText(v), QStringLiteral("2026-03-05 23:30:00"));
+    QCOMPARE(*fromSqlText("2026-03-05 23:30:00"), v);
+    QCOMPARE(*fromSqlText("2026-03-05T23:30:00.000"), v);
+    QVERIFY(!fromSqlText("05/03/2026").has_value());
+  }
+
+  void packetRoundTripAndChecks()
+  {
+    DataPacket p;
+    p.fields = {{"NRORDPROD", FieldType::String, 10}, {"DTHRINIPROD", FieldType::DateTime, 0},
+                {"QTPRODRESPROC", FieldType::Float, 0}};
+    p.rows = {{"OP1", 46000.25, 12.5}, {"OP2", nullptr, 3}};
+    const DataPacket back = DataPacket::fromJson(nlohmann::json::parse(p.toJson().dump()));
+    QCOMPARE(back.fields, p.fields);
+    QCOMPARE(back.rows.size(), size_t(2));
+    QCOMPARE(back.rows[0][1].get<double>(), 46000.25);
+    QVERIFY(back.rows[1][1].is_null());
+    QCOMPARE(back.fieldIndex("QTPRODRESPROC"), 2);
+    QCOMPARE(back.fieldIndex("NADA"), -1);
+
+    auto bad = p.toJson();
+    bad["rows"][0].erase(0);
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, DataPacket::fromJson(bad));
+    bad = p.toJson();
+    bad["rows"][0][1] = "ontem";
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, DataPacket::fromJson(bad));
+    bad = p.toJson();
+    bad["fields"][0]["type"] = "blob";
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, DataPacket::fromJson(bad));
+  }
+
+  void responses()
+  {
+    auto ok = rpc::parseResponse(rpc::makeResult(7, {{"x", 1}}).dump());
+    QVERIFY(ok.ok);
+    QCOMPARE(ok.result["x"].get<int>(), 1);
+    auto err = rpc::parseResponse(rpc::makeError(7, rpc::kInvalidParams, "Parâmetros inválidos: x").dump());
+    QVERIFY(!err.ok);
+    QCOMPARE(err.code, rpc::kInvalidParams);
+    QCOMPARE(QString::fromStdString(err.message), QStringLiteral("Parâmetros inválidos: x"));
+    auto garbage = rpc::parseResponse("<html>502</html>");
+    QVERIFY(!garbage.ok);
+    QCOMPARE(garbage.code, rpc::kParseError);
+    QVERIFY(!garbage.message.empty());
+  }
+};
+
+QTEST_GUILESS_MAIN(tst_common)
+#include "tst_common.moc"
