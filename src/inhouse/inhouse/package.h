@@ -1,0 +1,19 @@
+#pragma once
+// The contract between the host's package loader and a loadable module. A module exports, by
+// name and with C linkage: Initialize, Finalize, GetPackageInfoTable and IniProc.
+extern "C" {
+
+struct TPackageUnitInfo {
+  const char *name;         // unit name, e.g. "Cli_zrt02600"
+  void (*initialization)(); // may be null
+  void (*finalization)();   // may be null
+};
+
+struct TPackageInfoTable {
+  int unitCount;
+  const TPackageUnitInfo *units;
+};
+
+using TPackageProc = void (*)();
+using TGetPackageInfoTable = const TPackageInfoTable *(*)();
+}
