@@ -1,0 +1,38 @@
+#pragma once
+// Flat tool button and menu item of the in-house component set. Both carry a permission flag
+// the host's rights system fills in; the library keeps it and never acts on it by itself.
+#include <inhouse/export.h>
+
+#include <QAction>
+#include <QToolButton>
+
+class INHOUSE_EXPORT TButtonFlat : public QToolButton
+{
+    Q_OBJECT
+public:
+    explicit TButtonFlat(QWidget *parent = nullptr);
+
+    // The hint is what the user sees hovering the button (the tool tip).
+    void SetHint(const QString &hint);
+    QString Hint() const;
+
+    // Fixed position and size inside the parent, as window definitions give them.
+    void SetBounds(int left, int top, int width, int height);
+
+    // A click as if the user pressed the button: does nothing while disabled or hidden-disabled.
+    void Click();
+
+    bool Permission = false;
+};
+
+class INHOUSE_EXPORT TMenuItem : public QAction
+{
+    Q_OBJECT
+public:
+    explicit TMenuItem(QObject *parent = nullptr);
+    TMenuItem(const QString &caption, QObject *parent = nullptr);
+    TMenuItem(const QString &caption, const QKeySequence &shortCut, QObject *parent = nullptr);
+
+    bool Permission = false;
+    int HelpContext = 0;
+};

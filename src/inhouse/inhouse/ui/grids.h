@@ -1,0 +1,129 @@
+#pragma once
+// Data grids over the data-aware layer: one TDataSetModel on a TDataSource per grid. The grid's
+// current row and the data set's cursor follow each other both ways: choosing a row moves the
+// cursor (so the data set's AfterScroll runs), moving the cursor selects the row.
+#include <inhouse/export.h>
+
+#include <QFlags>
+#include <QList>
+#include <QPointer>
+#include <QTableView>
+#include <functional>
+
+class TDataSource;
+class TDataSet;
+class TDataSetModel;
+class TField;
+class QSortFilterProxyModel;
+
+enum TGridOption {
+    dgEditing = 0x001,             // in-cell editing
+    dgTitles = 0x002,              // column titles shown
+    dgIndicator = 0x004,           // row indicator column
+    dgColumnResize = 0x008,        // user may resize columns
+    dgColLines = 0x010,            // vertical lines
+    dgRowLines = 0x020,            // horizontal lines
+    dgTabs = 0x040,                // Tab moves between cells
+    dgRowSelect = 0x080,           // whole row selected
+    dgAlwaysShowSelection = 0x100, // selection drawn also without the focus
+    dgConfirmDelete = 0x200,
+    dgCancelOnExit = 0x400,
+};
+Q_DECLARE_FLAGS(TGridOptions, TGridOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
+
+struct INHOUSE_EXPORT TColumn
+{
+    QString FieldName;
+    int Width = -1;   // -1: the grid's default width
+    QString Title;    // empty: the field's display label
+};
+
+class INHOUSE_EXPORT TDBGrid : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit TDBGrid(QWidget *parent = nullptr);
+    ~TDBGrid() override;
+
+    void SetDataSource(TDataSource *source);
+    TDataSource *DataSource() const { return m_source; }
+    TDataSet *DataSet() const;
+
+    // Empty list: every visible field of the data set, in field order.
+    void SetColumns(const QList<TColumn> &columns);
+    QList<TColumn> Columns() const { return m_columns; }
+
+    TGridOptions Options() const { return m_options; }
+    void SetOptions(TGridOptions options);
+    bool ReadOnly() const { return !(m_options & dgEditing); }
+
+    void SetTooltipBackground(bool on);
+
+    // Field of the current column (nullptr with no open data set or no column).
+    TField *SelectedField() const;
+    int SelectedIndex() const;
+    void SetSelectedIndex(int column);
+    // The open in-cell editor, or nullptr.
+    QWidget *InplaceEditor() const;
+
+    TDataSetModel *Model() const { return m_model; }
+
+    // After the row change (if any) that a mouse click on a cell causes. Runs guarded.
+    std::function<void(TDBGrid &, TField *)> OnCellClick;
+    // Keys reaching the grid (or its in-cell editor), after the form's key preview. Set the key
+    // to 0 to discard it. Run guarded; an abort discards the key too.
+    std::function<void(TDBGrid &, int &key, Qt::KeyboardModifiers)> OnKeyDown;
+    std::function<void(TDBGrid &, QChar &key)> OnKeyPress;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+    // Row of the view that shows data-set row `recNo` (1-based), or -1; and back.
+    virtual int viewRowOfRecNo(int recNo) const;
+    virtual int recNoOfViewRow(int row) const;
+    // The model the view shows (the data model itself, or a proxy over it).
+    virtual void attachModel(TDataSetModel *model);
+
+    void syncFromCursor();
+    void applyColumns();
+
+    // Returns true when the key was discarded by a handler.
+    bool runKeyHandlers(QKeyEvent *event);
+
+    QPointer<TDataSource> m_source;
+    TDataSetModel *m_model = nullptr;
+    QList<TColumn> m_columns;
+    TGridOptions m_options = TGridOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines
+                                          | dgTabs | dgConfirmDelete | dgCancelOnExit);
+    bool m_syncing = false;
+    QList<QMetaObject::Connection> m_dataSetConnections;
+
+    friend class TDBGridDelegate;
+};
+
+// A grid the user sorts by clicking a column title (again: descending). Sorting changes only
+// what the view shows; the data set keeps its order and its cursor stays on the same record.
+class INHOUSE_EXPORT TDBSortGrid : public TDBGrid
+{
+    Q_OBJECT
+public:
+    explicit TDBSortGrid(QWidget *parent = nullptr);
+
+    void SortBy(const QString &fieldName, Qt::SortOrder order = Qt::AscendingOrder);
+    void ClearSort();
+    QString SortField() const { return m_sortField; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+
+protected:
+    int viewRowOfRecNo(int recNo) const override;
+    int recNoOfViewRow(int row) const override;
+    void attachModel(TDataSetModel *model) override;
+
+private:
+    QSortFilterProxyModel *m_proxy = nullptr;
+    QString m_sortField;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+};

@@ -1,0 +1,29 @@
+#pragma once
+// Page control: tab pages with the tabs at the bottom and one change event, run after every
+// change of the active page, whether the user or the code changed it.
+#include <inhouse/export.h>
+
+#include <QTabWidget>
+#include <functional>
+
+class INHOUSE_EXPORT TPageControl : public QTabWidget
+{
+    Q_OBJECT
+public:
+    explicit TPageControl(QWidget *parent = nullptr);
+
+    int AddPage(QWidget *page, const QString &caption);
+    void SetActivePage(QWidget *page);
+    QWidget *ActivePage() const;
+    int ActivePageIndex() const;
+    int PageCount() const;
+    QWidget *Pages(int index) const;
+
+    // A page whose tab is not shown (a single hidden page is a plain frame).
+    void SetTabVisible(QWidget *page, bool visible);
+    // Hides the tab row altogether.
+    void SetTabsVisible(bool visible);
+
+    // Runs guarded: an abort or error in it never leaves the event loop.
+    std::function<void(TPageControl &)> OnChange;
+};
