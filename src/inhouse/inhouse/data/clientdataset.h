@@ -1,0 +1,26 @@
+#pragma once
+// A data set loaded whole from a server data packet.
+#include <inhouse/data/dataset.h>
+
+#include <zrt/common/datapacket.h>
+
+#include <optional>
+
+class INHOUSE_EXPORT TClientDataSet : public TDataSet {
+  Q_OBJECT
+public:
+  explicit TClientDataSet(QObject *parent = nullptr);
+
+  // Closes the set if open, keeps the packet and opens it (BeforeOpen runs as on Open).
+  void SetData(const zrt::DataPacket &packet);
+  // The rows as they stand (posted edits included), with the loaded field list.
+  zrt::DataPacket Data() const;
+  bool HasData() const { return m_packet.has_value(); }
+  void EmptyDataSet(); // removes every row; the set stays open
+
+protected:
+  void InternalOpen() override;
+
+private:
+  std::optional<zrt::DataPacket> m_packet;
+};

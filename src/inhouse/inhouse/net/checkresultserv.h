@@ -1,0 +1,20 @@
+#pragma once
+// Turns a server answer into the data packet a client data set takes, or an error.
+#include <inhouse/export.h>
+#include <inhouse/net/netconnection.h>
+
+#include <zrt/common/datapacket.h>
+
+// A server-side failure or an answer that is no data packet; the text comes from the server.
+class INHOUSE_EXPORT EServerError : public std::runtime_error {
+public:
+  EServerError(const QString &message, int code = 0);
+  QString Message() const { return QString::fromUtf8(what()); }
+  int Code() const { return m_code; }
+
+private:
+  int m_code;
+};
+
+// The flag and number are kept for the callers' sake; every failure throws EServerError.
+INHOUSE_EXPORT zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise = true, int kind = 0);
