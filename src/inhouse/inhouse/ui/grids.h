@@ -81,27 +81,29 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
-    // Row of the view that shows data-set row `recNo` (1-based), or -1; and back.
-    virtual int viewRowOfRecNo(int recNo) const;
-    virtual int recNoOfViewRow(int row) const;
-    // The model the view shows (the data model itself, or a proxy over it).
-    virtual void attachModel(TDataSetModel *model);
-
+    // Rows and columns of the view are those of a proxy over the data model: identity order
+    // here, the chosen sort order in TDBSortGrid.
+    QSortFilterProxyModel *Proxy() const { return m_proxy; }
     void syncFromCursor();
-    void applyColumns();
 
-    // Returns true when the key was discarded by a handler.
-    bool runKeyHandlers(QKeyEvent *event);
+private:
+    void applyColumns();
+    void applyOptions();
+    void afterReset();
+    bool runKeyHandlers(QKeyEvent *event); // true when a handler discarded the key
 
     QPointer<TDataSource> m_source;
     TDataSetModel *m_model = nullptr;
+    QSortFilterProxyModel *m_proxy = nullptr;
+    QPointer<QWidget> m_editor;
     QList<TColumn> m_columns;
     TGridOptions m_options = TGridOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines
                                           | dgTabs | dgConfirmDelete | dgCancelOnExit);
     bool m_syncing = false;
-    QList<QMetaObject::Connection> m_dataSetConnections;
+    bool m_tooltipBackground = false;
 
     friend class TDBGridDelegate;
+    friend class TDBSortGrid;
 };
 
 // A grid the user sorts by clicking a column title (again: descending). Sorting changes only
@@ -117,13 +119,8 @@ public:
     QString SortField() const { return m_sortField; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
 
-protected:
-    int viewRowOfRecNo(int recNo) const override;
-    int recNoOfViewRow(int row) const override;
-    void attachModel(TDataSetModel *model) override;
-
 private:
-    QSortFilterProxyModel *m_proxy = nullptr;
+    void reapplySort();
     QString m_sortField;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

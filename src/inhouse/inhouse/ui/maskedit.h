@@ -8,6 +8,7 @@
 #include <inhouse/export.h>
 
 #include <QLineEdit>
+#include <QList>
 
 class INHOUSE_EXPORT TMaskEdit : public QLineEdit
 {
@@ -39,4 +40,5 @@ private:
     bool m_saveLiterals = true;
     QChar m_blank = QLatin1Char(' ');
     int m_maxLength = 0;
+    QList<int> m_literalPositions;
 };

@@ -1,0 +1,59 @@
+#include <inhouse/ui/pagecontrol.h>
+
+#include <inhouse/services/errors.h>
+
+#include <QTabBar>
+
+TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent)
+{
+    setTabPosition(QTabWidget::South);
+    setFocusPolicy(Qt::NoFocus);
+    connect(this, &QTabWidget::currentChanged, this, [this](int) {
+        if (OnChange)
+            Guarded([this] { OnChange(*this); });
+    });
+}
+
+int TPageControl::AddPage(QWidget *page, const QString &caption)
+{
+    return addTab(page, caption);
+}
+
+void TPageControl::SetActivePage(QWidget *page)
+{
+    const int i = indexOf(page);
+    if (i >= 0)
+        setCurrentIndex(i);
+}
+
+QWidget *TPageControl::ActivePage() const
+{
+    return currentWidget();
+}
+
+int TPageControl::ActivePageIndex() const
+{
+    return currentIndex();
+}
+
+int TPageControl::PageCount() const
+{
+    return count();
+}
+
+QWidget *TPageControl::Pages(int index) const
+{
+    return widget(index);
+}
+
+void TPageControl::SetTabVisible(QWidget *page, bool visible)
+{
+    const int i = indexOf(page);
+    if (i >= 0)
+        setTabVisible(i, visible);
+}
+
+void TPageControl::SetTabsVisible(bool visible)
+{
+    tabBar()->setVisible(visible);
+}

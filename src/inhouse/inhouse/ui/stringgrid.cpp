@@ -1,0 +1,266 @@
+#include <inhouse/ui/stringgrid.h>
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QPalette>
+#include <QVector>
+
+// Cells of the whole grid in one flat vector (column-major would not matter: rows are few).
+// The view shows the data cells; row 0 and column 0 are the headers' texts.
+class TStringGridModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int cols = 8;
+    int rows = 12;
+    QVector<QString> cells = QVector<QString>(8 * 12);
+    int updating = 0;
+    bool dirty = false;
+
+    QString cell(int c, int r) const { return cells.at(r * cols + c); }
+
+    void resize(int newCols, int newRows)
+    {
+        if (newCols == cols && newRows == rows)
+            return;
+        QVector<QString> next(newCols * newRows);
+        for (int r = 0; r < qMin(rows, newRows); ++r)
+            for (int c = 0; c < qMin(cols, newCols); ++c)
+                next[r * newCols + c] = std::move(cells[r * cols + c]);
+        change([&] {
+            cells = std::move(next);
+            cols = newCols;
+            rows = newRows;
+        });
+    }
+
+    void setCell(int c, int r, const QString &text)
+    {
+        QString &slot = cells[r * cols + c];
+        if (slot == text)
+            return;
+        slot = text;
+        if (updating) {
+            dirty = true;
+            return;
+        }
+        if (r == 0 && c > 0)
+            emit headerDataChanged(Qt::Horizontal, c - 1, c - 1);
+        else if (c == 0 && r > 0)
+            emit headerDataChanged(Qt::Vertical, r - 1, r - 1);
+        else if (r > 0 && c > 0)
+            emit dataChanged(index(r - 1, c - 1), index(r - 1, c - 1), {Qt::DisplayRole});
+    }
+
+    template <class F>
+    void change(F &&f)
+    {
+        if (updating) {
+            f();
+            dirty = true;
+            return;
+        }
+        beginResetModel();
+        f();
+        endResetModel();
+    }
+
+    void endUpdate()
+    {
+        if (updating > 0 && --updating == 0 && dirty) {
+            dirty = false;
+            beginResetModel();
+            endResetModel();
+        }
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : rows - 1;
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : cols - 1;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role == Qt::DisplayRole && index.isValid())
+            return cell(index.column() + 1, index.row() + 1);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (role == Qt::DisplayRole)
+            return orientation == Qt::Horizontal ? cell(section + 1, 0) : cell(0, section + 1);
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        return {};
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+};
+
+TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), m_model(new TStringGridModel(this))
+{
+    setModel(m_model);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setWordWrap(true);
+    setCornerButtonEnabled(false);
+    // The fixed row and column are the view's headers: they stay put while the cells scroll.
+    for (QHeaderView *h : {horizontalHeader(), verticalHeader()}) {
+        h->setSectionResizeMode(QHeaderView::Interactive);
+        h->setHighlightSections(false);
+        h->setSectionsClickable(false);
+        h->setMinimumSectionSize(1);
+    }
+    verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { syncHeaders_(); });
+    SetDefaultColWidth(m_defaultColWidth);
+    SetDefaultRowHeight(m_defaultRowHeight);
+    setShowGrid(true);
+}
+
+TStringGrid::~TStringGrid() = default;
+
+int TStringGrid::ColCount() const
+{
+    return m_model->cols;
+}
+
+void TStringGrid::SetColCount(int n)
+{
+    m_model->resize(qMax(1, n), m_model->rows);
+}
+
+int TStringGrid::RowCount() const
+{
+    return m_model->rows;
+}
+
+void TStringGrid::SetRowCount(int n)
+{
+    m_model->resize(m_model->cols, qMax(1, n));
+}
+
+QString TStringGrid::Cells(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= m_model->cols || row >= m_model->rows)
+        return {};
+    return m_model->cell(col, row);
+}
+
+void TStringGrid::SetCells(int col, int row, const QString &text)
+{
+    if (col < 0 || row < 0 || col >= m_model->cols || row >= m_model->rows)
+        return;
+    m_model->setCell(col, row, text);
+}
+
+void TStringGrid::SetDefaultColWidth(int w)
+{
+    m_defaultColWidth = w;
+    horizontalHeader()->setDefaultSectionSize(w);
+    verticalHeader()->setFixedWidth(w);
+    for (int i = 0; i < horizontalHeader()->count(); ++i)
+        horizontalHeader()->resizeSection(i, w);
+}
+
+void TStringGrid::SetDefaultRowHeight(int h)
+{
+    m_defaultRowHeight = h;
+    verticalHeader()->setDefaultSectionSize(h);
+    horizontalHeader()->setFixedHeight(h);
+    for (int i = 0; i < verticalHeader()->count(); ++i)
+        verticalHeader()->resizeSection(i, h);
+}
+
+int TStringGrid::RowHeights(int row) const
+{
+    if (row == 0)
+        return horizontalHeader()->height();
+    return verticalHeader()->sectionSize(row - 1);
+}
+
+void TStringGrid::SetRowHeight(int row, int h)
+{
+    if (row == 0)
+        horizontalHeader()->setFixedHeight(h);
+    else if (row > 0 && row < m_model->rows)
+        verticalHeader()->resizeSection(row - 1, h);
+}
+
+int TStringGrid::ColWidths(int col) const
+{
+    if (col == 0)
+        return verticalHeader()->width();
+    return horizontalHeader()->sectionSize(col - 1);
+}
+
+void TStringGrid::SetColWidth(int col, int w)
+{
+    if (col == 0)
+        verticalHeader()->setFixedWidth(w);
+    else if (col > 0 && col < m_model->cols)
+        horizontalHeader()->resizeSection(col - 1, w);
+}
+
+void TStringGrid::BeginUpdate()
+{
+    ++m_model->updating;
+}
+
+void TStringGrid::EndUpdate()
+{
+    m_model->endUpdate();
+}
+
+void TStringGrid::SetGridLines(bool on)
+{
+    setShowGrid(on);
+}
+
+void TStringGrid::SetTooltipBackground(bool on)
+{
+    QPalette p = QPalette();
+    if (on)
+        p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+    setPalette(p);
+}
+
+QPoint TStringGrid::CellAt(const QPoint &viewportPos) const
+{
+    const QModelIndex i = indexAt(viewportPos);
+    if (!i.isValid())
+        return {-1, -1};
+    return {i.column() + 1, i.row() + 1};
+}
+
+QRect TStringGrid::Selection() const
+{
+    const QModelIndexList sel = selectionModel()->selectedIndexes();
+    if (sel.isEmpty()) {
+        const QModelIndex c = currentIndex();
+        return c.isValid() ? QRect(QPoint(c.column() + 1, c.row() + 1), QSize(1, 1)) : QRect();
+    }
+    int l = INT_MAX, t = INT_MAX, r = -1, b = -1;
+    for (const QModelIndex &i : sel) {
+        l = qMin(l, i.column() + 1);
+        t = qMin(t, i.row() + 1);
+        r = qMax(r, i.column() + 1);
+        b = qMax(b, i.row() + 1);
+    }
+    return QRect(QPoint(l, t), QPoint(r, b));
+}
+
+void TStringGrid::syncHeaders_()
+{
+    // A reset puts every section back to the default size.
+    horizontalHeader()->setDefaultSectionSize(m_defaultColWidth);
+    verticalHeader()->setDefaultSectionSize(m_defaultRowHeight);
+}
