@@ -20,6 +20,7 @@ public:
 
 protected:
   void InternalOpen() override;
+  void InternalClose() override;
 
 private:
   std::optional<zrt::DataPacket> m_packet;

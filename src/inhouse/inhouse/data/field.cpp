@@ -1,0 +1,467 @@
+#include <inhouse/data/dataset.h>
+#include <inhouse/data/field.h>
+
+#include <zrt/common/datetime.h>
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+
+const QLocale &ptBR()
+{
+  static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+  return locale;
+}
+
+QString invalidValue(const QVariant &value, const TField &field)
+{
+  return QStringLiteral("'%1' não é um valor válido para o campo '%2'.").arg(value.toString(), field.FieldName);
+}
+
+// Accepts both "1.234,5" (pt-BR) and "1234.5" (C) spellings.
+std::optional<double> parseNumber(QString text)
+{
+  text = text.trimmed();
+  if (text.isEmpty())
+    return std::nullopt;
+  bool ok = false;
+  double d = ptBR().toDouble(text, &ok);
+  if (ok)
+    return d;
+  d = QLocale::c().toDouble(text, &ok);
+  if (ok)
+    return d;
+  QString plain = text;
+  plain.remove(QLatin1Char('.')).replace(QLatin1Char(','), QLatin1Char('.'));
+  d = QLocale::c().toDouble(plain, &ok);
+  return ok ? std::optional<double>(d) : std::nullopt;
+}
+
+std::optional<double> parseDateTime(const QString &raw)
+{
+  const QString text = raw.trimmed();
+  if (auto v = zrt::fromSqlText(text))
+    return v;
+  static const char *const formats[] = {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy",
+                                        "d/M/yyyy H:mm:ss",   "d/M/yyyy H:mm",    "d/M/yyyy",
+                                        "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd"};
+  for (const char *f : formats) {
+    const QDateTime dt = QDateTime::fromString(text, QString::fromLatin1(f));
+    if (dt.isValid())
+      return zrt::toDateTime(dt.date(), dt.time());
+  }
+  return std::nullopt;
+}
+
+QString defaultDateText(double value, bool withTime)
+{
+  const QDate date = zrt::dateOf(value);
+  if (!date.isValid())
+    return {};
+  QString text = date.toString(QStringLiteral("dd/MM/yyyy"));
+  if (withTime)
+    text += QLatin1Char(' ') + zrt::timeOf(value).toString(QStringLiteral("hh:mm:ss"));
+  return text;
+}
+
+QString generalNumber(double value)
+{
+  QString text = ptBR().toString(value, 'g', 15);
+  text.remove(ptBR().groupSeparator());
+  return text;
+}
+
+} // namespace
+
+TField::TField(TDataSet *dataSet, const QString &fieldName, TFieldType type, int size)
+    : FieldName(fieldName), DataType(type), Size(size), m_dataSet(dataSet)
+{
+}
+
+QVariant TField::Value() const
+{
+  if (!m_dataSet || m_index < 0)
+    return {};
+  return m_dataSet->CurrentValue(m_index);
+}
+
+void TField::SetValue(const QVariant &value)
+{
+  if (!m_dataSet)
+    throw EDatabaseError(QStringLiteral("Campo '%1' sem conjunto de dados.").arg(FieldName));
+  m_dataSet->SetFieldValue(*this, value);
+}
+
+bool TField::IsNull() const { return Value().isNull(); }
+
+QString TField::AsString() const
+{
+  const QVariant v = Value();
+  if (v.isNull())
+    return {};
+  switch (DataType) {
+  case ftString: return v.toString();
+  case ftBoolean: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+  default: return TextOf(v);
+  }
+}
+
+double TField::AsFloat() const
+{
+  const QVariant v = Value();
+  if (v.isNull())
+    return 0.0;
+  if (DataType == ftString) {
+    if (auto d = parseNumber(v.toString()))
+      return *d;
+    throw EDatabaseError(QStringLiteral("'%1' não é um valor de ponto flutuante válido.").arg(v.toString()));
+  }
+  return v.toDouble();
+}
+
+qint64 TField::AsInteger() const
+{
+  const QVariant v = Value();
+  if (v.isNull())
+    return 0;
+  if (DataType == ftString) {
+    bool ok = false;
+    const qint64 i = v.toString().trimmed().toLongLong(&ok);
+    if (!ok)
+      throw EDatabaseError(QStringLiteral("'%1' não é um valor inteiro válido.").arg(v.toString()));
+    return i;
+  }
+  return qint64(std::llround(v.toDouble()));
+}
+
+double TField::AsDateTime() const
+{
+  const QVariant v = Value();
+  if (v.isNull())
+    return 0.0;
+  if (DataType == ftString) {
+    if (auto d = parseDateTime(v.toString()))
+      return *d;
+    throw EDatabaseError(QStringLiteral("'%1' não é uma data e hora válida.").arg(v.toString()));
+  }
+  return v.toDouble();
+}
+
+bool TField::AsBoolean() const
+{
+  const QVariant v = Value();
+  if (v.isNull())
+    return false;
+  if (DataType == ftString) {
+    const QString s = v.toString().trimmed().toUpper();
+    return s == QLatin1String("T") || s == QLatin1String("S") || s == QLatin1String("TRUE") || s == QLatin1String("1");
+  }
+  return v.toBool();
+}
+
+QString TField::DisplayText() const { return DisplayTextOf(Value()); }
+QString TField::Text() const { return TextOf(Value()); }
+
+void TField::SetText(const QString &text)
+{
+  if (OnSetText) {
+    OnSetText(*this, text);
+    return;
+  }
+  if (text.isEmpty() && DataType != ftString) {
+    SetValue(QVariant());
+    return;
+  }
+  SetValue(text);
+}
+
+QString TField::DisplayTextOf(const QVariant &value) const
+{
+  if (value.isNull())
+    return {};
+  switch (DataType) {
+  case ftString: return value.toString();
+  case ftDateTime:
+  case ftDate:
+    if (!DisplayFormat.isEmpty())
+      return FormatDateTimeText(DisplayFormat, value.toDouble());
+    return defaultDateText(value.toDouble(), DataType == ftDateTime);
+  case ftFloat:
+  case ftInteger:
+    if (!DisplayFormat.isEmpty())
+      return FormatFloat(DisplayFormat, value.toDouble());
+    return DataType == ftInteger ? QString::number(value.toLongLong()) : generalNumber(value.toDouble());
+  case ftBoolean: return value.toBool() ? QStringLiteral("Verdadeiro") : QStringLiteral("Falso");
+  }
+  return value.toString();
+}
+
+QString TField::TextOf(const QVariant &value) const
+{
+  if (value.isNull())
+    return {};
+  switch (DataType) {
+  case ftFloat:
+  case ftInteger:
+    if (!EditFormat.isEmpty())
+      return FormatFloat(EditFormat, value.toDouble());
+    return DataType == ftInteger ? QString::number(value.toLongLong()) : generalNumber(value.toDouble());
+  case ftDateTime:
+  case ftDate:
+    if (!EditFormat.isEmpty())
+      return FormatDateTimeText(EditFormat, value.toDouble());
+    return defaultDateText(value.toDouble(), DataType == ftDateTime);
+  default: return DisplayTextOf(value);
+  }
+}
+
+QString TField::MaskedDisplayTextOf(const QVariant &value) const
+{
+  const QString text = DisplayTextOf(value);
+  if (EditMask.isEmpty() || DataType != ftString || !DisplayFormat.isEmpty() || text.isEmpty())
+    return text;
+  return FormatMaskText(EditMask, text);
+}
+
+QVariant TField::Coerce(const QVariant &value) const
+{
+  if (!value.isValid() || value.isNull())
+    return {};
+  const int id = value.metaType().id();
+  const bool isText = id == QMetaType::QString || id == QMetaType::QByteArray;
+  switch (DataType) {
+  case ftString: {
+    QString s = value.toString();
+    if (id == QMetaType::Double)
+      s = generalNumber(value.toDouble());
+    if (Size > 0 && s.size() > Size)
+      s.truncate(Size);
+    return s.isNull() ? QVariant(QString::fromLatin1("")) : QVariant(s);
+  }
+  case ftDateTime:
+  case ftDate: {
+    std::optional<double> d;
+    if (id == QMetaType::QDateTime)
+      d = value.toDateTime().isValid() ? std::optional<double>(zrt::toDateTime(value.toDateTime())) : std::nullopt;
+    else if (id == QMetaType::QDate)
+      d = value.toDate().isValid() ? std::optional<double>(zrt::toDateTime(value.toDate())) : std::nullopt;
+    else if (isText)
+      d = parseDateTime(value.toString());
+    else if (value.canConvert<double>())
+      d = value.toDouble();
+    if (!d || !zrt::isValidDateTime(*d))
+      throw EDatabaseError(QStringLiteral("'%1' não é uma data e hora válida.").arg(value.toString()));
+    return DataType == ftDate ? zrt::dayOf(*d) : *d;
+  }
+  case ftFloat: {
+    std::optional<double> d;
+    if (isText)
+      d = parseNumber(value.toString());
+    else if (id == QMetaType::Bool)
+      d = std::nullopt;
+    else {
+      bool ok = false;
+      const double x = value.toDouble(&ok);
+      if (ok)
+        d = x;
+    }
+    if (!d || !std::isfinite(*d))
+      throw EDatabaseError(QStringLiteral("'%1' não é um valor de ponto flutuante válido.").arg(value.toString()));
+    return *d;
+  }
+  case ftInteger: {
+    bool ok = false;
+    qint64 i = 0;
+    if (isText)
+      i = value.toString().trimmed().toLongLong(&ok);
+    else if (id == QMetaType::Double) {
+      const double x = value.toDouble();
+      ok = std::isfinite(x) && x == std::floor(x);
+      i = qint64(x);
+    } else if (id != QMetaType::Bool)
+      i = value.toLongLong(&ok);
+    if (!ok)
+      throw EDatabaseError(QStringLiteral("'%1' não é um valor inteiro válido.").arg(value.toString()));
+    return i;
+  }
+  case ftBoolean:
+    if (isText) {
+      const QString s = value.toString().trimmed().toUpper();
+      if (s == QLatin1String("T") || s == QLatin1String("S") || s == QLatin1String("TRUE") || s == QLatin1String("1"))
+        return true;
+      if (s == QLatin1String("F") || s == QLatin1String("N") || s == QLatin1String("FALSE") || s == QLatin1String("0"))
+        return false;
+      throw EDatabaseError(invalidValue(value, *this));
+    }
+    return value.toBool();
+  }
+  return value;
+}
+
+QString FormatFloat(const QString &format, double value)
+{
+  // Sections: positive;negative;zero. A negative value without its own section gets a '-'.
+  const QStringList sections = format.split(QLatin1Char(';'));
+  QString section = sections.value(0);
+  bool addMinus = value < 0;
+  if (value < 0 && sections.size() > 1 && !sections[1].isEmpty()) {
+    section = sections[1];
+    addMinus = false;
+  }
+  double magnitude = std::fabs(value);
+
+  // Split the section into prefix literals, the digit pattern and suffix literals.
+  int first = -1, last = -1;
+  bool quoted = false;
+  for (int i = 0; i < section.size(); ++i) {
+    const QChar c = section[i];
+    if (c == QLatin1Char('"') || c == QLatin1Char('\''))
+      quoted = !quoted;
+    else if (!quoted && (c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('.') || c == QLatin1Char(','))) {
+      if (first < 0)
+        first = i;
+      last = i;
+    }
+  }
+  auto literal = [](QString s) { return s.remove(QLatin1Char('"')).remove(QLatin1Char('\'')); };
+  if (first < 0)
+    return literal(section);
+  const QString prefix = literal(section.left(first));
+  const QString suffix = literal(section.mid(last + 1));
+  const QString pattern = section.mid(first, last - first + 1);
+  const int dot = pattern.indexOf(QLatin1Char('.'));
+  const QString intPart = dot < 0 ? pattern : pattern.left(dot);
+  const QString decPart = dot < 0 ? QString() : pattern.mid(dot + 1);
+  const bool grouping = intPart.contains(QLatin1Char(','));
+  const int minInt = int(intPart.count(QLatin1Char('0')));
+  const int minDec = int(decPart.count(QLatin1Char('0')));
+  const int maxDec = minDec + int(decPart.count(QLatin1Char('#')));
+
+  QString digits = QString::number(magnitude, 'f', maxDec);
+  QString whole = digits, frac;
+  if (const int p = digits.indexOf(QLatin1Char('.')); p >= 0) {
+    whole = digits.left(p);
+    frac = digits.mid(p + 1);
+  }
+  while (frac.size() > minDec && frac.endsWith(QLatin1Char('0')))
+    frac.chop(1);
+  if (whole == QLatin1String("0") && minInt == 0)
+    whole.clear();
+  while (whole.size() < minInt)
+    whole.prepend(QLatin1Char('0'));
+  if (grouping)
+    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
+      whole.insert(i, QLatin1Char('.'));
+  QString text = whole;
+  if (!frac.isEmpty())
+    text += QLatin1Char(',') + frac;
+  // A value that rounds to zero shows no minus sign.
+  bool allZero = true;
+  for (QChar c : text)
+    if (c.isDigit() && c != QLatin1Char('0'))
+      allZero = false;
+  if (addMinus && !allZero)
+    text.prepend(QLatin1Char('-'));
+  if (sections.size() > 2 && !sections[2].isEmpty() && allZero)
+    return literal(sections[2]);
+  return prefix + text + suffix;
+}
+
+QString FormatMaskText(const QString &editMask, const QString &value)
+{
+  // "mask;saveLiterals;blank": the last two sections are optional.
+  QString mask = editMask;
+  bool saveLiterals = true;
+  QChar blank = QLatin1Char('_');
+  auto lastSep = [](const QString &s) {
+    for (int i = int(s.size()) - 1; i >= 0; --i)
+      if (s[i] == QLatin1Char(';') && (i == 0 || s[i - 1] != QLatin1Char('\\')))
+        return i;
+    return -1;
+  };
+  if (int p = lastSep(mask); p >= 0) {
+    const QString tail = mask.mid(p + 1);
+    const QString head = mask.left(p);
+    if (int q = lastSep(head); q >= 0) {
+      mask = head.left(q);
+      saveLiterals = head.mid(q + 1) != QLatin1String("0");
+      if (!tail.isEmpty())
+        blank = tail[0];
+    } else {
+      mask = head;
+      saveLiterals = tail != QLatin1String("0");
+    }
+  }
+  static const QString maskChars = QStringLiteral("09#LlAaCc");
+  QString out;
+  int v = 0;
+  for (int i = 0; i < mask.size(); ++i) {
+    QChar c = mask[i];
+    if (c == QLatin1Char('!') || c == QLatin1Char('>') || c == QLatin1Char('<'))
+      continue;
+    bool isLiteral = !maskChars.contains(c);
+    if (c == QLatin1Char('\\') && i + 1 < mask.size()) {
+      c = mask[++i];
+      isLiteral = true;
+    }
+    if (isLiteral) {
+      out += c;
+      if (saveLiterals && v < value.size() && value[v] == c)
+        ++v;
+    } else {
+      out += v < value.size() ? value[v++] : blank;
+    }
+  }
+  return out;
+}
+
+QString FormatDateTimeText(const QString &format, double value)
+{
+  const QDate date = zrt::dateOf(value);
+  if (!date.isValid())
+    return {};
+  const QTime time = zrt::timeOf(value);
+  const QLocale &loc = ptBR();
+  QString out;
+  bool afterHour = false;
+  for (int i = 0; i < format.size();) {
+    const QChar c = format[i];
+    const QChar lc = c.toLower();
+    int n = 1;
+    while (i + n < format.size() && format[i + n].toLower() == lc)
+      ++n;
+    if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+      const int end = int(format.indexOf(c, i + 1));
+      out += format.mid(i + 1, end < 0 ? -1 : end - i - 1);
+      i = end < 0 ? int(format.size()) : end + 1;
+      continue;
+    }
+    if (lc == QLatin1Char('y'))
+      out += n >= 3 ? QString::number(date.year()) : QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+    else if (lc == QLatin1Char('m') && (afterHour && n <= 2))
+      out += n == 2 ? QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0')) : QString::number(time.minute());
+    else if (lc == QLatin1Char('m'))
+      out += n >= 4 ? loc.monthName(date.month()) : n == 3 ? loc.monthName(date.month(), QLocale::ShortFormat)
+             : n == 2 ? QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0')) : QString::number(date.month());
+    else if (lc == QLatin1Char('d'))
+      out += n >= 4 ? loc.dayName(date.dayOfWeek()) : n == 3 ? loc.dayName(date.dayOfWeek(), QLocale::ShortFormat)
+             : n == 2 ? QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0')) : QString::number(date.day());
+    else if (lc == QLatin1Char('h'))
+      out += n >= 2 ? QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0')) : QString::number(time.hour());
+    else if (lc == QLatin1Char('n'))
+      out += n >= 2 ? QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0')) : QString::number(time.minute());
+    else if (lc == QLatin1Char('s'))
+      out += n >= 2 ? QStringLiteral("%1").arg(time.second(), 2, 10, QLatin1Char('0')) : QString::number(time.second());
+    else if (lc == QLatin1Char('z'))
+      out += QStringLiteral("%1").arg(time.msec(), 3, 10, QLatin1Char('0'));
+    else
+      out += QString(n, c);
+    if (lc == QLatin1Char('h'))
+      afterHour = true;
+    else if (lc != QLatin1Char(':') && lc != QLatin1Char(' '))
+      afterHour = false;
+    i += n;
+  }
+  return out;
+}
