@@ -1,0 +1,130 @@
+#include "zrt/appserver/schema.h"
+
+#include <zrt/common/dburl.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace zrt::appserver {
+namespace {
+
+std::atomic<int> connectionSerial{0};
+
+// Steps that take a database from version N-1 to N; each runs once, in a transaction.
+struct Step {
+  int version;
+  bool postgresOnly;
+  const char *sql;
+};
+
+const Step kSteps[] = {
+    {1, false,
+     "CREATE TABLE IF NOT EXISTS GRUPOEQUIPA ("
+     " CDGRUPOEQUIPA VARCHAR(10) NOT NULL PRIMARY KEY,"
+     " NMGRUPOEQUIPA VARCHAR(50))"},
+    {1, false,
+     "CREATE TABLE IF NOT EXISTS EQUIPAPROD ("
+     " CDEQUIPPRO VARCHAR(10) NOT NULL PRIMARY KEY,"
+     " SGEQUIPPRO VARCHAR(10),"
+     " NMEQUIPPRO VARCHAR(40),"
+     " CDGRUPOEQUIPA VARCHAR(10) REFERENCES GRUPOEQUIPA (CDGRUPOEQUIPA))"},
+    {1, false, "CREATE INDEX IF NOT EXISTS IX_EQUIPAPROD_GRUPO ON EQUIPAPROD (CDGRUPOEQUIPA)"},
+    {1, false,
+     "CREATE TABLE IF NOT EXISTS PRODUTO ("
+     " CDPRODUTO VARCHAR(10) NOT NULL PRIMARY KEY,"
+     " NMPRODUTO VARCHAR(50))"},
+    {1, false,
+     "CREATE TABLE IF NOT EXISTS ORDPROD ("
+     " NRORDPROD VARCHAR(10) NOT NULL PRIMARY KEY,"
+     " CDARVPROD VARCHAR(20),"
+     " CDPRODUTO VARCHAR(10) REFERENCES PRODUTO (CDPRODUTO),"
+     " IDSITORDPROD CHAR(1) NOT NULL CHECK (IDSITORDPROD IN ('1', '2', '3', '4')))"},
+    {1, false,
+     "CREATE TABLE IF NOT EXISTS RESEQUIPPROD ("
+     " CDEQUIPPRO VARCHAR(10) NOT NULL REFERENCES EQUIPAPROD (CDEQUIPPRO),"
+     " NRORDPROD VARCHAR(10) NOT NULL REFERENCES ORDPROD (NRORDPROD),"
+     " DTHRINIPROD TIMESTAMP NOT NULL,"
+     " DTHRFINPROD TIMESTAMP NOT NULL,"
+     " QTPRODRESPROC NUMERIC(15,4),"
+     " PRIMARY KEY (CDEQUIPPRO, NRORDPROD, DTHRINIPROD),"
+     " CHECK (DTHRFINPROD > DTHRINIPROD))"},
+    {1, false, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_INICIO ON RESEQUIPPROD (CDEQUIPPRO, DTHRINIPROD)"},
+    // The module's equipment queries call INSTR(text, part), which PostgreSQL lacks.
+    {1, true,
+     "CREATE OR REPLACE FUNCTION INSTR(TEXT, TEXT) RETURNS INTEGER"
+     " LANGUAGE SQL IMMUTABLE AS 'SELECT STRPOS($1, $2)'"},
+};
+
+class Connection {
+public:
+  explicit Connection(const QString &url)
+      : name_(QStringLiteral("zrt-schema-%1").arg(++connectionSerial)), db_(openDatabase(url, name_)),
+        postgres_(dbKindOf(url) == DbKind::PostgreSQL)
+  {
+  }
+  ~Connection()
+  {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+  }
+  QSqlDatabase &db() { return db_; }
+  bool postgres() const { return postgres_; }
+
+private:
+  QString name_;
+  QSqlDatabase db_;
+  bool postgres_;
+};
+
+void run(QSqlQuery &q, const QString &sql)
+{
+  if (!q.exec(sql))
+    throw std::runtime_error(QStringLiteral("Falha ao preparar o banco de dados (%1): %2")
+                                 .arg(sql.left(60), q.lastError().text())
+                                 .toStdString());
+}
+
+} // namespace
+
+void initSchema(const QString &dbUrl)
+{
+  Connection c(dbUrl);
+  QSqlQuery q(c.db());
+  if (!c.postgres()) {
+    // Readers keep reading while a writer (an import, a demo fill) works.
+    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    run(q, QStringLiteral("PRAGMA foreign_keys=ON"));
+  }
+  run(q, QStringLiteral("CREATE TABLE IF NOT EXISTS ZRT_SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
+  run(q, QStringLiteral("SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION"));
+  const int current = q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 0;
+  q.finish();
+  if (current > kSchemaVersion)
+    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a deste "
+                                            "programa (%2).")
+                                 .arg(current)
+                                 .arg(kSchemaVersion)
+                                 .toStdString());
+  for (int version = current + 1; version <= kSchemaVersion; ++version) {
+    if (!c.db().transaction())
+      throw std::runtime_error("Falha ao iniciar a transação do esquema: " + c.db().lastError().text().toStdString());
+    try {
+      for (const Step &s : kSteps)
+        if (s.version == version && (!s.postgresOnly || c.postgres()))
+          run(q, QString::fromLatin1(s.sql));
+      run(q, QStringLiteral("INSERT INTO ZRT_SCHEMA_VERSION (VERSAO) VALUES (%1)").arg(version));
+    } catch (...) {
+      c.db().rollback();
+      throw;
+    }
+    if (!c.db().commit())
+      throw std::runtime_error("Falha ao gravar o esquema: " + c.db().lastError().text().toStdString());
+  }
+}
+
+} // namespace zrt::appserver

@@ -1,0 +1,25 @@
+#pragma once
+// The host database as the module and the application server read it.
+#include <QDate>
+#include <QString>
+
+namespace zrt::appserver {
+
+inline constexpr int kSchemaVersion = 1;
+
+// Creates or upgrades the tables, indexes and helper functions (INSTR on PostgreSQL).
+// Idempotent: the version table records what is there. Throws std::runtime_error.
+void initSchema(const QString &dbUrl);
+
+struct DemoOptions {
+  unsigned seed = 1;
+  int equipment = 40;
+  int months = 6;
+  QDate today = QDate::currentDate();
+};
+
+// Replaces the plant data with a deterministic demo plant: the same options give the same rows.
+// Calls initSchema first. Throws std::runtime_error.
+void fillDemo(const QString &dbUrl, const DemoOptions &options);
+
+} // namespace zrt::appserver

@@ -1,0 +1,76 @@
+#include "zrt/common/dburl.h"
+
+#include <QSqlError>
+#include <QUrl>
+
+#include <stdexcept>
+
+namespace zrt {
+namespace {
+[[noreturn]] void fail(const QString &text)
+{
+  throw std::runtime_error(text.toStdString());
+}
+
+QString sqlitePath(const QString &url)
+{
+  QString path = url.mid(int(qstrlen("sqlite:")));
+  if (path.startsWith(QLatin1String("//")))
+    path = path.mid(2); // sqlite:///abs/path reads as /abs/path
+  return path;
+}
+} // namespace
+
+DbKind dbKindOf(const QString &url)
+{
+  if (url.startsWith(QLatin1String("sqlite:")))
+    return DbKind::SQLite;
+  if (url.startsWith(QLatin1String("postgresql://")) || url.startsWith(QLatin1String("postgres://")))
+    return DbKind::PostgreSQL;
+  fail(QStringLiteral("Endereço de banco de dados inválido: \"%1\". Use sqlite:CAMINHO ou "
+                      "postgresql://USUÁRIO@SERVIDOR:PORTA/BANCO.")
+           .arg(url.section(QLatin1Char('@'), -1)));
+}
+
+QSqlDatabase openDatabase(const QString &url, const QString &connectionName)
+{
+  const DbKind kind = dbKindOf(url);
+  QSqlDatabase db;
+  if (kind == DbKind::SQLite) {
+    const QString path = sqlitePath(url);
+    if (path.isEmpty())
+      fail(QStringLiteral("Endereço de banco de dados sem caminho de arquivo: \"%1\".").arg(url));
+    db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(path);
+    // Readers and the occasional writer share the file: wait for a lock instead of failing at once.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+  } else {
+    const QUrl u(url, QUrl::StrictMode);
+    const QString name = u.path().mid(1);
+    if (!u.isValid() || u.host().isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')))
+      fail(QStringLiteral("Endereço PostgreSQL inválido: \"%1\". Use postgresql://USUÁRIO@SERVIDOR:PORTA/BANCO.")
+               .arg(u.toDisplayString(QUrl::RemovePassword)));
+    db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
+    db.setHostName(u.host());
+    db.setPort(u.port(5432));
+    db.setDatabaseName(name);
+    db.setUserName(u.userName());
+    db.setPassword(u.password());
+    db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+  }
+  if (!db.isValid()) {
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName);
+    fail(QStringLiteral("Driver de banco de dados %1 não disponível.")
+             .arg(kind == DbKind::SQLite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL")));
+  }
+  if (!db.open()) {
+    const QString why = db.lastError().text();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName);
+    fail(QStringLiteral("Não foi possível abrir o banco de dados: %1").arg(why));
+  }
+  return db;
+}
+
+} // namespace zrt
