@@ -1,0 +1,321 @@
+#include <inhouse/net/netconnection.h>
+
+#include <zrt/common/jsonrpc.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+
+std::function<void(const QString &, const nlohmann::json &)> TNetConnection::OnCall;
+
+ENetError::ENetError(const QString &message) : std::runtime_error(message.toStdString()) {}
+
+// The socket and its buffer live across calls (keep-alive); only the worker thread of the call
+// in progress touches them, one call at a time.
+struct TNetConnection::Transport {
+  asio::io_context ioc;
+  std::optional<beast::tcp_stream> stream;
+  beast::flat_buffer buffer;
+
+  void drop()
+  {
+    if (stream) {
+      beast::error_code ignored;
+      stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
+      stream->socket().close(ignored);
+      stream.reset();
+    }
+    buffer.clear();
+  }
+};
+
+struct TNetConnection::Exchange {
+  std::string host, port, target, body, token;
+  http::verb verb = http::verb::post;
+  std::chrono::milliseconds timeout{30000};
+  std::uint64_t maxResponse = 0;
+  // outcome
+  bool transportOk = false;
+  unsigned status = 0;
+  std::string response;
+  QString error; // Portuguese, when !transportOk
+};
+
+namespace {
+
+// Runs one asynchronous operation to completion on this thread; the stream's deadline bounds it.
+template <class Start> beast::error_code runOp(asio::io_context &ioc, Start start)
+{
+  beast::error_code result = asio::error::would_block;
+  start([&result](beast::error_code ec, auto &&...) { result = ec; });
+  ioc.restart();
+  ioc.run();
+  return result;
+}
+
+bool brokenKeepAlive(const beast::error_code &ec)
+{
+  return ec == http::error::end_of_stream || ec == asio::error::eof || ec == asio::error::connection_reset ||
+         ec == asio::error::broken_pipe || ec == http::error::partial_message || ec == asio::error::connection_aborted;
+}
+
+void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::tcp_stream> &stream,
+             beast::flat_buffer &buffer, const std::string &host, const std::string &port,
+             const std::string &target, http::verb verb, const std::string &body, const std::string &token,
+             std::chrono::milliseconds timeout, std::uint64_t maxResponse, bool &ok, unsigned &status,
+             std::string &response, QString &error)
+{
+  Q_UNUSED(owner);
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(host), QString::fromStdString(port));
+  const QString seconds = QString::number(double(timeout.count()) / 1000.0, 'g', 3);
+  auto drop = [&] {
+    if (stream) {
+      beast::error_code ignored;
+      stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
+      stream->socket().close(ignored);
+      stream.reset();
+    }
+    buffer.clear();
+  };
+
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const bool reused = stream.has_value() && stream->socket().is_open();
+    if (!reused) {
+      drop();
+      beast::error_code ec;
+      tcp::resolver resolver(ioc);
+      const auto endpoints = resolver.resolve(host, port, ec);
+      if (ec) {
+        error = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: endereço desconhecido (%2).")
+                    .arg(where, QString::fromStdString(ec.message()));
+        return;
+      }
+      stream.emplace(ioc);
+      stream->expires_at(deadline);
+      ec = runOp(ioc, [&](auto handler) { stream->async_connect(endpoints, handler); });
+      if (ec) {
+        drop();
+        error = ec == beast::error::timeout
+                    ? QStringLiteral("O servidor de aplicação em %1 não respondeu em %2 segundos.").arg(where, seconds)
+                    : QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1 (%2).")
+                          .arg(where, QString::fromStdString(ec.message()));
+        return;
+      }
+    }
+
+    http::request<http::string_body> req{verb, target, 11};
+    req.set(http::field::host, host);
+    req.set(http::field::user_agent, "inhouse");
+    req.keep_alive(true);
+    if (!token.empty())
+      req.set(http::field::authorization, "Bearer " + token);
+    if (verb == http::verb::post) {
+      req.set(http::field::content_type, "application/json; charset=utf-8");
+      req.body() = body;
+    }
+    req.prepare_payload();
+
+    stream->expires_at(deadline);
+    beast::error_code ec = runOp(ioc, [&](auto handler) { http::async_write(*stream, req, handler); });
+    http::response_parser<http::string_body> parser;
+    parser.body_limit(maxResponse);
+    bool gotBytes = false;
+    if (!ec) {
+      const std::size_t before = buffer.size();
+      ec = runOp(ioc, [&](auto handler) { http::async_read(*stream, buffer, parser, handler); });
+      gotBytes = parser.got_some() || buffer.size() > before;
+    }
+    if (ec) {
+      drop();
+      // A keep-alive socket the server closed while idle: reconnect once and send again.
+      if (reused && attempt == 0 && !gotBytes && brokenKeepAlive(ec))
+        continue;
+      if (ec == beast::error::timeout)
+        error = QStringLiteral("O servidor de aplicação em %1 não respondeu em %2 segundos.").arg(where, seconds);
+      else if (ec == http::error::body_limit)
+        error = QStringLiteral("Resposta do servidor de aplicação em %1 excede o limite de %2 bytes.")
+                    .arg(where)
+                    .arg(qulonglong(maxResponse));
+      else
+        error = QStringLiteral("Falha na comunicação com o servidor de aplicação em %1 (%2).")
+                    .arg(where, QString::fromStdString(ec.message()));
+      return;
+    }
+    auto res = parser.release();
+    status = res.result_int();
+    response = std::move(res.body());
+    if (!res.keep_alive())
+      drop();
+    ok = true;
+    return;
+  }
+}
+
+} // namespace
+
+TNetConnection::TNetConnection(QObject *parent) : QObject(parent), m_transport(std::make_unique<Transport>()) {}
+
+TNetConnection::~TNetConnection()
+{
+  if (m_transport)
+    m_transport->drop();
+}
+
+QString TNetConnection::Where() const { return QStringLiteral("%1:%2").arg(Host).arg(Port); }
+
+void TNetConnection::Run(Exchange &ex)
+{
+  Transport &t = *m_transport;
+  auto work = [&] {
+    perform(this, t.ioc, t.stream, t.buffer, ex.host, ex.port, ex.target, ex.verb, ex.body, ex.token, ex.timeout,
+            ex.maxResponse, ex.transportOk, ex.status, ex.response, ex.error);
+  };
+  m_inCall = true;
+  struct Reset {
+    bool &flag;
+    ~Reset() { flag = false; }
+  } reset{m_inCall};
+  if (!QCoreApplication::instance()) {
+    work();
+    return;
+  }
+  // The caller continues with the answer, but windows keep painting and timers keep running
+  // meanwhile; user input waits until the loop ends, as on a busy desktop window.
+  QEventLoop loop;
+  std::atomic<bool> finished{false};
+  QPointer<QEventLoop> guard(&loop);
+  std::thread worker([&] {
+    work();
+    finished = true;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  while (!finished)
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  worker.join();
+}
+
+void TNetConnection::Open()
+{
+  if (BeforeConnect)
+    BeforeConnect(*this);
+  if (m_inCall)
+    throw ENetError(QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada."));
+  m_transport->drop();
+  Exchange ex;
+  ex.host = Host.toStdString();
+  ex.port = std::to_string(Port);
+  ex.target = "/health";
+  ex.verb = http::verb::get;
+  ex.token = Token.toStdString();
+  ex.timeout = std::chrono::milliseconds(TimeoutMs);
+  ex.maxResponse = std::uint64_t(MaxResponseBytes);
+  Run(ex);
+  const bool was = m_connected;
+  if (!ex.transportOk) {
+    m_connected = false;
+    if (was)
+      emit connectedChanged(false);
+    throw ENetError(ex.error);
+  }
+  if (ex.status != 200) {
+    m_connected = false;
+    m_transport->drop();
+    if (was)
+      emit connectedChanged(false);
+    throw ENetError(QStringLiteral("O endereço %1 não é de um servidor de aplicação (HTTP %2).").arg(Where()).arg(ex.status));
+  }
+  m_connected = true;
+  if (!was)
+    emit connectedChanged(true);
+}
+
+void TNetConnection::Close()
+{
+  if (m_inCall)
+    return;
+  m_transport->drop();
+  if (m_connected) {
+    m_connected = false;
+    emit connectedChanged(false);
+  }
+}
+
+ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params)
+{
+  ServerResult result;
+  auto fail = [&](const QString &message, int code = 0) {
+    result.ok = false;
+    result.code = code;
+    result.message = message;
+    return result;
+  };
+  if (OnCall)
+    OnCall(method, params);
+  if (m_inCall)
+    return fail(QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada."));
+  if (!m_connected) {
+    try {
+      Open();
+    } catch (const ENetError &e) {
+      return fail(e.Message());
+    }
+  }
+  if (!params.is_array())
+    params = nlohmann::json::array({std::move(params)});
+  const std::string body = zrt::rpc::makeRequest(method.toStdString(), std::move(params), m_nextId++)
+                               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  if (qint64(body.size()) > MaxRequestBytes)
+    return fail(QStringLiteral("Requisição ao servidor de aplicação excede o limite de %1 bytes.").arg(MaxRequestBytes));
+
+  Exchange ex;
+  ex.host = Host.toStdString();
+  ex.port = std::to_string(Port);
+  ex.target = "/" + ServerName.toStdString();
+  ex.body = body;
+  ex.token = Token.toStdString();
+  ex.timeout = std::chrono::milliseconds(TimeoutMs);
+  ex.maxResponse = std::uint64_t(MaxResponseBytes);
+  Run(ex);
+  if (!ex.transportOk) {
+    // The socket is gone; the next call connects again.
+    m_connected = false;
+    emit connectedChanged(false);
+    return fail(ex.error);
+  }
+  const zrt::rpc::Response response = zrt::rpc::parseResponse(ex.response);
+  if (!response.ok) {
+    if (ex.status != 200 && response.code == zrt::rpc::kParseError)
+      return fail(QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(ex.status));
+    return fail(QString::fromStdString(response.message), response.code);
+  }
+  if (ex.status != 200)
+    return fail(QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(ex.status));
+  result.ok = true;
+  result.result = response.result;
+  return result;
+}
+
+ServerResult TAppServer::Call(const QString &method, nlohmann::json params)
+{
+  ServerResult result = m_connection.DoCall(method, std::move(params));
+  if (!result.ok && m_connection.ThrowException)
+    throw ENetError(result.message);
+  return result;
+}
