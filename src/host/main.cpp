@@ -1,0 +1,54 @@
+// zrt-host: the MDI frame that loads the equipment utilisation module.
+#include "zrt/host/errorreport.h"
+#include "zrt/host/helpviewer.h"
+#include "zrt/host/mainwindow.h"
+#include "zrt/host/options.h"
+
+#include <algorithm>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+  QCoreApplication::setOrganizationName(QStringLiteral("zrt02600"));
+  QCoreApplication::setApplicationName(QStringLiteral("zrt-host"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
+
+  // --help and --version are answered before the GUI starts, so they work without a display.
+  // Other options wait for the application, which takes its own (-platform, ...) out first.
+  QStringList args;
+  for (int i = 0; i < argc; ++i)
+    args.append(QString::fromLocal8Bit(argv[i]));
+  static const QStringList early = {QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("-?"),
+                                    QStringLiteral("-v"), QStringLiteral("--version")};
+  if (std::any_of(args.begin() + 1, args.end(), [](const QString &a) { return early.contains(a); })) {
+    const zrt::host::ParseResult r = zrt::host::parseOptions(args);
+    if (r.status == zrt::host::ParseResult::Status::Error) {
+      std::fprintf(stderr, "zrt-host: %s\n", qPrintable(r.message));
+      return 2;
+    }
+    std::fputs(qPrintable(r.message), stdout);
+    std::fputs("\n", stdout);
+    return 0;
+  }
+
+  zrt::host::HostApplication app(argc, argv);
+  // Again with the application in place: the module's default path is next to the executable.
+  const zrt::host::ParseResult parsed = zrt::host::parseOptions(QCoreApplication::arguments());
+  if (parsed.status == zrt::host::ParseResult::Status::Error) {
+    std::fprintf(stderr, "zrt-host: %s\n", qPrintable(parsed.message));
+    return 2;
+  }
+  if (parsed.status != zrt::host::ParseResult::Status::Ok) {
+    std::fputs(qPrintable(parsed.message), stdout);
+    std::fputs("\n", stdout);
+    return 0;
+  }
+
+  zrt::host::installErrorReporter();
+  zrt::host::applyOptions(parsed.options);
+  zrt::host::MainWindow window(parsed.options);
+  zrt::host::installHelpViewer(&window);
+  window.show();
+  window.start();
+  return app.exec();
+}
