@@ -1,0 +1,617 @@
+#include "shared/frmpadrao.h"
+
+#include "shared/placement.h"
+
+#include <inhouse/data/datasetmodel.h>
+
+#include <inhouse/services/application.h>
+#include <inhouse/services/brivon.h>
+#include <inhouse/services/errors.h>
+#include <inhouse/services/search.h>
+#include <inhouse/services/texts.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+QIcon StdIcon(QStyle::StandardPixmap pixmap)
+{
+  return QApplication::style()->standardIcon(pixmap);
+}
+
+TButtonFlat *MakeButton(QWidget *parent, const char *name, int left, const QString &hint, QStyle::StandardPixmap icon,
+                        bool enabled)
+{
+  auto *b = new TButtonFlat(parent);
+  b->setObjectName(QLatin1String(name));
+  b->SetBounds(left, 4, 21, 21);
+  b->SetHint(hint);
+  b->setIcon(StdIcon(icon));
+  b->setIconSize(QSize(16, 16));
+  b->setEnabled(enabled);
+  return b;
+}
+
+TMenuItem *MakeItem(QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortCut = {})
+{
+  auto *item = new TMenuItem(caption, shortCut, menu);
+  item->setObjectName(QLatin1String(name));
+  item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  menu->addAction(item);
+  return item;
+}
+
+TMenuItem *MakeSeparator(QMenu *menu, const char *name)
+{
+  auto *item = new TMenuItem(menu);
+  item->setObjectName(QLatin1String(name));
+  item->setSeparator(true);
+  menu->addAction(item);
+  return item;
+}
+} // namespace
+
+TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
+{
+  setFixedSize(108, 18);
+  auto *layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  const struct {
+    TButtonFlat **button;
+    const char *name;
+    const char *hint;
+    QStyle::StandardPixmap icon;
+  } buttons[] = {
+      {&btnFirst, "btnFirst", "Primeiro", QStyle::SP_MediaSkipBackward},
+      {&btnPrior, "btnPrior", "Anterior", QStyle::SP_MediaSeekBackward},
+      {&btnNext, "btnNext", "Próximo", QStyle::SP_MediaSeekForward},
+      {&btnLast, "btnLast", "Último", QStyle::SP_MediaSkipForward},
+  };
+  for (const auto &b : buttons) {
+    *b.button = new TButtonFlat(this);
+    (*b.button)->setObjectName(QLatin1String(b.name));
+    (*b.button)->SetHint(QString::fromUtf8(b.hint));
+    (*b.button)->setIcon(StdIcon(b.icon));
+    (*b.button)->setFixedSize(27, 18);
+    (*b.button)->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(*b.button);
+  }
+  auto move = [this](void (TDataSet::*step)()) {
+    return Handler([this, step] {
+      if (m_source && m_source->DataSet() && m_source->DataSet()->Active())
+        (m_source->DataSet()->*step)();
+    });
+  };
+  connect(btnFirst, &QToolButton::clicked, this, move(&TDataSet::First));
+  connect(btnPrior, &QToolButton::clicked, this, move(&TDataSet::Prior));
+  connect(btnNext, &QToolButton::clicked, this, move(&TDataSet::Next));
+  connect(btnLast, &QToolButton::clicked, this, move(&TDataSet::Last));
+}
+
+TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(parent)
+{
+  setObjectName(QStringLiteral("frmPadrao"));
+  m_root = new QVBoxLayout(this);
+  m_root->setContentsMargins(0, 0, 0, 0);
+  m_root->setSpacing(0);
+
+  mnuMenu = new QMenuBar(this);
+  mnuMenu->setObjectName(QStringLiteral("mnuMenu"));
+  mnuMenu->setNativeMenuBar(false);
+  m_root->addWidget(mnuMenu);
+
+  panMenu = new QFrame(this);
+  panMenu->setObjectName(QStringLiteral("panMenu"));
+  panMenu->setFixedHeight(28);
+  panMenu->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  m_root->addWidget(panMenu);
+  BuildButtons();
+  BuildMenus();
+
+  msgMensagensPadroes = new TMessages({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("Canc|Cancelar operação?")},
+                                      this);
+  msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
+  dtsPadrao = new TDataSource(this);
+  dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
+  dtsPadrao->OnStateChange = [this](TDataSource &) { dtsPadraoStateChange(); };
+
+  lblCodTela = new QLabel(screenCode, this);
+  lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
+  lblCodTela->hide();
+
+  BindStandardHandlers();
+}
+
+TfrmPadrao::~TfrmPadrao()
+{
+  // The host may unload the package once its last window is gone; it defers the unload until
+  // this destructor has returned.
+  Guarded([this] { Brivon::SetUnloadBPL(m_formClass, this); });
+}
+
+void TfrmPadrao::BuildButtons()
+{
+  sbtIncluir = MakeButton(panMenu, "sbtIncluir", 4, QStringLiteral("Incluir"), QStyle::SP_FileDialogNewFolder, false);
+  sbtAlterar = MakeButton(panMenu, "sbtAlterar", 25, QStringLiteral("Alterar"), QStyle::SP_FileDialogDetailedView, false);
+  sbtExcluir = MakeButton(panMenu, "sbtExcluir", 46, QStringLiteral("Excluir"), QStyle::SP_TrashIcon, false);
+  sbtProcurar = MakeButton(panMenu, "sbtProcurar", 67, QStringLiteral("Procurar"), QStyle::SP_FileDialogContentsView, false);
+  sbtVerificar = MakeButton(panMenu, "sbtVerificar", 88, QStringLiteral("Atualizar"), QStyle::SP_BrowserReload, false);
+  sbtOrdenar = MakeButton(panMenu, "sbtOrdenar", 109, QStringLiteral("Ordenar"), QStyle::SP_ArrowDown, false);
+  sbtOrdenar->SetBounds(109, 4, 0, 0);
+  sbtOrdenar->hide();
+  sbtCancelar = MakeButton(panMenu, "sbtCancelar", 124, QStringLiteral("Cancelar"), QStyle::SP_DialogCancelButton, false);
+  sbtConfirmar = MakeButton(panMenu, "sbtConfirmar", 145, QStringLiteral("Confirmar"), QStyle::SP_DialogApplyButton, false);
+  sbtImprimir = MakeButton(panMenu, "sbtImprimir", 181, QStringLiteral("Imprimir"), QStyle::SP_FileIcon, false);
+  sbtAjuda = MakeButton(panMenu, "sbtAjuda", 217, QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton, true);
+  sbtFechar = MakeButton(panMenu, "sbtFechar", 253, QStringLiteral("Fechar"), QStyle::SP_DialogCloseButton, true);
+}
+
+void TfrmPadrao::BuildMenus()
+{
+  mnuOperacao = mnuMenu->addMenu(QStringLiteral("&Operação"));
+  mnuOperacao->setObjectName(QStringLiteral("mnuOperacao"));
+  mnuListagem = MakeItem(mnuOperacao, "mnuListagem", QStringLiteral("&Imprimir..."), QKeySequence(Qt::CTRL | Qt::Key_I));
+  mnuConfigImpressora = MakeItem(mnuOperacao, "mnuConfigImpressora", QStringLiteral("&Configurar Impressora..."),
+                                 QKeySequence(Qt::CTRL | Qt::Key_F));
+  mnuLinha2 = MakeSeparator(mnuOperacao, "mnuLinha2");
+  mnuSair = MakeItem(mnuOperacao, "mnuSair", QStringLiteral("Fecha&r"), QKeySequence(Qt::CTRL | Qt::Key_F4));
+
+  mnuManutencao = mnuMenu->addMenu(QStringLiteral("&Manutenção"));
+  mnuManutencao->setObjectName(QStringLiteral("mnuManutencao"));
+  mnuManutencao->menuAction()->setProperty("helpContext", 820060);
+  mnuIncluir = MakeItem(mnuManutencao, "mnuIncluir", QStringLiteral("&Incluir"), QKeySequence(Qt::Key_F2));
+  mnuAlterar = MakeItem(mnuManutencao, "mnuAlterar", QStringLiteral("&Alterar"), QKeySequence(Qt::Key_F3));
+  mnuExcluir = MakeItem(mnuManutencao, "mnuExcluir", QStringLiteral("&Excluir"), QKeySequence(Qt::Key_F4));
+  mnuProcurar = MakeItem(mnuManutencao, "mnuProcurar", QStringLiteral("&Procurar"), QKeySequence(Qt::Key_F7));
+  mnuVerificar = MakeItem(mnuManutencao, "mnuVerificar", QStringLiteral("A&tualizar"), QKeySequence(Qt::Key_F5));
+  mnuOrdenar = MakeItem(mnuManutencao, "mnuOrdenar", QStringLiteral("&Ordenar"));
+  mnuOrdenar->setEnabled(false);
+  mnuOrdenar->setVisible(false);
+  mnuLinha3 = MakeSeparator(mnuManutencao, "mnuLinha3");
+  mnuCancelar = MakeItem(mnuManutencao, "mnuCancelar", QStringLiteral("&Cancelar"), QKeySequence(Qt::Key_Escape));
+  mnuConfirmar = MakeItem(mnuManutencao, "mnuConfirmar", QStringLiteral("Co&nfirmar"));
+  mnuConfirmar->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+  for (auto *item : {mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar, mnuVerificar, mnuOrdenar, mnuCancelar, mnuConfirmar})
+    item->HelpContext = 0;
+
+  // The navigation popup has no automatic popup: its items are reached by their short-cuts.
+  pmnNavegar = new QMenu(this);
+  pmnNavegar->setObjectName(QStringLiteral("pmnNavegar"));
+  Primeiro1 = MakeItem(pmnNavegar, "Primeiro1", QStringLiteral("Primeiro"), QKeySequence(Qt::CTRL | Qt::Key_Home));
+  Anterior1 = MakeItem(pmnNavegar, "Anterior1", QStringLiteral("Anterior"), QKeySequence(Qt::CTRL | Qt::Key_Up));
+  Proximo1 = MakeItem(pmnNavegar, "Proximo1", QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down));
+  Ultimo1 = MakeItem(pmnNavegar, "Ultimo1", QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End));
+
+  // Short-cuts act whenever their item is enabled, also while no drop-down is shown.
+  addActions(mnuOperacao->actions());
+  addActions(mnuManutencao->actions());
+  addActions(pmnNavegar->actions());
+}
+
+void TfrmPadrao::BindStandardHandlers()
+{
+  auto bind = [this](TButtonFlat *button, TMenuItem *item, void (TfrmPadrao::*handler)()) {
+    auto run = Handler([this, handler] { (this->*handler)(); });
+    if (button)
+      connect(button, &QToolButton::clicked, this, run);
+    if (item)
+      connect(item, &QAction::triggered, this, run);
+  };
+  bind(sbtIncluir, mnuIncluir, &TfrmPadrao::sbtIncluirClick);
+  bind(sbtAlterar, mnuAlterar, &TfrmPadrao::sbtAlterarClick);
+  bind(sbtExcluir, mnuExcluir, &TfrmPadrao::sbtExcluirClick);
+  bind(sbtProcurar, mnuProcurar, &TfrmPadrao::sbtProcurarClick);
+  bind(sbtVerificar, mnuVerificar, &TfrmPadrao::sbtVerificarClick);
+  bind(sbtCancelar, mnuCancelar, &TfrmPadrao::sbtCancelarClick);
+  bind(sbtConfirmar, mnuConfirmar, &TfrmPadrao::sbtConfirmarClick);
+  bind(sbtAjuda, nullptr, &TfrmPadrao::sbtAjudaClick);
+  bind(sbtFechar, mnuSair, &TfrmPadrao::mnuSairClick);
+  bind(nullptr, mnuListagem, &TfrmPadrao::mnuListagemClick);
+  bind(nullptr, mnuConfigImpressora, &TfrmPadrao::mnuConfigImpressoraClick);
+  bind(nullptr, Primeiro1, &TfrmPadrao::Primeiro1Click);
+  bind(nullptr, Anterior1, &TfrmPadrao::Anterior1Click);
+  bind(nullptr, Proximo1, &TfrmPadrao::Proximo1Click);
+  bind(nullptr, Ultimo1, &TfrmPadrao::Ultimo1Click);
+}
+
+void TfrmPadrao::CreateStandardBody()
+{
+  pgcPadrao = new TPageControl(this);
+  pgcPadrao->setObjectName(QStringLiteral("pgcPadrao"));
+  pgcPadrao->setFocusPolicy(Qt::NoFocus);
+  tshPadrao = new QWidget;
+  tshPadrao->setObjectName(QStringLiteral("tshPadrao"));
+  pgcPadrao->AddPage(tshPadrao, QString());
+  pgcPadrao->SetTabsVisible(false);
+  auto *pageLayout = new QVBoxLayout(tshPadrao);
+  pageLayout->setContentsMargins(0, 0, 0, 0);
+
+  panDbgPadrao = new QFrame(tshPadrao);
+  panDbgPadrao->setObjectName(QStringLiteral("panDbgPadrao"));
+  panDbgPadrao->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  pageLayout->addWidget(panDbgPadrao);
+  auto *panLayout = new QVBoxLayout(panDbgPadrao);
+  panLayout->setContentsMargins(2, 2, 2, 2);
+  scbFolhaDados = new QScrollArea(panDbgPadrao);
+  scbFolhaDados->setObjectName(QStringLiteral("scbFolhaDados"));
+  scbFolhaDados->setFrameShape(QFrame::NoFrame);
+  scbFolhaDados->setWidgetResizable(true);
+  panLayout->addWidget(scbFolhaDados);
+
+  dbgPadrao = new TDBGrid;
+  dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
+  dbgPadrao->setFrameShape(QFrame::NoFrame);
+  dbgPadrao->SetTooltipBackground(true);
+  dbgPadrao->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection |
+                        dgConfirmDelete | dgCancelOnExit);
+  dbgPadrao->SetDataSource(dtsPadrao);
+  dbgPadrao->OnKeyDown = [this](TDBGrid &, int &key, Qt::KeyboardModifiers modifiers) { dbgPadraoKeyDown(key, modifiers); };
+  dbgPadrao->OnKeyPress = [this](TDBGrid &, QChar &key) { dbgPadraoKeyPress(key); };
+  scbFolhaDados->setWidget(dbgPadrao);
+  m_root->addWidget(pgcPadrao, 1);
+
+  panNavigator = new QFrame(this);
+  panNavigator->setObjectName(QStringLiteral("panNavigator"));
+  panNavigator->setFixedHeight(18);
+  auto *navLayout = new QHBoxLayout(panNavigator);
+  navLayout->setContentsMargins(0, 0, 0, 0);
+  navLayout->setSpacing(8);
+  dbnPadrao = new TDBNavigator(panNavigator);
+  dbnPadrao->setObjectName(QStringLiteral("dbnPadrao"));
+  dbnPadrao->SetDataSource(dtsPadrao);
+  dbnPadrao->setContextMenuPolicy(Qt::NoContextMenu);
+  navLayout->addWidget(dbnPadrao);
+  dbtNome = new QLabel(panNavigator);
+  dbtNome->setObjectName(QStringLiteral("dbtNome"));
+  QFont bold = dbtNome->font();
+  bold.setBold(true);
+  dbtNome->setFont(bold);
+  navLayout->addWidget(dbtNome, 1);
+  m_root->addWidget(panNavigator);
+  dtsPadraoStateChange();
+}
+
+void TfrmPadrao::AddRegion(QWidget *region, int stretch)
+{
+  m_root->addWidget(region, stretch);
+}
+
+void TfrmPadrao::CreationStepApplyPersonal()
+{
+  if (dbgPadrao && Brivon::GetPersonal(3) == QLatin1String("S"))
+    dbgPadrao->SetOptions(dbgPadrao->Options() & ~TGridOptions(dgEditing));
+}
+
+void TfrmPadrao::CreationStepInstallAfterCancel()
+{
+  if (TDataSet *ds = dtsPadrao->DataSet()) {
+    OldAfterCancel = ds->AfterCancel;
+    ds->AfterCancel = [this](TDataSet &set) { DoAfterCancel(set); };
+  }
+}
+
+void TfrmPadrao::CreationStepTranslate()
+{
+  Trad(this);
+}
+
+void TfrmPadrao::StandardCreation()
+{
+  ConnectServer();
+  CreationStepApplyPersonal();
+  boCentralizar = false;
+  CreationStepInstallAfterCancel();
+  CreationStepTranslate();
+}
+
+QMdiSubWindow *TfrmPadrao::MdiSubWindow() const
+{
+  return m_subWindow;
+}
+
+QWidget *TfrmPadrao::Frame() const
+{
+  if (m_subWindow)
+    return m_subWindow;
+  return const_cast<TfrmPadrao *>(this);
+}
+
+void TfrmPadrao::Close()
+{
+  Frame()->close();
+}
+
+void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
+{
+  auto *area = mainForm ? mainForm->findChild<QMdiArea *>() : nullptr;
+  if (!area)
+    throw std::runtime_error("A janela principal não tem área para janelas filhas.");
+  m_mdiChild = true;
+  mnuMenu->hide();
+  m_subWindow = area->addSubWindow(this);
+  m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
+  m_subWindow->setWindowTitle(windowTitle());
+  connect(area, &QMdiArea::subWindowActivated, this, Handler([this](QMdiSubWindow *active) {
+            const bool mine = active && active == m_subWindow;
+            MergeMenus(mine);
+            if (mine)
+              FormActivate();
+          }));
+}
+
+void TfrmPadrao::MergeMenus(bool active)
+{
+  auto *main = qobject_cast<QMainWindow *>(MainForm());
+  if (!main || active == m_menusMerged)
+    return;
+  QMenuBar *bar = main->menuBar();
+  if (active) {
+    // Before the host's window and help menus, as an MDI child's menus merge.
+    QAction *before = nullptr;
+    for (QAction *a : bar->actions())
+      if (a->text().contains(QLatin1String("Janela")) || a->text().contains(QLatin1String("Aj"))) {
+        before = a;
+        break;
+      }
+    m_mergedActions = {mnuOperacao->menuAction(), mnuManutencao->menuAction()};
+    bar->insertActions(before, m_mergedActions);
+  } else {
+    for (QAction *a : m_mergedActions)
+      bar->removeAction(a);
+    m_mergedActions.clear();
+  }
+  m_menusMerged = active;
+}
+
+// --- standard handlers ---------------------------------------------------------------
+
+void TfrmPadrao::sbtIncluirClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (!ds || ds->State() != dsBrowse)
+    return;
+  for (TField *field : ds->Fields())
+    if (field->IsKeyField()) {
+      if (dbgPadrao) {
+        dbgPadrao->setFocus();
+        for (int c = 0; c < dbgPadrao->Columns().size() || c == 0; ++c) {
+          dbgPadrao->SetSelectedIndex(c);
+          if (dbgPadrao->SelectedField() == field || !dbgPadrao->SelectedField())
+            break;
+        }
+      }
+      break;
+    }
+  ds->Insert();
+}
+
+void TfrmPadrao::sbtAlterarClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (!ds || ds->State() != dsBrowse)
+    return;
+  const auto &fields = ds->Fields();
+  for (size_t i = 0; i + 1 < fields.size(); ++i)
+    if (fields[i]->IsKeyField()) {
+      if (dbgPadrao) {
+        dbgPadrao->setFocus();
+        TField *next = fields[i + 1];
+        const int count = int(dbgPadrao->Model()->columnCount());
+        for (int c = 0; c < count; ++c)
+          if (dbgPadrao->Model()->ColumnField(c) == next) {
+            dbgPadrao->SetSelectedIndex(c);
+            break;
+          }
+      }
+      break;
+    }
+  ds->Edit();
+}
+
+void TfrmPadrao::sbtExcluirClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (!ds || ds->State() != dsBrowse)
+    return;
+  if (msgMensagensPadroes->ShowMsg(QStringLiteral("Excl"), mtConfirmation, mbYesNo, 0) != mrYes)
+    return;
+  ds->Delete();
+  dtsPadraoStateChange();
+}
+
+void TfrmPadrao::sbtProcurarClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (ds && ds->Active())
+    Procura(ds);
+}
+
+void TfrmPadrao::sbtVerificarClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (!ds || ds->State() != dsBrowse)
+    return;
+  ds->Close();
+  ds->Open();
+}
+
+void TfrmPadrao::sbtCancelarClick()
+{
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert))
+    return;
+  if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), mtConfirmation, mbYesNo, 0) == mrYes)
+    ds->Cancel();
+}
+
+void TfrmPadrao::sbtConfirmarClick()
+{
+  RefreshGrid(this);
+  TDataSet *ds = dtsPadrao->DataSet();
+  if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+    ds->Post();
+}
+
+void TfrmPadrao::sbtAjudaClick()
+{
+  int context = 0;
+  if (QWidget *focused = QApplication::focusWidget(); focused && isAncestorOf(focused))
+    context = focused->property("helpContext").toInt();
+  if (context == 0)
+    context = property("helpContext").toInt();
+  ShowHelpContext(context);
+}
+
+void TfrmPadrao::mnuSairClick()
+{
+  Close();
+}
+
+void TfrmPadrao::mnuListagemClick()
+{
+  sbtImprimir->Click();
+}
+
+void TfrmPadrao::mnuConfigImpressoraClick()
+{
+  if (RunPrinterSetup) {
+    RunPrinterSetup(this);
+    return;
+  }
+  QPrinter printer;
+  QPageSetupDialog psdConfigurar(&printer, this);
+  psdConfigurar.setObjectName(QStringLiteral("psdConfigurar"));
+  psdConfigurar.exec();
+}
+
+void TfrmPadrao::Primeiro1Click()
+{
+  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
+    dtsPadrao->DataSet()->First();
+}
+
+void TfrmPadrao::Anterior1Click()
+{
+  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
+    dtsPadrao->DataSet()->Prior();
+}
+
+void TfrmPadrao::Proximo1Click()
+{
+  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
+    dtsPadrao->DataSet()->Next();
+}
+
+void TfrmPadrao::Ultimo1Click()
+{
+  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
+    dtsPadrao->DataSet()->Last();
+}
+
+void TfrmPadrao::dtsPadraoStateChange()
+{
+  if (dbnPadrao)
+    dbnPadrao->setEnabled(dtsPadrao->State() == dsBrowse);
+}
+
+void TfrmPadrao::DoAfterCancel(TDataSet &dataSet)
+{
+  if (OldAfterCancel)
+    OldAfterCancel(dataSet);
+}
+
+void TfrmPadrao::FormKeyDown(QKeyEvent *, bool &) {}
+
+void TfrmPadrao::dbgPadraoKeyDown(int &, Qt::KeyboardModifiers) {}
+
+void TfrmPadrao::dbgPadraoKeyPress(QChar &) {}
+
+// --- showing and closing ---------------------------------------------------------------
+
+void TfrmPadrao::showEvent(QShowEvent *event)
+{
+  QWidget::showEvent(event);
+  Guarded([this] { CMShowingChanged(); });
+}
+
+void TfrmPadrao::hideEvent(QHideEvent *event)
+{
+  QWidget::hideEvent(event);
+}
+
+bool TfrmPadrao::event(QEvent *event)
+{
+  return QWidget::event(event);
+}
+
+void TfrmPadrao::CMShowingChanged()
+{
+  boCentralizar = true;
+  WMShowWindow();
+  boCentralizar = false;
+}
+
+void TfrmPadrao::WMShowWindow()
+{
+  if (!boCentralizar)
+    return;
+  boCentralizar = false;
+  QWidget *frame = Frame();
+  if (m_mdiChild) {
+    std::vector<TAlignedBar> bars;
+    if (auto *main = qobject_cast<QMainWindow *>(MainForm())) {
+      if (main->menuBar() && main->menuBar()->isVisible())
+        bars.push_back({TAlignedBar::Top, main->menuBar()->size()});
+      if (main->statusBar() && main->statusBar()->isVisible())
+        bars.push_back({TAlignedBar::Bottom, main->statusBar()->size()});
+      for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
+        if (!tb->isVisible())
+          continue;
+        switch (main->toolBarArea(tb)) {
+        case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
+        case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
+        case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
+        case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
+        default: break;
+        }
+      }
+    }
+    // Screen-centre first, inside the MDI area, then the host's offset.
+    QWidget *area = frame->parentWidget();
+    QPoint centred = area ? QPoint(area->width() / 2 - frame->width() / 2, area->height() / 2 - frame->height() / 2)
+                          : frame->pos();
+    frame->move(ClampToOrigin(MdiChildPosition(centred, bars)));
+  } else {
+    QWidget *main = MainForm();
+    if (!main)
+      return;
+    QWidget *client = main;
+    if (auto *mw = qobject_cast<QMainWindow *>(main); mw && mw->centralWidget())
+      client = mw->centralWidget();
+    frame->move(ClampToOrigin(CentredPosition(frame->frameGeometry().size(), client->mapToGlobal(QPoint(0, 0)),
+                                              client->size())));
+  }
+}
+
+void TfrmPadrao::closeEvent(QCloseEvent *event)
+{
+  Guarded([this] { FormClose(); });
+  event->accept();
+  if (!m_mdiChild)
+    deleteLater();
+}

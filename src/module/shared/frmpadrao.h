@@ -1,0 +1,146 @@
+#pragma once
+// The standard maintenance window every window of the package is built on: the button panel,
+// the "&Operação" and "&Manutenção" menus with their short-cuts, the navigation popup, the
+// standard messages, one main data source shown in a grid with a navigator, and the standard
+// handlers. Windows override only the handlers that differ.
+#include <inhouse/data/datasource.h>
+#include <inhouse/services/messages.h>
+#include <inhouse/ui/buttons.h>
+#include <inhouse/ui/grids.h>
+#include <inhouse/ui/pagecontrol.h>
+
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QFrame;
+class QMdiSubWindow;
+class QVBoxLayout;
+class QScrollArea;
+class QKeyEvent;
+
+// Record navigator: first, prior, next and last of a data source's set.
+class TDBNavigator : public QWidget {
+  Q_OBJECT
+public:
+  explicit TDBNavigator(QWidget *parent = nullptr);
+  void SetDataSource(TDataSource *source) { m_source = source; }
+  TDataSource *DataSource() const { return m_source; }
+  TButtonFlat *btnFirst, *btnPrior, *btnNext, *btnLast;
+
+private:
+  QPointer<TDataSource> m_source;
+};
+
+class TfrmPadrao : public QWidget {
+  Q_OBJECT
+public:
+  // screenCode: the hidden screen code label ("ZRT02600").
+  TfrmPadrao(QWidget *parent, const QString &screenCode);
+  ~TfrmPadrao() override;
+
+  // Components of the standard window, by their names in the window definitions.
+  QMenuBar *mnuMenu;
+  QFrame *panMenu;
+  TButtonFlat *sbtIncluir, *sbtAlterar, *sbtExcluir, *sbtProcurar, *sbtVerificar, *sbtOrdenar,
+      *sbtCancelar, *sbtConfirmar, *sbtImprimir, *sbtAjuda, *sbtFechar;
+  QMenu *mnuOperacao, *mnuManutencao, *pmnNavegar;
+  TMenuItem *mnuListagem, *mnuConfigImpressora, *mnuLinha2, *mnuSair;
+  TMenuItem *mnuIncluir, *mnuAlterar, *mnuExcluir, *mnuProcurar, *mnuVerificar, *mnuOrdenar,
+      *mnuLinha3, *mnuCancelar, *mnuConfirmar;
+  TMenuItem *Primeiro1, *Anterior1, *Proximo1, *Ultimo1;
+  TMessages *msgMensagensPadroes;
+  TDataSource *dtsPadrao;
+  QLabel *lblCodTela;
+  // The standard body; null in windows that lay out their own (the sheet).
+  TPageControl *pgcPadrao = nullptr;
+  QWidget *tshPadrao = nullptr;
+  QFrame *panDbgPadrao = nullptr;
+  QScrollArea *scbFolhaDados = nullptr;
+  TDBGrid *dbgPadrao = nullptr;
+  QFrame *panNavigator = nullptr;
+  TDBNavigator *dbnPadrao = nullptr;
+  QLabel *dbtNome = nullptr;
+
+  bool boCentralizar = false;
+  TDataSet::Event OldAfterCancel;
+
+  // The sub-window when the window is an MDI child of the host, else null.
+  QMdiSubWindow *MdiSubWindow() const;
+  bool IsMdiChild() const { return m_mdiChild; }
+  // The window as its host shows it: the MDI sub-window or the window itself.
+  QWidget *Frame() const;
+  void Close();
+
+  // Standard handlers.
+  virtual void sbtIncluirClick();
+  virtual void sbtAlterarClick();
+  virtual void sbtExcluirClick();
+  virtual void sbtProcurarClick();
+  virtual void sbtVerificarClick();
+  virtual void sbtCancelarClick();
+  virtual void sbtConfirmarClick();
+  virtual void sbtAjudaClick();
+  virtual void mnuSairClick();
+  virtual void mnuListagemClick();
+  virtual void mnuConfigImpressoraClick();
+  virtual void Primeiro1Click();
+  virtual void Anterior1Click();
+  virtual void Proximo1Click();
+  virtual void Ultimo1Click();
+  virtual void dtsPadraoStateChange();
+  virtual void DoAfterCancel(TDataSet &dataSet);
+  virtual void FormKeyDown(QKeyEvent *event, bool &handled);
+  virtual void dbgPadraoKeyDown(int &key, Qt::KeyboardModifiers modifiers);
+  virtual void dbgPadraoKeyPress(QChar &key);
+  virtual void FormClose() {}
+  virtual void FormActivate() {}
+
+  // The printer set-up dialog run by "Configurar Impressora..."; tests replace it.
+  std::function<void(QWidget *)> RunPrinterSetup;
+
+protected:
+  // Builds the standard body under the button panel: page control, grid, navigator.
+  void CreateStandardBody();
+  // Places a window-specific region between the button panel and the body.
+  void AddRegion(QWidget *region, int stretch = 0);
+  QVBoxLayout *RootLayout() const { return m_root; }
+
+  // The standard creation steps, for FormCreate of each window.
+  void CreationStepApplyPersonal();   // personal setting 3 "S": grid read-only
+  void CreationStepInstallAfterCancel();
+  void CreationStepTranslate();
+  // Step 1: windows with a server connection connect it.
+  virtual void ConnectServer() {}
+  void StandardCreation(); // steps 1 to 5 in order
+
+  // Becomes an MDI child of the host's MDI area: menus merge into the host's menu bar while
+  // this window is the active child.
+  void AttachAsMdiChild(QWidget *mainForm);
+
+  // The placement over the host's main window when shown.
+  void showEvent(QShowEvent *event) override;
+  void hideEvent(QHideEvent *event) override;
+  void closeEvent(QCloseEvent *event) override;
+  bool event(QEvent *event) override;
+  virtual void CMShowingChanged();
+  virtual void WMShowWindow();
+
+  const QMetaObject *m_formClass = &staticMetaObject; // set by each window, for SetUnloadBPL
+  bool m_formCreated = false;
+
+private:
+  void BuildButtons();
+  void BuildMenus();
+  void BindStandardHandlers();
+  void MergeMenus(bool active);
+  QVBoxLayout *m_root = nullptr;
+  bool m_mdiChild = false;
+  bool m_menusMerged = false;
+  QPointer<QMdiSubWindow> m_subWindow;
+  QList<QAction *> m_mergedActions;
+};

@@ -1,0 +1,723 @@
+#include "sheet/frmplanilha.h"
+
+#include "package/units.h"
+#include "sheet/period.h"
+#include "sheet/weekgrid.h"
+
+#include <inhouse/net/checkresultserv.h>
+#include <inhouse/services/application.h>
+#include <inhouse/services/brivon.h>
+#include <inhouse/services/errors.h>
+#include <inhouse/services/regional.h>
+#include <inhouse/services/search.h>
+#include <inhouse/services/texts.h>
+#include <inhouse/services/waitanimation.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <zrt/common/jsonrpc.h>
+
+using namespace Cli_zrt02600;
+
+std::function<QSize()> TfrmPlanilha::ScreenSize = [] {
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  return screen ? screen->size() : QSize();
+};
+
+namespace {
+const QString kServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
+
+// The three status images: pending (amber clock), concluded (green tick), in progress (blue).
+QIcon StatusImage(int index)
+{
+  QPixmap pm(16, 16);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  switch (index) {
+  case 0:
+    p.setBrush(QColor(0xF2, 0xA9, 0x00));
+    p.setPen(QPen(QColor(0x9A, 0x6A, 0x00), 1));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    p.setPen(QPen(Qt::white, 1.6));
+    p.drawLine(QPointF(8, 4), QPointF(8, 8.5));
+    p.drawLine(QPointF(8, 8.5), QPointF(11, 10));
+    break;
+  case 1:
+    p.setBrush(QColor(0x2E, 0x9E, 0x44));
+    p.setPen(QPen(QColor(0x1D, 0x6B, 0x2D), 1));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    p.setPen(QPen(Qt::white, 1.8));
+    p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
+    break;
+  default: {
+    p.setBrush(QColor(0x1E, 0x6F, 0xD9));
+    p.setPen(QPen(QColor(0x12, 0x47, 0x8C), 1));
+    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+    QPainterPath play;
+    play.moveTo(6.5, 4.5);
+    play.lineTo(11.5, 8);
+    play.lineTo(6.5, 11.5);
+    play.closeSubpath();
+    p.fillPath(play, Qt::white);
+  }
+  }
+  return QIcon(pm);
+}
+
+QLabel *BoldLabel(const QString &text, QWidget *parent, int left)
+{
+  auto *label = new QLabel(text, parent);
+  QFont f = label->font();
+  f.setBold(true);
+  label->setFont(f);
+  label->move(left, 8);
+  label->adjustSize();
+  return label;
+}
+
+void ToolTipBackground(QWidget *w)
+{
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
+  w->setPalette(pal);
+}
+} // namespace
+
+TfrmPlanilha *TfrmPlanilha::Create(QWidget *mainForm)
+{
+  auto *sheet = new TfrmPlanilha(nullptr);
+  try {
+    sheet->AttachAsMdiChild(mainForm);
+    sheet->FormCreate();
+  } catch (...) {
+    if (QMdiSubWindow *sub = sheet->MdiSubWindow())
+      delete sub; // takes the sheet with it
+    else
+      delete sheet;
+    throw;
+  }
+  return sheet;
+}
+
+TfrmPlanilha::TfrmPlanilha(QWidget *parent) : TfrmPadrao(parent, QStringLiteral("ZRT02600"))
+{
+  m_formClass = &staticMetaObject;
+  setObjectName(QStringLiteral("frmPlanilha"));
+  setWindowTitle(QStringLiteral("Planilha de Utilização dos Equipamentos na Produção"));
+  resize(880, 585);
+  BuildDataSets();
+  BuildLayout();
+  BindHandlers();
+}
+
+TfrmPlanilha::~TfrmPlanilha()
+{
+  // Views first: they watch the data sets destroyed below.
+  delete m_focus;
+  m_focus = nullptr;
+}
+
+void TfrmPlanilha::BuildDataSets()
+{
+  netPlanilha = new TNetConnection(this);
+  netPlanilha->setObjectName(QStringLiteral("netPlanilha"));
+  netPlanilha->ServerName = kServerName;
+  netPlanilha->ThrowException = false;
+  netPlanilha->BeforeConnect = [this](TNetConnection &c) { netPlanilhaBeforeConnect(c); };
+
+  qryEquipamento = new TADOIBQuery(this);
+  qryEquipamento->Name = QStringLiteral("qryEquipamento");
+  qryEquipamento->ReadOnly = true;
+  // Code lists are ";A;B;": a code counts only as a whole code between separators.
+  qryEquipamento->SQL = {QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"), QStringLiteral("FROM EQUIPAPROD"),
+                         QStringLiteral("WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))"),
+                         QStringLiteral("AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))"),
+                         QStringLiteral("ORDER BY CDEQUIPPRO")};
+  qryEquipamento->SQL_ORACLE = qryEquipamento->SQL;
+  qryEquipamento->SQL_MSSQL = {
+      QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"), QStringLiteral("FROM EQUIPAPROD"),
+      QStringLiteral("WHERE ((CHARINDEX(';' + CDGRUPOEQUIPA + ';', :P_GR) > 0) or (:P_TGR = 'T'))"),
+      QStringLiteral("AND ((CHARINDEX(';' + CDEQUIPPRO + ';', :P_EQ) > 0) OR (:P_TEQ = 'T'))"),
+      QStringLiteral("ORDER BY CDEQUIPPRO")};
+  qryEquipamento->SQL_IB = {
+      QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"),
+      QStringLiteral("FROM EQUIPAPROD, PARAM(:P_GR) P_GR, PARAM(:P_EQ) P_EQ"),
+      QStringLiteral("WHERE ((INSTR(P_GR.PARAM, ';' || CDGRUPOEQUIPA || ';') > 0) OR (:P_TGR = 'T'))"),
+      QStringLiteral("AND ((INSTR(P_EQ.PARAM, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))"),
+      QStringLiteral("ORDER BY CDEQUIPPRO")};
+  qryEquipamento->AddField(QStringLiteral("CDEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Código");
+  qryEquipamento->AddField(QStringLiteral("SGEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Sigla");
+  qryEquipamento->AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
+  dtsEquipamentos = new TDataSource(this, qryEquipamento);
+  dtsEquipamentos->setObjectName(QStringLiteral("dtsEquipamentos"));
+
+  cdsReservados = new TClientDataSet(this);
+  cdsReservados->Name = QStringLiteral("cdsReservados");
+  const struct {
+    const char *name;
+    TFieldType type;
+    int size;
+    const char *label;
+  } orderFields[] = {
+      {"NRORDPROD", ftString, 10, "Ordem"},       {"CDARVPROD", ftString, 20, "Cód. Produto"},
+      {"CDPRODUTO", ftString, 10, "Cod. Produto"}, {"PRODUTO", ftString, 50, "Produto"},
+      {"DTHRINIPROD", ftDateTime, 0, "Inicio"},   {"DTHRFINPROD", ftDateTime, 0, "Fim"},
+      {"IDSITORDPROD", ftString, 1, "Situação"},  {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
+  };
+  for (const auto &f : orderFields)
+    cdsReservados->AddField(QLatin1String(f.name), f.type, f.size).DisplayLabel = QString::fromUtf8(f.label);
+  cdsReservados->FieldByName(QStringLiteral("CDPRODUTO")).Visible = false;
+  cdsReservados->FieldByName(QStringLiteral("IDSITORDPROD")).Visible = false;
+  TField &quantidade = cdsReservados->FieldByName(QStringLiteral("QTPRODRESPROC"));
+  quantidade.DisplayFormat = QStringLiteral("#,##0.0000");
+  quantidade.EditFormat = QStringLiteral("#,##0.00");
+  dtsPadrao->SetDataSet(cdsReservados);
+
+  cdsHoraServidor = new TClientDataSet(this);
+  cdsHoraServidor->Name = QStringLiteral("cdsHoraServidor");
+  cdsHoraServidor->AddField(QStringLiteral("DATA"), ftDateTime).OnSetText = [this](TField &field, const QString &text) {
+    cdsHoraServidorDATASetText(field, text);
+  };
+
+  cdsReseGeral = new TClientDataSet(this);
+  cdsReseGeral->Name = QStringLiteral("cdsReseGeral");
+  dtsReseGeral = new TDataSource(this, cdsReseGeral);
+  dtsReseGeral->setObjectName(QStringLiteral("dtsReseGeral"));
+
+  cdsDiasReservados = new TClientDataSet(this);
+  cdsDiasReservados->Name = QStringLiteral("cdsDiasReservados");
+
+  msgPadrao = new TMessages({QStringLiteral("HoraFinal_Menor|Data/Hora inicial deve ser menor ou igual a data/hora final."),
+                             QStringLiteral("DataFinal_Menor|Data inicial deve ser menor ou igual que a data final."),
+                             QStringLiteral("de|de"), QStringLiteral("Informe_data_val|Informe uma data válida."),
+                             QStringLiteral("Informe_Hora_Val|Informe uma hora válida.")},
+                            this);
+  msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
+}
+
+void TfrmPlanilha::BuildLayout()
+{
+  QFont font = this->font();
+  font.setPointSize(9);
+  setFont(font);
+
+  // The sheet's own places for the standard buttons.
+  sbtImprimir->SetBounds(190, 4, 21, 21);
+  sbtAjuda->SetBounds(288, 4, 21, 21);
+  sbtFechar->SetBounds(314, 4, 21, 21);
+  sbtFiltro = new TButtonFlat(panMenu);
+  sbtFiltro->setObjectName(QStringLiteral("sbtFiltro"));
+  sbtFiltro->SetBounds(215, 4, 24, 21);
+  sbtFiltro->SetHint(QStringLiteral("Filtrar"));
+  sbtFiltro->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+  SpeedButton3 = new TButtonFlat(panMenu);
+  SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
+  SpeedButton3->SetBounds(252, 4, 23, 22);
+  SpeedButton3->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+  // The filter and free-hours windows are not part of this build yet.
+  sbtFiltro->setEnabled(false);
+  SpeedButton3->setEnabled(false);
+
+  panTopo = new QFrame(this);
+  panTopo->setObjectName(QStringLiteral("panTopo"));
+  panTopo->setFixedHeight(31);
+  panTopo->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  ToolBar2 = new QToolBar(panTopo);
+  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+  ToolBar2->setIconSize(QSize(16, 16));
+  ToolBar2->setMovable(false);
+  ToolBar2->setFocusPolicy(Qt::NoFocus);
+  ToolBar2->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
+  auto addToggle = [this](const char *name, const QString &hint, int image) {
+    auto *b = new QToolButton(ToolBar2);
+    b->setObjectName(QLatin1String(name));
+    b->setCheckable(true);
+    b->setChecked(true);
+    b->setToolTip(hint);
+    b->setIcon(StatusImage(image));
+    b->setFixedSize(23, 23);
+    b->setAutoRaise(true);
+    // Clicking a toggle leaves the focus where it was.
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+  };
+  tbtPendente = addToggle("tbtPendente", QStringLiteral("Pendente"), 0);
+  tbtAndamento = addToggle("tbtAndamento", QStringLiteral("Em Andamento"), 2);
+  tbtConcluida = addToggle("tbtConcluida", QStringLiteral("Concluída"), 1);
+  ToolBar2->addWidget(tbtPendente);
+  ToolBar2->addSeparator();
+  ToolBar2->addWidget(tbtAndamento);
+  ToolBar2->addSeparator();
+  ToolBar2->addWidget(tbtConcluida);
+  ToolBar2->setGeometry(5, 2, 140, 27);
+
+  lblde = BoldLabel(QStringLiteral("de"), panTopo, 153);
+  lblde->setObjectName(QStringLiteral("lblde"));
+  lblAte = BoldLabel(QStringLiteral("até"), panTopo, 343);
+  lblAte->setObjectName(QStringLiteral("lblAte"));
+  const QStringList weekdays = {QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                                QStringLiteral("Quarta"),  QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
+                                QStringLiteral("Sábado")};
+  auto makeDate = [&](const char *name, int left) {
+    auto *e = new TDateEditPlus(panTopo);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(left, 5, 100, 21);
+    e->SetTooltipBackground(true);
+    e->SetWeekdayNames(weekdays);
+    return e;
+  };
+  auto makeHour = [&](const char *name, int left) {
+    auto *e = new TMaskEdit(panTopo);
+    e->setObjectName(QLatin1String(name));
+    e->SetEditMask(QStringLiteral("!90:00;1; "));
+    e->SetMaxLength(5);
+    e->setGeometry(left, 5, 44, 21);
+    e->SetTooltipBackground(true);
+    return e;
+  };
+  depInicio = makeDate("depInicio", 185);
+  medHoraIni = makeHour("medHoraIni", 287);
+  depFinal = makeDate("depFinal", 377);
+  medHoraFin = makeHour("medHoraFin", 479);
+  // The hour fields are wider than the 33 pixels of the original design so "18:00" fits
+  // with today's fonts; the date fields follow.
+  medHoraIni->move(289, 5);
+  lblAte->move(343, 8);
+  depFinal->move(372, 5);
+  medHoraFin->move(476, 5);
+  AddRegion(panTopo);
+
+  SptPlanilha = new QSplitter(Qt::Horizontal, this);
+  SptPlanilha->setObjectName(QStringLiteral("SptPlanilha"));
+  SptPlanilha->setHandleWidth(6);
+  SptPlanilha->setChildrenCollapsible(false);
+
+  panEquipamentos = new QFrame;
+  panEquipamentos->setObjectName(QStringLiteral("panEquipamentos"));
+  auto *eqLayout = new QVBoxLayout(panEquipamentos);
+  eqLayout->setContentsMargins(0, 0, 0, 0);
+  dbgEquipamentos = new TDBSortGrid(panEquipamentos);
+  dbgEquipamentos->setObjectName(QStringLiteral("dbgEquipamentos"));
+  dbgEquipamentos->SetTooltipBackground(true);
+  dbgEquipamentos->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete |
+                              dgCancelOnExit | dgRowSelect | dgAlwaysShowSelection);
+  dbgEquipamentos->SetDataSource(dtsEquipamentos);
+  dbgEquipamentos->SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
+                               {QStringLiteral("SGEQUIPPRO"), 48, {}},
+                               {QStringLiteral("NMEQUIPPRO"), 140, {}}});
+  eqLayout->addWidget(dbgEquipamentos);
+  SptPlanilha->addWidget(panEquipamentos);
+
+  pgcOrdemProd = new TPageControl;
+  pgcOrdemProd->setObjectName(QStringLiteral("pgcOrdemProd"));
+  pgcOrdemProd->setTabPosition(QTabWidget::South);
+  auto makePage = [this](const char *name, const QString &caption) {
+    auto *page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    auto *l = new QVBoxLayout(page);
+    l->setContentsMargins(0, 0, 0, 0);
+    pgcOrdemProd->AddPage(page, caption);
+    return page;
+  };
+  tshDia = makePage("tshDia", QStringLiteral("Dia"));
+  tshSemana = makePage("tshSemana", QStringLiteral("Semana"));
+  tshMes = makePage("tshMes", QStringLiteral("Mês"));
+  tshAno = makePage("tshAno", QStringLiteral("Ano"));
+
+  dbgOrdemProd = new TDBGrid(tshDia);
+  dbgOrdemProd->setObjectName(QStringLiteral("dbgOrdemProd"));
+  dbgOrdemProd->setFrameShape(QFrame::NoFrame);
+  dbgOrdemProd->SetTooltipBackground(true);
+  dbgOrdemProd->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection |
+                           dgConfirmDelete | dgCancelOnExit | dgRowSelect);
+  dbgOrdemProd->SetDataSource(dtsPadrao);
+  dbgOrdemProd->SetColumns({{QStringLiteral("NRORDPROD"), 80, {}},
+                            {QStringLiteral("CDARVPROD"), 86, {}},
+                            {QStringLiteral("PRODUTO"), 223, {}},
+                            {QStringLiteral("DTHRINIPROD"), 130, {}},
+                            {QStringLiteral("DTHRFINPROD"), 130, {}},
+                            {QStringLiteral("QTPRODRESPROC"), 97, {}}});
+  tshDia->layout()->addWidget(dbgOrdemProd);
+
+  stgSemana = new TStringGrid(tshSemana);
+  stgSemana->setObjectName(QStringLiteral("stgSemana"));
+  stgSemana->SetDefaultColWidth(90);
+  stgSemana->SetDefaultRowHeight(38);
+  stgSemana->SetTooltipBackground(true);
+  stgSemana->SetGridLines(true);
+  stgSemana->SetColCount(8);
+  stgSemana->SetRowCount(12);
+  tshSemana->layout()->addWidget(stgSemana);
+
+  SptPlanilha->addWidget(pgcOrdemProd);
+  SptPlanilha->setStretchFactor(1, 1);
+  SptPlanilha->setSizes({281, 593});
+  AddRegion(SptPlanilha, 1);
+
+  // Tab order of the regions: the period panel, the equipment list, the buttons, the pages.
+  setTabOrder(depInicio, medHoraIni);
+  setTabOrder(medHoraIni, depFinal);
+  setTabOrder(depFinal, medHoraFin);
+  setTabOrder(medHoraFin, dbgEquipamentos);
+  setTabOrder(dbgEquipamentos, dbgOrdemProd);
+  setTabOrder(dbgOrdemProd, stgSemana);
+}
+
+void TfrmPlanilha::BindHandlers()
+{
+  qryEquipamento->AfterScroll = [this](TDataSet &) { qryEquipamentoAfterScroll(); };
+  dbgEquipamentos->OnCellClick = [this](TDBGrid &, TField *) { dbgEquipamentosCellClick(); };
+  cdsReservados->BeforeOpen = [this](TDataSet &) { ClientDataSet1BeforeOpen(); };
+  cdsReservados->AfterClose = [this](TDataSet &) { cdsReservadosAfterClose(); };
+  for (QToolButton *toggle : {tbtPendente, tbtAndamento, tbtConcluida})
+    connect(toggle, &QToolButton::clicked, this, Handler([this] { tbtStatusClick(); }));
+  connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
+  connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
+  pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
+
+  m_focus = new TFocusRules(this);
+  m_focus->OnFieldExit(depInicio, [this] { depInicioExit(); });
+  m_focus->OnFieldExit(depFinal, [this] { depFinalExit(); });
+  m_focus->OnFieldExit(medHoraIni, [this] { medHoraIniExit(); });
+  m_focus->OnFieldExit(medHoraFin, [this] { medHoraFinExit(); });
+  m_focus->OnPanelEnter(panTopo, [this] { panTopoEnter(); });
+  m_focus->OnPanelExit(panTopo, [this] { panTopoExit(); });
+}
+
+// --- creation and activation -------------------------------------------------------------
+
+void TfrmPlanilha::ConnectServer()
+{
+  netPlanilha->Open();
+}
+
+void TfrmPlanilha::FormCreate()
+{
+  boCentralizar = false;
+  ConnectServer();
+  // One read of personal setting 3 per control, as the rights system expects.
+  for (TButtonFlat *b : {sbtIncluir, sbtAlterar, sbtExcluir, sbtConfirmar})
+    b->Permission = Brivon::GetPersonal(3) == QLatin1String("S");
+  for (TMenuItem *m : {mnuIncluir, mnuAlterar, mnuExcluir, mnuConfirmar})
+    m->Permission = Brivon::GetPersonal(3) == QLatin1String("S");
+  CreationStepInstallAfterCancel();
+  CreationStepTranslate();
+
+  const TPeriodDefaults period = DefaultPeriod(QDate::currentDate());
+  depInicio->SetDate(period.startDate);
+  medHoraIni->SetText(period.startHour);
+  depFinal->SetDate(period.endDate);
+  medHoraFin->SetText(period.endHour);
+
+  qryEquipamento->Close();
+  qryEquipamento->BindDataModule(QStringLiteral("dtmDBGeral"));
+  qryEquipamento->ParamByName(QStringLiteral("P_GR")).SetAsString(QString());
+  qryEquipamento->ParamByName(QStringLiteral("P_TGR")).SetAsString(QStringLiteral("T"));
+  qryEquipamento->ParamByName(QStringLiteral("P_EQ")).SetAsString(QString());
+  qryEquipamento->ParamByName(QStringLiteral("P_TEQ")).SetAsString(QStringLiteral("T"));
+  qryEquipamento->Open();
+  m_formCreated = true;
+}
+
+void TfrmPlanilha::FormActivate()
+{
+  depInicio->setFocus();
+  boStCriado = true;
+  cdsHoraServidor->SetData(CheckResultServ(netPlanilha->AppServer().Call(QStringLiteral("GetHoraServidor")), true, 0));
+  const QDate today = zrt::dateOf(cdsHoraServidor->FieldByName(QStringLiteral("DATA")).AsDateTime());
+  woAnoAtual = quint16(today.year());
+  woMesAtual = quint16(today.month());
+  woDiaAtual = quint16(today.day());
+  if (ScreenSize() == QSize(800, 600) && MdiSubWindow())
+    MdiSubWindow()->showMaximized();
+}
+
+void TfrmPlanilha::FormClose()
+{
+  // The connection goes with the window; the creation flag stays as it is.
+}
+
+void TfrmPlanilha::ShowAsActive()
+{
+  QMdiSubWindow *sub = MdiSubWindow();
+  sub->show();
+  sub->raise();
+  if (QMdiArea *area = sub->mdiArea()) {
+    if (area->activeSubWindow() == sub)
+      Guarded([this] { FormActivate(); });
+    else
+      area->setActiveSubWindow(sub);
+  }
+}
+
+void TfrmPlanilha::ShowNormal()
+{
+  if (QMdiSubWindow *sub = MdiSubWindow(); sub && (sub->isMaximized() || sub->isMinimized()))
+    sub->showNormal();
+}
+
+void TfrmPlanilha::netPlanilhaBeforeConnect(TNetConnection &connection)
+{
+  connection.Host = Brivon::WebURL();
+  connection.Port = Brivon::WebPort();
+}
+
+void TfrmPlanilha::cdsHoraServidorDATASetText(TField &field, const QString &text)
+{
+  TimeSetText(field, text);
+  DateSetText(field, text);
+}
+
+// --- period entry ------------------------------------------------------------------------
+
+void TfrmPlanilha::CheckDateField(TDateEditPlus *field)
+{
+  // The year digits follow the day and month digits; a blank or short year sorts below "1000".
+  if (field->DigitsText().mid(4, 4) < QLatin1String("1000")) {
+    field->setFocus();
+    MensErro(msgPadrao->Msg(QStringLiteral("Informe_data_val")), true);
+  }
+  field->CheckValidDate();
+}
+
+void TfrmPlanilha::CheckHourField(TMaskEdit *field)
+{
+  if (!HoraValida(field->Text())) {
+    field->setFocus();
+    MensErro(msgPadrao->Msg(QStringLiteral("Informe_Hora_Val")), true);
+  }
+}
+
+void TfrmPlanilha::depInicioExit() { CheckDateField(depInicio); }
+void TfrmPlanilha::depFinalExit() { CheckDateField(depFinal); }
+void TfrmPlanilha::medHoraIniExit() { CheckHourField(medHoraIni); }
+void TfrmPlanilha::medHoraFinExit() { CheckHourField(medHoraFin); }
+
+void TfrmPlanilha::panTopoEnter()
+{
+  if (TDataSet *ds = dtsPadrao->DataSet())
+    ds->Close();
+  pgcOrdemProd->SetActivePage(tshDia);
+}
+
+void TfrmPlanilha::panTopoExit()
+{
+  depInicio->CheckValidDate();
+  depFinal->CheckValidDate();
+  VerificaPeriodo();
+  VerificaHoras();
+  ComputePeriodBounds();
+  RequestOrders();
+}
+
+void TfrmPlanilha::VerificaPeriodo()
+{
+  try {
+    if (depInicio->GetDate() > depFinal->GetDate())
+      MensErro(msgPadrao->Msg(QStringLiteral("DataFinal_Menor")), true);
+  } catch (...) {
+    depInicio->setFocus();
+    throw;
+  }
+}
+
+void TfrmPlanilha::VerificaHoras()
+{
+  if (depInicio->GetDate() != depFinal->GetDate())
+    return;
+  try {
+    const zrt::TDateTime ini = StrToTime(medHoraIni->Text());
+    const zrt::TDateTime fin = StrToTime(medHoraFin->Text());
+    if (ini > fin)
+      MensErro(msgPadrao->Msg(QStringLiteral("HoraFinal_Menor")), true);
+  } catch (...) {
+    medHoraIni->setFocus();
+    throw;
+  }
+}
+
+void TfrmPlanilha::ComputePeriodBounds()
+{
+  m_dataHoraIni = JuntaDataHora(depInicio->GetDate(), medHoraIni->Text());
+  m_dataHoraFin = JuntaDataHora(depFinal->GetDate(), medHoraFin->Text());
+}
+
+void TfrmPlanilha::RebuildStatusSelection()
+{
+  const auto s = TStatusSelection::FromToggles(tbtPendente->isChecked(), tbtAndamento->isChecked(),
+                                               tbtConcluida->isChecked());
+  P_PEND = s.pend;
+  P_AND = s.andamento;
+  P_CONC = s.conc;
+}
+
+// --- day view ----------------------------------------------------------------------------
+
+void TfrmPlanilha::RequestOrders()
+{
+  cdsReservados->Close();
+  {
+    WaitAnimation wait(MainForm(), 1);
+    const ServerResult result = netPlanilha->AppServer().Call(
+        QStringLiteral("GetReservados"),
+        {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), m_dataHoraIni,
+         m_dataHoraFin});
+    cdsReservados->SetData(CheckResultServ(result, true, 0));
+  }
+  if (!cdsReservados->Active())
+    cdsReservados->Open();
+}
+
+void TfrmPlanilha::ClientDataSet1BeforeOpen()
+{
+  sbtProcurar->setEnabled(true);
+  if (TField *code = cdsReservados->FindField(QStringLiteral("CDARVPROD")))
+    code->EditMask = Brivon::DBPict(0);
+  RebuildStatusSelection();
+  ComputePeriodBounds();
+}
+
+void TfrmPlanilha::cdsReservadosAfterClose()
+{
+  sbtProcurar->setEnabled(false);
+}
+
+void TfrmPlanilha::dtsPadraoStateChange()
+{
+  mnuProcurar->setEnabled(sbtProcurar->isEnabled());
+}
+
+void TfrmPlanilha::qryEquipamentoAfterScroll()
+{
+  m_codEquip = qryEquipamento->FieldByName(QStringLiteral("CDEQUIPPRO")).AsString();
+  RequestOrders();
+}
+
+void TfrmPlanilha::dbgEquipamentosCellClick()
+{
+  cdsReseGeral->Close();
+  const ServerResult result = netPlanilha->AppServer().Call(
+      QStringLiteral("GetReseGeral"), {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(),
+                                       P_CONC.toStdString(), m_dataHoraIni, m_dataHoraFin});
+  cdsReseGeral->SetData(CheckResultServ(result, true, 0));
+  if (!cdsReseGeral->Active())
+    cdsReseGeral->Open();
+}
+
+void TfrmPlanilha::tbtStatusClick()
+{
+  if (pgcOrdemProd->ActivePage() == tshSemana)
+    ControlaSemana();
+  RebuildStatusSelection();
+  RequestOrders();
+}
+
+void TfrmPlanilha::sbtProcurarClick()
+{
+  QWidget *focused = QApplication::focusWidget();
+  auto within = [focused](QWidget *grid) { return focused && (focused == grid || grid->isAncestorOf(focused)); };
+  TDataSet *ds = nullptr;
+  if (within(dbgOrdemProd))
+    ds = dtsPadrao->DataSet();
+  else if (within(dbgEquipamentos))
+    ds = dtsEquipamentos->DataSet();
+  else
+    return;
+  if (ds && ds->Active())
+    Procura(ds);
+}
+
+void TfrmPlanilha::sbtFiltroClick() {}
+
+void TfrmPlanilha::SpeedButton3Click() {}
+
+// --- pages and week grid -------------------------------------------------------------------
+
+void TfrmPlanilha::pgcOrdemProdChange()
+{
+  RebuildStatusSelection();
+  const QDate start = depInicio->GetDate();
+  m_anoIni = start.year();
+  m_mesIni = start.month();
+  m_diaIni = start.day();
+  cdsReseGeral->Close();
+  if (pgcOrdemProd->ActivePage() == tshSemana)
+    ControlaSemana();
+}
+
+void TfrmPlanilha::ControlaSemana()
+{
+  RebuildStatusSelection();
+  const QDate inicio = depInicio->GetDate();
+  const QDate fim = depFinal->GetDate();
+  cdsDiasReservados->Close();
+  {
+    WaitAnimation wait(MainForm(), 1);
+    const ServerResult result = netPlanilha->AppServer().Call(
+        QStringLiteral("GetDiasReservados"), {m_codEquip.toStdString(), zrt::toDateTime(inicio), zrt::toDateTime(fim),
+                                              P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString()});
+    cdsDiasReservados->SetData(CheckResultServ(result, true, 0));
+  }
+  if (!cdsDiasReservados->Active())
+    cdsDiasReservados->Open();
+  stgSemana->BeginUpdate();
+  GeraGrade(zrt::toDateTime(inicio));
+  LimpaGrid();
+  FillWeekGridFromData();
+  stgSemana->EndUpdate();
+}
+
+void TfrmPlanilha::GeraGrade(zrt::TDateTime)
+{
+  const QDate inicio = depInicio->GetDate();
+  const QDate fim = depFinal->GetDate();
+  const TWeekGridShape shape =
+      WeekGridShape(inicio, fim, HoraInteira(medHoraIni->Text()), HoraInteira(medHoraFin->Text()));
+  stgSemana->SetColCount(shape.colCount);
+  stgSemana->SetRowCount(shape.rowCount);
+  int col = 1;
+  for (QDate day = inicio; day <= fim; day = day.addDays(1), ++col)
+    stgSemana->SetCells(col, 0, DayHeader(day));
+  stgSemana->SetRowHeight(0, 30);
+  for (int r = 1; r < shape.rowCount; ++r)
+    stgSemana->SetCells(0, r, HourLabel(shape.startHour + r - 1));
+}
+
+void TfrmPlanilha::LimpaGrid()
+{
+  for (int c = 1; c < stgSemana->ColCount(); ++c)
+    for (int r = 1; r < stgSemana->RowCount(); ++r)
+      stgSemana->SetCells(c, r, QString());
+}
+
+void TfrmPlanilha::FillWeekGridFromData()
+{
+  const TWeekGridShape shape = WeekGridShape(depInicio->GetDate(), depFinal->GetDate(),
+                                             HoraInteira(medHoraIni->Text()), HoraInteira(medHoraFin->Text()));
+  std::vector<TWeekReservation> reservations;
+  const int start = cdsDiasReservados->FindField(QStringLiteral("DTHRINIPROD"))
+                        ? cdsDiasReservados->FieldByName(QStringLiteral("DTHRINIPROD")).Index()
+                        : -1;
+  const int order = cdsDiasReservados->FindField(QStringLiteral("NRORDPROD"))
+                        ? cdsDiasReservados->FieldByName(QStringLiteral("NRORDPROD")).Index()
+                        : -1;
+  if (start < 0 || order < 0)
+    return;
+  reservations.reserve(size_t(cdsDiasReservados->RecordCount()));
+  for (int row = 0; row < cdsDiasReservados->RecordCount(); ++row) {
+    const QVariant &when = cdsDiasReservados->CellValue(row, start);
+    if (when.isNull())
+      continue;
+    reservations.push_back({when.toDouble(), cdsDiasReservados->CellValue(row, order).toString()});
+  }
+  FillWeekGrid(shape, reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The week grid's arithmetic: one column per day of the period plus the hour column, one row
+// per whole hour from the start hour to the end hour plus the header row, and each
+// reservation's order number in the cell of the day and hour in which it starts.
+#include <zrt/common/datetime.h>
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+struct TWeekGridShape {
+  QDate firstDay, lastDay;
+  int startHour = 0;
+  int colCount = 1; // days + 1
+  int rowCount = 1; // hours + 1, never below 1
+};
+
+TWeekGridShape WeekGridShape(const QDate &startDate, const QDate &endDate, int startHour, int endHour);
+
+// "Seg 07/12/2026": three letters of the weekday name, a blank, the date.
+QString DayHeader(const QDate &day);
+// "8:00", "14:00"; empty from hour 24 on.
+QString HourLabel(int hour);
+
+struct TWeekReservation {
+  zrt::TDateTime start;
+  QString order;
+};
+
+// Sets every data cell through setCell(col, row, text). Cost: the reservations plus the cells
+// that receive text. Orders sharing a cell are joined in the given order by " //  - ".
+void FillWeekGrid(const TWeekGridShape &shape, const std::vector<TWeekReservation> &reservations,
+                  const std::function<void(int col, int row, const QString &text)> &setCell);
