@@ -132,6 +132,13 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setModel(m_proxy);
     applyOptions();
+    // clicked comes on release, after the press has moved the current row.
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        if (!OnCellClick || !m_model)
+            return;
+        TField *field = m_model->ColumnField(m_proxy->mapToSource(index).column());
+        Guarded([&] { OnCellClick(*this, field); });
+    });
 }
 
 TDBGrid::~TDBGrid() = default;
