@@ -1,0 +1,445 @@
+// The data-aware layer over real rows: fields and formats, the data-set state machine and its
+// events, the client data set's packets, queries on a real SQLite file, and the grid model.
+#include <inhouse/data/adoibquery.h>
+#include <inhouse/data/clientdataset.h>
+#include <inhouse/data/datasetmodel.h>
+#include <inhouse/data/datasource.h>
+
+#include <zrt/common/datetime.h>
+
+#include <QAbstractItemModelTester>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using zrt::DataPacket;
+using zrt::FieldType;
+
+namespace {
+
+DataPacket reservations()
+{
+  DataPacket p;
+  p.fields = {{"NRORDPROD", FieldType::String, 10},
+              {"DTHRINIPROD", FieldType::DateTime, 0},
+              {"QTPRODRESPROC", FieldType::Float, 0},
+              {"CDPRODUTO", FieldType::String, 10}};
+  const double d = zrt::toDateTime(QDate(2024, 12, 6), QTime(8, 30));
+  p.rows = {{"OP1", d, 1234.5, "P1"}, {"OP2", d + 1, 2.0, "P2"}, {"OP3", nullptr, nullptr, nullptr}};
+  return p;
+}
+
+QString errorOf(const std::function<void()> &f)
+{
+  try {
+    f();
+  } catch (const EDatabaseError &e) {
+    return e.Message();
+  }
+  return QStringLiteral("<no error>");
+}
+
+} // namespace
+
+class TstData : public QObject {
+  Q_OBJECT
+private slots:
+  void floatFormats_data();
+  void floatFormats();
+  void editMasks_data();
+  void editMasks();
+  void fieldTexts();
+  void openEventsAndScroll();
+  void navigationBounds();
+  void editInsertCancelPost();
+  void wrongStateErrors();
+  void persistentFieldsSurviveReload();
+  void dataRoundTripKeepsPostedEdits();
+  void dataSourceMirrorsState();
+  void modelFollowsDataSet();
+  void queryOnSqlite();
+};
+
+void TstData::floatFormats_data()
+{
+  QTest::addColumn<QString>("format");
+  QTest::addColumn<double>("value");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("quantity") << "#,##0.0000" << 1234.5 << "1.234,5000";
+  QTest::newRow("millions") << "#,##0.0000" << 1234567.891 << "1.234.567,8910";
+  QTest::newRow("edit two places") << "#,##0.00" << 0.005 << "0,01";
+  QTest::newRow("negative") << "#,##0.00" << -1500.0 << "-1.500,00";
+  QTest::newRow("negative rounds to zero") << "#,##0.00" << -0.001 << "0,00";
+  QTest::newRow("optional decimals") << "0.##" << 2.5 << "2,5";
+  QTest::newRow("no decimals, grouping") << "#,##0" << 999999.6 << "1.000.000";
+  QTest::newRow("literal suffix") << "0.0' kg'" << 3.25 << "3,3 kg";
+}
+
+void TstData::floatFormats()
+{
+  QFETCH(QString, format);
+  QFETCH(double, value);
+  QFETCH(QString, text);
+  QCOMPARE(FormatFloat(format, value), text);
+}
+
+void TstData::editMasks_data()
+{
+  QTest::addColumn<QString>("mask");
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<QString>("text");
+  QTest::newRow("hour kept with literals") << "!90:00;1; " << "08:00" << "08:00";
+  QTest::newRow("product code without literals") << "999.999.99;0;_" << "12345678" << "123.456.78";
+  QTest::newRow("short code padded with blank") << "999.999;0;_" << "123" << "123.___";
+  QTest::newRow("escaped literal") << "\\A-000;0;_" << "12" << "A-12_";
+}
+
+void TstData::editMasks()
+{
+  QFETCH(QString, mask);
+  QFETCH(QString, value);
+  QFETCH(QString, text);
+  QCOMPARE(FormatMaskText(mask, value), text);
+}
+
+void TstData::fieldTexts()
+{
+  TClientDataSet cds;
+  cds.SetData(reservations());
+  TField &ini = cds.FieldByName("DTHRINIPROD");
+  TField &qt = cds.FieldByName("qtprodresproc"); // names are found whatever their case
+  QCOMPARE(ini.DisplayText(), QString("06/12/2024 08:30:00"));
+  QCOMPARE(ini.AsDateTime(), zrt::toDateTime(QDate(2024, 12, 6), QTime(8, 30)));
+  ini.DisplayFormat = "dd/mm/yyyy hh:nn";
+  QCOMPARE(ini.DisplayText(), QString("06/12/2024 08:30"));
+  qt.DisplayFormat = "#,##0.0000";
+  qt.EditFormat = "#,##0.00";
+  QCOMPARE(qt.DisplayText(), QString("1.234,5000"));
+  QCOMPARE(qt.Text(), QString("1.234,50"));
+
+  cds.Edit();
+  qt.SetText("2.500,75"); // typed the way the user reads it
+  QCOMPARE(qt.AsFloat(), 2500.75);
+  ini.SetText("31/12/2024 23:59");
+  QCOMPARE(zrt::fromDateTime(ini.AsDateTime()), QDateTime(QDate(2024, 12, 31), QTime(23, 59)));
+  QCOMPARE(errorOf([&] { qt.SetText("abc"); }), QString("'abc' não é um valor de ponto flutuante válido."));
+  TField &code = cds.FieldByName("NRORDPROD");
+  code.SetValue("ABCDEFGHIJKLMN"); // longer than its size of 10
+  QCOMPARE(code.AsString(), QString("ABCDEFGHIJ"));
+  QString seen;
+  code.OnSetText = [&](TField &f, const QString &t) { seen = t; f.SetValue(t.toUpper()); };
+  code.SetText("op9");
+  QCOMPARE(seen, QString("op9"));
+  QCOMPARE(code.AsString(), QString("OP9"));
+  cds.Post();
+
+  cds.Last();
+  QVERIFY(ini.IsNull());
+  QCOMPARE(ini.DisplayText(), QString());
+  QCOMPARE(qt.AsFloat(), 0.0);
+}
+
+void TstData::openEventsAndScroll()
+{
+  TClientDataSet cds;
+  QStringList log;
+  cds.BeforeOpen = [&](TDataSet &ds) { log << QStringLiteral("BeforeOpen:%1").arg(ds.Active()); };
+  cds.AfterOpen = [&](TDataSet &ds) { log << QStringLiteral("AfterOpen:%1").arg(ds.RecNo()); };
+  cds.AfterScroll = [&](TDataSet &ds) { log << QStringLiteral("AfterScroll:%1").arg(ds.FieldByName("NRORDPROD").AsString()); };
+  cds.AfterClose = [&](TDataSet &) { log << "AfterClose"; };
+  cds.SetData(reservations());
+  QCOMPARE(log, QStringList({"BeforeOpen:0", "AfterOpen:1", "AfterScroll:OP1"}));
+
+  log.clear();
+  DataPacket empty = reservations();
+  empty.rows.clear();
+  cds.SetData(empty); // closes the loaded set first, opens empty without a scroll
+  QCOMPARE(log, QStringList({"AfterClose", "BeforeOpen:0", "AfterOpen:0"}));
+  QVERIFY(cds.IsEmpty() && cds.Bof() && cds.Eof());
+
+  // A failing before-open step leaves the set closed, so no stale rows are shown.
+  log.clear();
+  cds.Close();
+  cds.BeforeOpen = [](TDataSet &) { throw EDatabaseError("falhou"); };
+  QCOMPARE(errorOf([&] { cds.SetData(reservations()); }), QString("falhou"));
+  QCOMPARE(cds.State(), dsInactive);
+  QCOMPARE(cds.RecordCount(), 0);
+}
+
+void TstData::navigationBounds()
+{
+  TClientDataSet cds;
+  cds.SetData(reservations());
+  int scrolls = 0;
+  cds.AfterScroll = [&](TDataSet &) { ++scrolls; };
+  QVERIFY(cds.Bof() && !cds.Eof());
+  cds.Next();
+  cds.Next();
+  QCOMPARE(cds.RecNo(), 3);
+  QVERIFY(!cds.Eof()); // on the last row, Eof only after trying to pass it
+  cds.Next();
+  QVERIFY(cds.Eof());
+  QCOMPARE(cds.RecNo(), 3);
+  QCOMPARE(scrolls, 2);
+  QCOMPARE(cds.MoveBy(-10), -2);
+  QVERIFY(cds.Bof());
+  cds.SetRecNo(2);
+  QCOMPARE(cds.FieldByName("NRORDPROD").AsString(), QString("OP2"));
+  QCOMPARE(scrolls, 4);
+  // Visiting every row the usual way ends on Eof after the last.
+  QStringList seen;
+  for (cds.First(); !cds.Eof(); cds.Next())
+    seen << cds.FieldByName("NRORDPROD").AsString();
+  QCOMPARE(seen, QStringList({"OP1", "OP2", "OP3"}));
+}
+
+void TstData::editInsertCancelPost()
+{
+  TClientDataSet cds;
+  cds.SetData(reservations());
+  TField &code = cds.FieldByName("NRORDPROD");
+  cds.Next(); // on OP2
+  cds.Insert();
+  QCOMPARE(cds.State(), dsInsert);
+  QCOMPARE(cds.RecordCount(), 4);
+  QCOMPARE(cds.RecNo(), 2);
+  QVERIFY(code.IsNull());
+  code.SetValue("NEW");
+  cds.Cancel();
+  QCOMPARE(cds.RecordCount(), 3);
+  QCOMPARE(code.AsString(), QString("OP2")); // back on the row that was current
+
+  cds.Append();
+  code.SetValue("OP4");
+  cds.Post();
+  QCOMPARE(cds.State(), dsBrowse);
+  QCOMPARE(cds.RecordCount(), 4);
+  QCOMPARE(cds.RecNo(), 4);
+  QCOMPARE(code.AsString(), QString("OP4"));
+
+  cds.First();
+  cds.Edit();
+  code.SetValue("CHANGED");
+  cds.Cancel();
+  QCOMPARE(code.AsString(), QString("OP1"));
+
+  cds.Edit();
+  code.SetValue("MOVED");
+  cds.Next(); // moving away posts the pending edit
+  QCOMPARE(cds.State(), dsBrowse);
+  cds.Prior();
+  QCOMPARE(code.AsString(), QString("MOVED"));
+
+  cds.Last();
+  cds.Delete();
+  QCOMPARE(cds.RecordCount(), 3);
+  QVERIFY(cds.Eof());
+  QCOMPARE(code.AsString(), QString("OP3"));
+  cds.EmptyDataSet();
+  QVERIFY(cds.Active() && cds.IsEmpty());
+  QCOMPARE(errorOf([&] { cds.Delete(); }), QString("Não é possível executar esta operação em um conjunto de dados vazio."));
+}
+
+void TstData::wrongStateErrors()
+{
+  TClientDataSet cds;
+  QCOMPARE(errorOf([&] { cds.Next(); }), QString("Não é possível executar esta operação em um conjunto de dados fechado."));
+  QCOMPARE(errorOf([&] { cds.Open(); }), QString("Provedor ou pacote de dados ausente."));
+  cds.SetData(reservations());
+  QCOMPARE(errorOf([&] { cds.FieldByName("NRORDPROD").SetValue("X"); }),
+           QString("Conjunto de dados não está em modo de edição ou inserção."));
+  QCOMPARE(errorOf([&] { cds.Post(); }), QString("Conjunto de dados não está em modo de edição ou inserção."));
+  QCOMPARE(errorOf([&] { cds.FieldByName("NAOEXISTE"); }), QString("Campo 'NAOEXISTE' não encontrado."));
+  QVERIFY(!cds.FindField("NAOEXISTE"));
+  cds.ReadOnly = true;
+  for (auto op : {&TDataSet::Insert, &TDataSet::Edit, &TDataSet::Delete, &TDataSet::Append})
+    QCOMPARE(errorOf([&] { (cds.*op)(); }), QString("Não é possível modificar um conjunto de dados somente leitura."));
+  QCOMPARE(cds.RecordCount(), 3);
+  QCOMPARE(cds.State(), dsBrowse);
+}
+
+void TstData::persistentFieldsSurviveReload()
+{
+  TClientDataSet cds;
+  TField &qt = cds.AddField("QTPRODRESPROC", ftFloat);
+  qt.DisplayLabel = "Quantidade";
+  qt.DisplayFormat = "#,##0.0000";
+  TField &prod = cds.AddField("CDPRODUTO", ftString, 10);
+  prod.Visible = false;
+  QCOMPARE(cds.FieldCount(), 2); // declared fields are the list until data come
+  cds.SetData(reservations());
+  QCOMPARE(&cds.FieldByName("QTPRODRESPROC"), &qt);
+  QCOMPARE(qt.Label(), QString("Quantidade"));
+  QCOMPARE(qt.DisplayText(), QString("1.234,5000"));
+  QCOMPARE(cds.FieldCount(), 4);
+  cds.SetData(reservations());
+  QCOMPARE(&cds.FieldByName("QTPRODRESPROC"), &qt);
+  QVERIFY(!prod.Visible);
+
+  // A declared field the packet lacks is an error, and the set stays closed.
+  DataPacket narrow;
+  narrow.fields = {{"NRORDPROD", FieldType::String, 10}};
+  QCOMPARE(errorOf([&] { cds.SetData(narrow); }), QString("Campo 'QTPRODRESPROC' não encontrado."));
+  QVERIFY(!cds.Active());
+}
+
+void TstData::dataRoundTripKeepsPostedEdits()
+{
+  TClientDataSet cds;
+  cds.SetData(reservations());
+  cds.Edit();
+  cds.FieldByName("QTPRODRESPROC").SetValue(7.25);
+  cds.Post();
+  const DataPacket back = cds.Data();
+  QCOMPARE(back.fields, reservations().fields);
+  QCOMPARE(back.rows.size(), size_t(3));
+  QCOMPARE(back.rows[0][2].get<double>(), 7.25);
+  QVERIFY(back.rows[2][1].is_null());
+  // The packet survives the wire format check and a close/open keeps the edit.
+  QCOMPARE(DataPacket::fromJson(back.toJson()).rows.size(), size_t(3));
+  cds.Close();
+  cds.Open();
+  QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 7.25);
+}
+
+void TstData::dataSourceMirrorsState()
+{
+  TClientDataSet cds;
+  TDataSource dts(nullptr, &cds);
+  QList<TDataSetState> states;
+  dts.OnStateChange = [&](TDataSource &s) { states << s.State(); };
+  QSignalSpy spy(&dts, &TDataSource::stateChanged);
+  cds.SetData(reservations());
+  cds.Edit();
+  cds.Post();
+  cds.Insert();
+  cds.Cancel();
+  cds.Close();
+  QCOMPARE(states, QList<TDataSetState>({dsBrowse, dsEdit, dsBrowse, dsInsert, dsBrowse, dsInactive}));
+  QCOMPARE(spy.count(), 6);
+  TClientDataSet other;
+  dts.SetDataSet(&other);
+  QCOMPARE(dts.State(), dsInactive);
+}
+
+void TstData::modelFollowsDataSet()
+{
+  TClientDataSet cds;
+  cds.AddField("CDPRODUTO", ftString, 10).Visible = false;
+  TField &qt = cds.AddField("QTPRODRESPROC", ftFloat);
+  qt.DisplayLabel = "Quantidade";
+  qt.DisplayFormat = "#,##0.0000";
+  TDataSource dts(nullptr, &cds);
+  TDataSetModel model(&dts);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+  QCOMPARE(model.rowCount(), 0);
+
+  cds.SetData(reservations());
+  QCOMPARE(model.rowCount(), 3);
+  QCOMPARE(model.Columns(), QStringList({"NRORDPROD", "DTHRINIPROD", "QTPRODRESPROC"}));
+  QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("Quantidade"));
+  QCOMPARE(model.data(model.index(0, 2)).toString(), QString("1.234,5000"));
+  QVERIFY(model.data(model.index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+  QVERIFY(model.data(model.index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
+
+  model.SetColumns({"NRORDPROD", "CDPRODUTO"});
+  TField &prod = cds.FieldByName("CDPRODUTO");
+  prod.EditMask = "A-99;0;_";
+  QCOMPARE(model.data(model.index(1, 1)).toString(), QString("P-2_"));
+
+  QSignalSpy current(&model, &TDataSetModel::currentRowChanged);
+  int scrolls = 0;
+  cds.AfterScroll = [&](TDataSet &) { ++scrolls; };
+  model.SetCurrentRow(2);
+  QCOMPARE(cds.RecNo(), 3);
+  QCOMPARE(model.CurrentRow(), 2);
+  QCOMPARE(scrolls, 1);
+  QCOMPARE(current.last().at(0).toInt(), 2);
+
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  cds.Edit();
+  cds.FieldByName("NRORDPROD").SetValue("OP9");
+  QVERIFY(!changed.isEmpty());
+  QCOMPARE(model.data(model.index(2, 0)).toString(), QString("OP9"));
+  cds.Post();
+  cds.Insert();
+  QCOMPARE(model.rowCount(), 4);
+  cds.Cancel();
+  QCOMPARE(model.rowCount(), 3);
+  cds.Delete();
+  QCOMPARE(model.rowCount(), 2);
+  cds.Close();
+  QCOMPARE(model.rowCount(), 0);
+  QCOMPARE(model.columnCount(), 2);
+}
+
+void TstData::queryOnSqlite()
+{
+  QTemporaryDir dir;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tst_data_host");
+    db.setDatabaseName(dir.filePath("host.db"));
+    QVERIFY(db.open());
+    QSqlQuery q(db);
+    QVERIFY(q.exec("CREATE TABLE EQUIPAPROD (CDEQUIPPRO varchar(10) PRIMARY KEY, SGEQUIPPRO varchar(10), "
+                   "NMEQUIPPRO varchar(40), CDGRUPOEQUIPA varchar(10), DTCAD timestamp)"));
+    QVERIFY(q.exec("INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa','G1','2024-12-06 08:30:00'),"
+                   "('EQ10','E10','Torno','G2','2024-12-07 00:00:00'),('EQ2','E2','Forno','G1',NULL)"));
+  }
+  QObject dtm;
+  dtm.setObjectName("dtmDBGeral");
+  new TDatabaseConnection("adcGeral", "tst_data_host", &dtm);
+  new TDatabaseConnection("dtbGeral", "tst_data_host", &dtm);
+  new TDatabaseConnection("ibtGeral", "tst_data_host", &dtm);
+  RegisterDataModule(&dtm);
+  QCOMPARE(FindDataModule("dtmDBGeral"), &dtm);
+
+  TADOIBQuery qry;
+  qry.Name = "qryEquipamento";
+  qry.SQL = QStringList{"SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, DTCAD", "FROM EQUIPAPROD",
+                        "WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))",
+                        "AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))",
+                        "ORDER BY CDEQUIPPRO"};
+  qry.SQL_IB = QStringList{"SELECT broken FROM PARAM(:P_GR)"}; // never chosen on SQLite
+  qry.BindDataModule();
+  QCOMPARE(qry.Connection()->Kind(), TDatabaseKind::Generic);
+  QCOMPARE(qry.ParamNames(), QStringList({"P_GR", "P_TGR", "P_EQ", "P_TEQ"}));
+  qry.AddField("DTCAD", ftDateTime); // the SQLite text column read as a date-time
+
+  auto codes = [&](const QString &gr, const QString &tgr, const QString &eq, const QString &teq) {
+    qry.Close();
+    qry.ParamByName("P_GR").SetAsString(gr);
+    qry.ParamByName("P_TGR").SetAsString(tgr);
+    qry.ParamByName("P_EQ").SetAsString(eq);
+    qry.ParamByName("P_TEQ").SetAsString(teq);
+    qry.Open();
+    QStringList got;
+    for (int r = 0; r < qry.RecordCount(); ++r)
+      got << qry.CellValue(r, qry.FieldByName("CDEQUIPPRO").Index()).toString();
+    return got;
+  };
+  QCOMPARE(codes("", "T", "", "T"), QStringList({"EQ1", "EQ10", "EQ2"}));
+  QCOMPARE(codes("", "T", ";EQ10;", ""), QStringList({"EQ10"})); // EQ1 is not inside ";EQ10;"
+  QCOMPARE(codes(";G1;", "", "", "T"), QStringList({"EQ1", "EQ2"}));
+  QCOMPARE(codes("", "", "", "T"), QStringList()); // empty list without its flag: none
+  QCOMPARE(codes("", "T", "';DROP TABLE EQUIPAPROD;--", ""), QStringList());
+  QCOMPARE(codes("", "T", "", "T").size(), 3); // the quote travelled as data
+
+  qry.First();
+  QCOMPARE(qry.FieldByName("DTCAD").DisplayText(), QString("06/12/2024 08:30:00"));
+  QCOMPARE(qry.FieldByName("NMEQUIPPRO").AsString(), QString("Prensa"));
+  QCOMPARE(errorOf([&] { qry.Edit(); }), QString("Não é possível modificar um conjunto de dados somente leitura."));
+  QCOMPARE(errorOf([&] { qry.ParamByName("P_X"); }), QString("Parâmetro 'P_X' não encontrado."));
+
+  // A broken text reports the database's complaint and leaves the query closed.
+  qry.Close();
+  qry.SQL = QStringList{"SELECT * FROM NAOEXISTE"};
+  QVERIFY(errorOf([&] { qry.Open(); }).startsWith("Erro no banco de dados: "));
+  QVERIFY(!qry.Active());
+  UnregisterDataModule(&dtm);
+  QVERIFY(!FindDataModule("dtmDBGeral"));
+}
+
+QTEST_MAIN(TstData)
+#include "tst_data.moc"

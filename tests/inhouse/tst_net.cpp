@@ -1,0 +1,292 @@
+// The server connection against the real application server on a loopback port over a
+// temporary SQLite database: calls end to end, server errors, a dead or silent server, the
+// keep-alive reconnect, and the calling thread's wait (timers run, user input waits).
+#include <inhouse/data/clientdataset.h>
+#include <inhouse/net/checkresultserv.h>
+
+#include <zrt/appserver/schema.h>
+#include <zrt/appserver/server.h>
+#include <zrt/common/datetime.h>
+#include <zrt/common/jsonrpc.h>
+
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+
+// Queues a key press the way the platform plugin delivers real input (Qt's own seam for it).
+class QWindowSystemInterface {
+public:
+  struct AsynchronousDelivery;
+  template <typename Delivery>
+  static bool handleKeyEvent(QWindow *window, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
+                             const QString &text = QString(), bool autorep = false, ushort count = 1);
+};
+
+using nlohmann::json;
+namespace asio = boost::asio;
+
+namespace {
+
+class KeyCounter : public QWidget {
+public:
+  int keys = 0;
+
+protected:
+  void keyPressEvent(QKeyEvent *) override { ++keys; }
+};
+
+} // namespace
+
+class TstNet : public QObject {
+  Q_OBJECT
+private slots:
+  void initTestCase();
+  void callLoadsDataSet();
+  void serverErrorMessageComesThrough_data();
+  void serverErrorMessageComesThrough();
+  void malformedPacketIsAnError();
+  void throwExceptionRaises();
+  void serverDownIsOneClearError();
+  void silentServerTimesOut();
+  void keepAliveReconnects();
+  void waitRunsTimersButHoldsInput();
+  void recorderSeesEveryCall();
+
+private:
+  TNetConnection *connect(int timeoutMs = 5000);
+  QTemporaryDir m_dir;
+  std::unique_ptr<zrt::appserver::Server> m_server;
+  std::unique_ptr<zrt::appserver::Server> m_shortIdle;
+  std::vector<std::unique_ptr<TNetConnection>> m_conns;
+  double m_day = 0;
+};
+
+void TstNet::initTestCase()
+{
+  const QString url = "sqlite:" + m_dir.filePath("plant.db");
+  zrt::appserver::initSchema(url);
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tst_net_setup");
+    db.setDatabaseName(m_dir.filePath("plant.db"));
+    QVERIFY(db.open());
+    QSqlQuery q(db);
+    for (const char *sql : {
+             "INSERT INTO GRUPOEQUIPA VALUES ('G1','Prensas')",
+             "INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa 1','G1')",
+             "INSERT INTO PRODUTO VALUES ('P1','Parafuso')",
+             "INSERT INTO ORDPROD VALUES ('OP1','ARV1','P1','1')",
+             "INSERT INTO ORDPROD VALUES ('OP2','ARV2','P1','3')",
+             "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP1','2024-12-06 08:00:00','2024-12-06 12:00:00',10.5)",
+             "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP2','2024-12-07 08:00:00','2024-12-07 09:00:00',3)"})
+      QVERIFY2(q.exec(QString::fromLatin1(sql)), sql);
+  }
+  QSqlDatabase::removeDatabase("tst_net_setup");
+  zrt::appserver::ServerOptions options;
+  options.dbUrl = url;
+  options.accessLog = false;
+  m_server = std::make_unique<zrt::appserver::Server>(options);
+  m_server->start();
+  options.idleTimeout = std::chrono::milliseconds(150);
+  m_shortIdle = std::make_unique<zrt::appserver::Server>(options);
+  m_shortIdle->start();
+  m_day = zrt::toDateTime(QDate(2024, 12, 1));
+}
+
+TNetConnection *TstNet::connect(int timeoutMs)
+{
+  auto c = std::make_unique<TNetConnection>();
+  c->ServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
+  c->BeforeConnect = [this](TNetConnection &n) {
+    n.Host = "127.0.0.1";
+    n.Port = m_server->port();
+  };
+  c->TimeoutMs = timeoutMs;
+  m_conns.push_back(std::move(c));
+  return m_conns.back().get();
+}
+
+void TstNet::callLoadsDataSet()
+{
+  TNetConnection *net = connect();
+  net->Open();
+  QVERIFY(net->Connected());
+  TClientDataSet cds;
+  cds.SetData(CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "2", "2", m_day, m_day + 30})), true, 0));
+  QCOMPARE(cds.RecordCount(), 2);
+  QCOMPARE(cds.FieldByName("NRORDPROD").AsString(), QString("OP1"));
+  QCOMPARE(cds.FieldByName("DTHRINIPROD").DisplayText(), QString("06/12/2024 08:00:00"));
+  QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 10.5);
+
+  // Only "pending": the concluded order drops out.
+  cds.SetData(CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "", "", m_day, m_day + 30}))));
+  QCOMPARE(cds.RecordCount(), 1);
+
+  cds.SetData(CheckResultServ(net->AppServer().Call("GetHoraServidor", json::array())));
+  QCOMPARE(zrt::dateOf(cds.FieldByName("DATA").AsDateTime()), QDate::currentDate());
+}
+
+void TstNet::serverErrorMessageComesThrough_data()
+{
+  QTest::addColumn<QString>("method");
+  QTest::addColumn<QString>("params");
+  QTest::addColumn<QString>("messageStart");
+  QTest::newRow("unknown method") << "NaoExiste" << "[]" << "Método desconhecido no servidor de aplicação";
+  QTest::newRow("missing arguments") << "GetReservados" << "[\"EQ1\"]" << "Parâmetros inválidos";
+}
+
+void TstNet::serverErrorMessageComesThrough()
+{
+  QFETCH(QString, method);
+  QFETCH(QString, params);
+  QFETCH(QString, messageStart);
+  TNetConnection *net = connect();
+  const ServerResult r = net->AppServer().Call(method, json::parse(params.toStdString()));
+  QVERIFY(!r.ok);
+  QVERIFY2(r.message.startsWith(messageStart), qPrintable(r.message));
+  try {
+    CheckResultServ(r, true, 0);
+    QFAIL("CheckResultServ accepted a failure");
+  } catch (const EServerError &e) {
+    QCOMPARE(e.Message(), r.message);
+  }
+}
+
+void TstNet::malformedPacketIsAnError()
+{
+  ServerResult r;
+  r.ok = true;
+  r.result = json{{"fields", json::array({{{"name", "A"}, {"type", "string"}}})}, {"rows", json::array({json::array({1, 2})})}};
+  try {
+    CheckResultServ(r, true, 0);
+    QFAIL("a malformed packet passed");
+  } catch (const EServerError &e) {
+    QVERIFY2(e.Message().startsWith("Resposta inválida do servidor de aplicação: "), qPrintable(e.Message()));
+  }
+}
+
+void TstNet::throwExceptionRaises()
+{
+  TNetConnection *net = connect();
+  net->ThrowException = true;
+  QVERIFY_THROWS_EXCEPTION(ENetError, net->AppServer().Call("NaoExiste", json::array()));
+}
+
+void TstNet::serverDownIsOneClearError()
+{
+  // A port that was free a moment ago: nothing listens there.
+  unsigned short port = 0;
+  {
+    asio::io_context ioc;
+    asio::ip::tcp::acceptor a(ioc, {asio::ip::make_address("127.0.0.1"), 0});
+    port = a.local_endpoint().port();
+  }
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = port;
+  net.ServerName = "ZRT02600.rmdPlanUtilEquipProd";
+  QElapsedTimer t;
+  t.start();
+  try {
+    net.Open(); // throws whatever ThrowException says
+    QFAIL("Open succeeded without a server");
+  } catch (const ENetError &e) {
+    QVERIFY2(e.Message().contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(e.Message()));
+    QVERIFY2(e.Message().startsWith("Não foi possível conectar ao servidor de aplicação"), qPrintable(e.Message()));
+  }
+  QVERIFY(!net.Connected());
+  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  QVERIFY(!r.ok);
+  QVERIFY(r.message.contains(QString::number(port)));
+  QVERIFY(t.elapsed() < 5000);
+}
+
+void TstNet::silentServerTimesOut()
+{
+  // Accepts connections (the backlog does) and never answers.
+  asio::io_context ioc;
+  asio::ip::tcp::acceptor silent(ioc, {asio::ip::make_address("127.0.0.1"), 0});
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = silent.local_endpoint().port();
+  net.ServerName = "X";
+  net.TimeoutMs = 300;
+  QElapsedTimer t;
+  t.start();
+  QVERIFY_THROWS_EXCEPTION(ENetError, net.Open());
+  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  QVERIFY(!r.ok);
+  QVERIFY2(r.message.contains("não respondeu em 0.3 segundos"), qPrintable(r.message));
+  QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+}
+
+void TstNet::keepAliveReconnects()
+{
+  TNetConnection *net = connect();
+  net->BeforeConnect = [this](TNetConnection &n) {
+    n.Host = "127.0.0.1";
+    n.Port = m_shortIdle->port();
+  };
+  int connects = 0;
+  auto before = net->BeforeConnect;
+  net->BeforeConnect = [&, before](TNetConnection &n) { ++connects; before(n); };
+  net->Open();
+  QVERIFY(net->AppServer().Call("GetHoraServidor").ok);
+  QTest::qWait(400); // the server drops the idle keep-alive socket meanwhile
+  const ServerResult r = net->AppServer().Call("GetHoraServidor");
+  QVERIFY2(r.ok, qPrintable(r.message));
+  QCOMPARE(connects, 1); // reconnected inside the call, not a new Open
+}
+
+void TstNet::waitRunsTimersButHoldsInput()
+{
+  asio::io_context ioc;
+  asio::ip::tcp::acceptor silent(ioc, {asio::ip::make_address("127.0.0.1"), 0});
+  KeyCounter window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = silent.local_endpoint().port();
+  net.TimeoutMs = 600;
+  int ticks = 0;
+  int keysDuringCall = -1;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (++ticks == 2) // typed while the call waits
+      QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+          window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    keysDuringCall = window.keys;
+  });
+  timer.start(20);
+  QVERIFY_THROWS_EXCEPTION(ENetError, net.Open());
+  timer.stop();
+  QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+  QCOMPARE(keysDuringCall, 0);
+  QTRY_COMPARE(window.keys, 1); // delivered once the call is over
+}
+
+void TstNet::recorderSeesEveryCall()
+{
+  QList<QPair<QString, json>> calls;
+  TNetConnection::OnCall = [&](const QString &m, const json &p) { calls.append({m, p}); };
+  TNetConnection *net = connect();
+  net->AppServer().Call("GetReseGeral", json::array({"EQ1", "", "", "2", m_day, m_day + 1}));
+  net->AppServer().Call("GetHoraServidor");
+  TNetConnection::OnCall = nullptr;
+  QCOMPARE(calls.size(), 2);
+  QCOMPARE(calls[0].first, QString("GetReseGeral"));
+  QCOMPARE(calls[0].second[3], json("2"));
+  QCOMPARE(calls[1].first, QString("GetHoraServidor"));
+}
+
+QTEST_MAIN(TstNet)
+#include "tst_net.moc"
