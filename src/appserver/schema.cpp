@@ -95,7 +95,9 @@ void initSchema(const QString &dbUrl)
 {
   Connection c(dbUrl);
   QSqlQuery q(c.db());
-  if (!c.postgres()) {
+  if (c.postgres()) {
+    run(q, QStringLiteral("SET client_min_messages = WARNING")); // no "already exists, skipping"
+  } else {
     // Readers keep reading while a writer (an import, a demo fill) works.
     q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     run(q, QStringLiteral("PRAGMA foreign_keys=ON"));

@@ -1,0 +1,718 @@
+// The application server over real SQLite files (and PostgreSQL when ZRT_TEST_PG_URL is set),
+// called over HTTP on an ephemeral loopback port.
+#include "httpclient.h"
+
+#include <zrt/appserver/schema.h>
+#include <zrt/appserver/server.h>
+#include <zrt/common/datapacket.h>
+#include <zrt/common/datetime.h>
+#include <zrt/common/dburl.h>
+#include <zrt/common/jsonrpc.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+#include <memory>
+
+using namespace zrt;
+using namespace zrt::appserver;
+using nlohmann::json;
+
+namespace {
+
+const std::string kPath = "/" + std::string(rpc::kServerName);
+
+double dt(const char *text)
+{
+  return *fromSqlText(QString::fromLatin1(text));
+}
+
+// The known plant. EQ1 and EQ10, G1 and G10 tell whole codes from contained ones.
+void fillKnownRows(const QString &url)
+{
+  initSchema(url);
+  QSqlDatabase db = openDatabase(url, QStringLiteral("known-rows"));
+  {
+    QSqlQuery q(db);
+    auto exec = [&q](const QString &sql) {
+      if (!q.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    };
+    for (const char *t : {"RESEQUIPPROD", "ORDPROD", "PRODUTO", "EQUIPAPROD", "GRUPOEQUIPA"})
+      exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
+    exec("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras'), ('G2', 'Prensas'), ('G10', 'Fornos')");
+    exec("INSERT INTO EQUIPAPROD VALUES ('EQ1', 'INJ-1', 'Injetora 1', 'G1'), ('EQ10', 'INJ-10', 'Injetora 10', 'G1'),"
+         " ('EQ2', 'PRE-2', 'Prensa 2', 'G2'), ('EQ3', 'PRE-3', 'Prensa 3', 'G2'), ('EQ20', 'FOR-20', 'Forno 20', 'G10')");
+    exec("INSERT INTO PRODUTO VALUES ('P1', 'Tampa rosca 28 mm'), ('P2', 'Balde 20 L')");
+    exec("INSERT INTO ORDPROD VALUES ('O1', '1.01.001', 'P1', '1'), ('O2', '1.01.002', 'P2', '2'),"
+         " ('O3', '1.01.003', 'P1', '3'), ('O4', '1.01.004', 'P2', '4'), ('O5', '1.01.005', 'P1', '2'),"
+         " ('O6', '1.01.006', 'P2', '1')");
+    exec("INSERT INTO RESEQUIPPROD VALUES"
+         " ('EQ1', 'O1', '2026-03-02 08:00:00', '2026-03-02 10:00:00', 100.5),"
+         " ('EQ1', 'O2', '2026-03-02 09:00:00', '2026-03-02 12:00:00', 200),"
+         " ('EQ1', 'O3', '2026-03-02 13:00:00', '2026-03-02 14:00:00', 300),"
+         " ('EQ1', 'O4', '2026-03-02 15:00:00', '2026-03-02 16:00:00', 400),"
+         " ('EQ1', 'O5', '2026-03-02 22:00:00', '2026-03-03 06:00:00', 500),"
+         " ('EQ1', 'O2', '2026-03-03 10:00:00', '2026-03-03 10:20:00', 20),"
+         " ('EQ1', 'O6', '2026-03-03 10:20:00', '2026-03-03 10:40:00', 20),"
+         " ('EQ1', 'O2', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
+         " ('EQ1', 'O1', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
+         " ('EQ10', 'O5', '2026-03-02 08:00:00', '2026-03-02 18:00:00', 1000),"
+         " ('EQ2', 'O2', '2026-03-02 07:00:00', '2026-03-02 08:00:00', 1),"
+         " ('EQ2', 'O2', '2026-03-02 18:00:00', '2026-03-02 19:00:00', 1),"
+         " ('EQ20', 'O2', '2026-03-02 00:00:00', '2026-03-03 00:00:00', 1)");
+  }
+  db.close();
+  db = QSqlDatabase();
+  QSqlDatabase::removeDatabase(QStringLiteral("known-rows"));
+}
+
+rpc::Response call(unsigned short port, const std::string &method, const json &params)
+{
+  testhttp::Client client(port);
+  const auto reply = client.post(kPath, rpc::makeRequest(method, params).dump());
+  if (reply.status != 200)
+    qWarning("HTTP %d %s %s", reply.status, reply.error.c_str(), reply.body.c_str());
+  return rpc::parseResponse(reply.body);
+}
+
+// One column of a result, cells as text ("" for null), for compact comparisons.
+QString column(const rpc::Response &r, const char *field)
+{
+  if (!r.ok)
+    return QStringLiteral("ERROR %1: %2").arg(r.code).arg(QString::fromStdString(r.message));
+  const DataPacket p = DataPacket::fromJson(r.result);
+  const int i = p.fieldIndex(field);
+  if (i < 0)
+    return QStringLiteral("NO FIELD %1").arg(QLatin1String(field));
+  QStringList out;
+  for (const auto &row : p.rows)
+    out << (row[i].is_string() ? QString::fromStdString(row[i].get<std::string>()) : QString::fromStdString(row[i].dump()));
+  return out.join(QLatin1Char(','));
+}
+
+QString freeRows(const rpc::Response &r)
+{
+  if (!r.ok)
+    return QStringLiteral("ERROR %1: %2").arg(r.code).arg(QString::fromStdString(r.message));
+  const DataPacket p = DataPacket::fromJson(r.result);
+  QStringList out;
+  for (const auto &row : p.rows)
+    out << QStringLiteral("%1 %2 %3-%4")
+               .arg(QString::fromStdString(row[0].get<std::string>()))
+               .arg(dateOf(row[2].get<double>()).toString(QStringLiteral("dd")))
+               .arg(QString::fromStdString(row[3].get<std::string>()), QString::fromStdString(row[4].get<std::string>()));
+  return out.join(QLatin1Char(' '));
+}
+
+QString fieldList(const rpc::Response &r)
+{
+  if (!r.ok)
+    return QStringLiteral("ERROR %1: %2").arg(r.code).arg(QString::fromStdString(r.message));
+  QStringList out;
+  for (const auto &f : DataPacket::fromJson(r.result).fields)
+    out << QStringLiteral("%1:%2%3")
+               .arg(QString::fromStdString(f.name), QString::fromLatin1(fieldTypeName(f.type).data()))
+               .arg(f.type == FieldType::String ? QString::number(f.size) : QString());
+  return out.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+class tst_appserver : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString sqliteUrl_;
+  std::map<QString, std::unique_ptr<Server>> servers_; // by backend: "sqlite", "postgresql"
+
+  // Adds the backend column; PostgreSQL rows are skipped in the test body without a server.
+  static void backendColumn() { QTest::addColumn<QString>("backend"); }
+  template <typename F> static void forBackends(F rowsFor)
+  {
+    for (const char *b : {"sqlite", "postgresql"})
+      rowsFor(QString::fromLatin1(b));
+  }
+  unsigned short portFor(const QString &backend)
+  {
+    auto it = servers_.find(backend);
+    if (it == servers_.end())
+      return 0;
+    return it->second->port();
+  }
+
+private slots:
+  void initTestCase()
+  {
+    QVERIFY(dir_.isValid());
+    sqliteUrl_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("known.db"));
+    fillKnownRows(sqliteUrl_);
+    ServerOptions o;
+    o.dbUrl = sqliteUrl_;
+    o.accessLog = false;
+    servers_["sqlite"] = std::make_unique<Server>(o);
+    servers_["sqlite"]->start();
+    QVERIFY(servers_["sqlite"]->port() != 0);
+    const QString pg = qEnvironmentVariable("ZRT_TEST_PG_URL");
+    if (!pg.isEmpty()) {
+      fillKnownRows(pg);
+      o.dbUrl = pg;
+      servers_["postgresql"] = std::make_unique<Server>(o);
+      servers_["postgresql"]->start();
+    }
+  }
+
+  void cleanupTestCase() { servers_.clear(); }
+
+  void init()
+  {
+    if (QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("postgresql") &&
+        !servers_.count(QStringLiteral("postgresql")))
+      QSKIP("ZRT_TEST_PG_URL not set: no PostgreSQL for this row");
+  }
+
+  // ---- the rows each method returns ---------------------------------------------------------
+
+  void statusIsReadByPosition_data()
+  {
+    backendColumn();
+    QTest::addColumn<QString>("pend");
+    QTest::addColumn<QString>("and_");
+    QTest::addColumn<QString>("conc");
+    QTest::addColumn<QString>("orders");
+    forBackends([](const QString &b) {
+      auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
+      *row("all three, as the client sends them") << b << "1" << "2" << "2" << "O1,O2,O3,O5,O2,O6";
+      *row("only concluded, sent as 2") << b << "" << "" << "2" << "O3";
+      *row("only in progress") << b << "" << "2" << "" << "O2,O5,O2";
+      *row("only pending") << b << "1" << "" << "" << "O1,O6";
+      *row("any text in a position selects it") << b << "x" << "" << "y" << "O1,O3,O6";
+      *row("none selects nothing; stopped orders never") << b << "" << "" << "" << "";
+    });
+  }
+  void statusIsReadByPosition()
+  {
+    QFETCH(QString, backend);
+    QFETCH(QString, pend);
+    QFETCH(QString, and_);
+    QFETCH(QString, conc);
+    QFETCH(QString, orders);
+    const auto r = call(portFor(backend), "GetReservados",
+                        {"EQ1", pend.toStdString(), and_.toStdString(), conc.toStdString(), dt("2026-03-02 00:00"),
+                         dt("2026-03-03 23:59")});
+    QCOMPARE(column(r, "NRORDPROD"), orders);
+  }
+
+  void periodOverlap_data()
+  {
+    backendColumn();
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("orders");
+    forBackends([](const QString &b) {
+      auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
+      *row("ending at the period start is out") << b << "GetReservados" << "2026-03-02 10:00" << "2026-03-02 12:00" << "O2";
+      *row("starting at the period end is in") << b << "GetReservados" << "2026-03-02 12:00" << "2026-03-02 13:00" << "O3";
+      *row("begun before, running in") << b << "GetReservados" << "2026-03-03 00:00" << "2026-03-03 12:00" << "O5,O2,O6";
+      *row("period inside a reservation") << b << "GetReservados" << "2026-03-02 10:30" << "2026-03-02 10:31" << "O2";
+      *row("same start ordered by order number") << b << "GetReservados" << "2026-03-04 00:00" << "2026-03-04 23:00" << "O1,O2";
+      *row("empty period") << b << "GetReservados" << "2026-03-05 00:00" << "2026-03-06 00:00" << "";
+      *row("calendar marks: one start per reservation") << b << "GetReseGeral" << "2026-03-03 00:00" << "2026-03-04 23:00"
+                                                         << QString::number(dt("2026-03-02 22:00"), 'g', 17) + ","
+                                                                + QString::number(dt("2026-03-03 10:00"), 'g', 17) + ","
+                                                                + QString::number(dt("2026-03-03 10:20"), 'g', 17) + ","
+                                                                + QString::number(dt("2026-03-04 08:00"), 'g', 17) + ","
+                                                                + QString::number(dt("2026-03-04 08:00"), 'g', 17);
+    });
+  }
+  void periodOverlap()
+  {
+    QFETCH(QString, backend);
+    QFETCH(QString, method);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, orders);
+    const auto r = call(portFor(backend), method.toStdString(),
+                        {"EQ1", "1", "2", "2", dt(from.toLatin1()), dt(to.toLatin1())});
+    if (method == QLatin1String("GetReseGeral")) {
+      QStringList starts;
+      for (const auto &row : DataPacket::fromJson(r.result).rows)
+        starts << QString::number(row[0].get<double>(), 'g', 17);
+      QCOMPARE(starts.join(QLatin1Char(',')), orders);
+    } else {
+      QCOMPARE(column(r, "NRORDPROD"), orders);
+    }
+  }
+
+  void wholeDaysAndOneDay_data()
+  {
+    backendColumn();
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("orders");
+    forBackends([](const QString &b) {
+      QTest::newRow(qPrintable(b + ": GetDiasReservados takes whole days, times ignored")) << b << "GetDiasReservados"
+                                                                                          << "O5,O2,O6";
+      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia" << "O5,O2";
+    });
+  }
+  void wholeDaysAndOneDay()
+  {
+    QFETCH(QString, backend);
+    QFETCH(QString, method);
+    QFETCH(QString, orders);
+    json params;
+    if (method == QLatin1String("GetDiasReservados")) // dates with a time part still mean whole days
+      params = {"EQ1", dt("2026-03-03 18:00"), dt("2026-03-03 07:00"), "1", "2", "2"};
+    else // day 3 March, period up to 10:10 of that day: the 10:20 reservation is out
+      params = {"EQ1", "1", "2", "2", dt("2026-03-03 00:00"), dt("2026-03-01 00:00"), dt("2026-03-03 10:10")};
+    QCOMPARE(column(call(portFor(backend), method.toStdString(), params), "NRORDPROD"), orders);
+  }
+
+  void resultFields_data()
+  {
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("fields");
+    const QString reservados = "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 PRODUTO:string50 "
+                               "DTHRINIPROD:datetime DTHRFINPROD:datetime IDSITORDPROD:string1 QTPRODRESPROC:float";
+    QTest::newRow("GetHoraServidor") << "GetHoraServidor" << "DATA:datetime";
+    QTest::newRow("GetReservados") << "GetReservados" << reservados;
+    QTest::newRow("GetReseGeral") << "GetReseGeral" << "DTHRINIPROD:datetime";
+    QTest::newRow("GetDiasReservados") << "GetDiasReservados"
+                                       << "CDARVPROD:string20 NRORDPROD:string10 CDPRODUTO:string10 PRODUTO:string50 "
+                                          "DTHRINIPROD:datetime QTPRODRESPROC:float DTHRFINPROD:datetime IDSITORDPROD:string1";
+    QTest::newRow("GetReservaDia") << "GetReservaDia"
+                                   << "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 NMPRODUTO:string50 "
+                                      "DTHRINIPROD:datetime DTHRFINPROD:datetime QTPRODRESPROC:float IDSITORDPROD:string1";
+    QTest::newRow("HoraLivre") << "HoraLivre" << "CODIGO:string15 NOME:string50 DATA:date HORAINI:string10 HORAFIN:string10";
+  }
+  void resultFields()
+  {
+    QFETCH(QString, method);
+    QFETCH(QString, fields);
+    const double d = dt("2026-03-02 00:00");
+    const std::map<QString, json> params = {
+        {"GetHoraServidor", json::array()},
+        {"GetReservados", {"EQ1", "1", "2", "2", d, d + 1}},
+        {"GetReseGeral", {"EQ1", "1", "2", "2", d, d + 1}},
+        {"GetDiasReservados", {"EQ1", d, d, "1", "2", "2"}},
+        {"GetReservaDia", {"EQ1", "1", "2", "2", d, d, d + 1}},
+        {"HoraLivre", {false, false, "08:00:00", "18:00:00", "", d, d, ""}}};
+    QCOMPARE(fieldList(call(portFor("sqlite"), method.toStdString(), params.at(method))), fields);
+  }
+
+  void reservationCellsAreTyped()
+  {
+    const auto r = call(portFor("sqlite"), "GetReservados",
+                        {"EQ1", "1", "", "", dt("2026-03-02 08:00"), dt("2026-03-02 08:00")});
+    QVERIFY2(r.ok, r.message.c_str());
+    const auto p = DataPacket::fromJson(r.result);
+    QCOMPARE(p.rows.size(), size_t(1));
+    const auto &row = p.rows[0];
+    QCOMPARE(row[0], json("O1"));
+    QCOMPARE(row[1], json("1.01.001"));
+    QCOMPARE(row[2], json("P1"));
+    QCOMPARE(row[3], json("Tampa rosca 28 mm"));
+    QCOMPARE(row[4].get<double>(), dt("2026-03-02 08:00"));
+    QCOMPARE(row[5].get<double>(), dt("2026-03-02 10:00"));
+    QCOMPARE(row[6], json("1"));
+    QCOMPARE(row[7].get<double>(), 100.5);
+  }
+
+  void serverDateIsNow()
+  {
+    const double before = toDateTime(QDateTime::currentDateTime());
+    const auto r = call(portFor("sqlite"), "GetHoraServidor", json::array());
+    const double after = toDateTime(QDateTime::currentDateTime());
+    QVERIFY2(r.ok, r.message.c_str());
+    const double v = DataPacket::fromJson(r.result).rows.at(0).at(0).get<double>();
+    QVERIFY(v >= before - 1e-6 && v <= after + 1e-6);
+  }
+
+  // ---- free hours -----------------------------------------------------------------------------
+
+  void freeHours_data()
+  {
+    backendColumn();
+    QTest::addColumn<bool>("listGroups");
+    QTest::addColumn<bool>("listEquip");
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QString>("equipment");
+    QTest::addColumn<QString>("hours"); // "from to"
+    QTest::addColumn<QString>("days");  // "first last" day of March 2026
+    QTest::addColumn<QString>("expected");
+    forBackends([](const QString &b) {
+      auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
+      *row("overlaps merge, concluded frees, stopped occupies")
+          << b << false << true << "" << ";EQ1;" << "08:00:00 18:00:00" << "2 2" << "EQ1 02 12:00-15:00 EQ1 02 16:00-18:00";
+      *row("reservation up to midnight and from midnight")
+          << b << false << true << "" << ";EQ1;" << "00:00 12:00" << "3 3" << "EQ1 03 06:00-10:00 EQ1 03 10:40-12:00";
+      *row("evening up to a reservation over midnight")
+          << b << false << true << "" << ";EQ1;" << "16:00 23:59:59" << "2 2" << "EQ1 02 16:00-22:00";
+      *row("fully booked day gives no span, free day one")
+          << b << false << true << "" << ";EQ10;" << "08:00 18:00" << "2 3" << "EQ10 03 08:00-18:00";
+      *row("reservations touching the window") << b << false << true << "" << ";EQ2;" << "08:00 18:00" << "2 2"
+                                                << "EQ2 02 08:00-18:00";
+      *row("equal hours, free instant") << b << false << true << "" << ";EQ1;EQ2;" << "12:30 12:30" << "2 2"
+                                        << "EQ1 02 12:30-12:30 EQ2 02 12:30-12:30";
+      *row("equal hours, covered instant") << b << false << true << "" << ";EQ1;" << "10:00 10:00" << "2 2" << "";
+      *row("whole code: EQ10 picked, EQ1 not") << b << false << true << "" << ";EQ10;" << "08:00 09:00" << "4 4"
+                                               << "EQ10 04 08:00-09:00";
+      *row("whole code: group G1 picked, G10 not") << b << true << false << ";G1;" << "" << "19:00 20:00" << "2 2"
+                                                   << "EQ1 02 19:00-20:00 EQ10 02 19:00-20:00";
+      *row("list without outer separators") << b << true << false << "G10" << "" << "19:00 20:00" << "3 3"
+                                            << "EQ20 03 19:00-20:00";
+      *row("all equipment, ordered by code then day")
+          << b << false << false << "" << "" << "19:00 20:00" << "3 4"
+          << "EQ1 03 19:00-20:00 EQ1 04 19:00-20:00 EQ10 03 19:00-20:00 EQ10 04 19:00-20:00 EQ2 03 19:00-20:00 "
+             "EQ2 04 19:00-20:00 EQ20 03 19:00-20:00 EQ20 04 19:00-20:00 EQ3 03 19:00-20:00 EQ3 04 19:00-20:00";
+      *row("both lists narrow together") << b << true << true << ";G2;" << ";EQ1;EQ3;" << "08:00 09:00" << "2 2"
+                                         << "EQ3 02 08:00-09:00";
+      *row("listed flag with an empty list selects none") << b << true << false << "" << "" << "08:00 09:00" << "2 2" << "";
+    });
+  }
+  void freeHours()
+  {
+    QFETCH(QString, backend);
+    QFETCH(bool, listGroups);
+    QFETCH(bool, listEquip);
+    QFETCH(QString, groups);
+    QFETCH(QString, equipment);
+    QFETCH(QString, hours);
+    QFETCH(QString, days);
+    QFETCH(QString, expected);
+    const QStringList h = hours.split(QLatin1Char(' ')), d = days.split(QLatin1Char(' '));
+    const auto r = call(portFor(backend), "HoraLivre",
+                        {listGroups, listEquip, h[0].toStdString(), h[1].toStdString(), groups.toStdString(),
+                         toDateTime(QDate(2026, 3, d[0].toInt())), toDateTime(QDate(2026, 3, d[1].toInt())),
+                         equipment.toStdString()});
+    QCOMPARE(freeRows(r), expected);
+  }
+
+  void freeHoursRejects_data()
+  {
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("lastDay"); // days after 2 March 2026
+    QTest::addColumn<QString>("message");
+    QTest::newRow("start hour after end hour") << "18:00:00" << "08:00:00" << 0 << "intervalo inicial";
+    QTest::newRow("end date before start date") << "08:00" << "18:00" << -1 << "data inicial";
+    QTest::newRow("more than 366 days") << "08:00" << "18:00" << 366 << "366 dias";
+    QTest::newRow("hour that is no time") << "8h" << "18:00" << 0 << "hora inicial";
+    QTest::newRow("hour past the day") << "08:00" << "24:00" << 0 << "hora final";
+  }
+  void freeHoursRejects()
+  {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, lastDay);
+    QFETCH(QString, message);
+    const double d = dt("2026-03-02 00:00");
+    const auto r = call(portFor("sqlite"), "HoraLivre",
+                        {false, false, from.toStdString(), to.toStdString(), "", d, d + lastDay, ""});
+    QVERIFY(!r.ok);
+    QCOMPARE(r.code, rpc::kInvalidParams);
+    const QString text = QString::fromStdString(r.message);
+    QVERIFY2(text.startsWith(QStringLiteral("Parâmetros inválidos: ")) && text.contains(message), qPrintable(text));
+  }
+
+  void freeHoursAcceptsAFullYear()
+  {
+    const double d = dt("2026-03-02 00:00");
+    const auto r = call(portFor("sqlite"), "HoraLivre", {false, true, "08:00", "09:00", "", d, d + 365, ";EQ3;"});
+    QVERIFY2(r.ok, r.message.c_str());
+    QCOMPARE(DataPacket::fromJson(r.result).rows.size(), size_t(366));
+  }
+
+  // ---- bad input, HTTP and limits -------------------------------------------------------------
+
+  void badRequests_data()
+  {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<int>("code");
+    const QString ok = R"({"jsonrpc":"2.0","id":7,"method":"GetReservados","params":%1})";
+    QTest::newRow("malformed JSON") << "{\"jsonrpc\":" << rpc::kParseError;
+    QTest::newRow("NaN is no JSON") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",NaN,46000]") << rpc::kParseError;
+    QTest::newRow("not an object") << "[1,2]" << rpc::kInvalidRequest;
+    QTest::newRow("no version") << R"({"id":1,"method":"GetHoraServidor","params":[]})" << rpc::kInvalidRequest;
+    QTest::newRow("unknown method") << R"({"jsonrpc":"2.0","id":1,"method":"DropTables","params":[]})"
+                                    << rpc::kMethodNotFound;
+    QTest::newRow("named params") << ok.arg("{\"equip\":\"EQ1\"}") << rpc::kInvalidParams;
+    QTest::newRow("too few arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000]") << rpc::kInvalidParams;
+    QTest::newRow("too many arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000,46001,1]") << rpc::kInvalidParams;
+    QTest::newRow("number for a code") << ok.arg("[1,\"1\",\"2\",\"2\",46000,46001]") << rpc::kInvalidParams;
+    QTest::newRow("text for a date") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",\"2026-03-02\",46001]") << rpc::kInvalidParams;
+    QTest::newRow("date out of range") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",1e300,46001]") << rpc::kInvalidParams;
+    QTest::newRow("null status") << ok.arg("[\"EQ1\",null,\"2\",\"2\",46000,46001]") << rpc::kInvalidParams;
+    QTest::newRow("quote in a code is data, not SQL") << ok.arg("[\"EQ1' OR '1'='1\",\"1\",\"2\",\"2\",0,99999]") << 0;
+  }
+  void badRequests()
+  {
+    QFETCH(QString, body);
+    QFETCH(int, code);
+    testhttp::Client client(portFor("sqlite"));
+    const auto reply = client.post(kPath, body.toStdString());
+    QCOMPARE(reply.status, 200);
+    const auto r = rpc::parseResponse(reply.body);
+    if (code == 0) {
+      QVERIFY2(r.ok, r.message.c_str());
+      QCOMPARE(DataPacket::fromJson(r.result).rows.size(), size_t(0));
+    } else {
+      QCOMPARE(r.code, code);
+      QVERIFY(!r.message.empty());
+      if (code == rpc::kInvalidParams)
+        QVERIFY2(QString::fromStdString(r.message).startsWith(QStringLiteral("Parâmetros inválidos: ")), r.message.c_str());
+    }
+    // The same connection keeps serving after a bad request.
+    const auto after = client.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump());
+    QCOMPARE(after.status, 200);
+    QVERIFY(rpc::parseResponse(after.body).ok);
+  }
+
+  void httpLevel()
+  {
+    testhttp::Client client(portFor("sqlite"));
+    QCOMPARE(client.send(boost::beast::http::verb::get, "/health", "").status, 200);
+    QCOMPARE(client.send(boost::beast::http::verb::get, kPath, "").status, 405);
+    QCOMPARE(client.post("/outro", "{}").status, 404);
+    // Many calls over one keep-alive connection.
+    for (int i = 0; i < 20; ++i) {
+      const auto reply = client.post(kPath, rpc::makeRequest("GetHoraServidor", json::array(), i).dump());
+      QCOMPARE(reply.status, 200);
+      QVERIFY(reply.keepAlive);
+      QCOMPARE(json::parse(reply.body)["id"].get<int>(), i);
+    }
+  }
+
+  void limits()
+  {
+    ServerOptions o;
+    o.dbUrl = sqliteUrl_;
+    o.accessLog = false;
+    o.threads = 1;
+    o.maxBodyBytes = 4096;
+    o.maxHeaderBytes = 2048;
+    o.idleTimeout = std::chrono::milliseconds(300);
+    Server server(o);
+    server.start();
+    {
+      testhttp::Client c(server.port());
+      const auto r = c.post(kPath, std::string(5000, ' ') + "{}");
+      QCOMPARE(r.status, 413);
+    }
+    {
+      testhttp::Client c(server.port());
+      const auto r = c.post(kPath, "{}", {{"X-Grande", std::string(4000, 'a')}});
+      QCOMPARE(r.status, 431);
+    }
+    // Idle connections cost no thread: with one worker, fifty silent clients do not stop a call.
+    std::vector<std::unique_ptr<testhttp::Client>> idle;
+    for (int i = 0; i < 50; ++i)
+      idle.push_back(std::make_unique<testhttp::Client>(server.port()));
+    QElapsedTimer t;
+    t.start();
+    const auto r = call(server.port(), "GetHoraServidor", json::array());
+    QVERIFY(r.ok);
+    QVERIFY2(t.elapsed() < 250, qPrintable(QString::number(t.elapsed())));
+    // And an idle connection is closed after the idle time.
+    QTest::qWait(600);
+    const auto late = idle.front()->post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump());
+    QCOMPARE(late.status, 0);
+  }
+
+  void token_data()
+  {
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<int>("status");
+    QTest::newRow("no header") << "" << 401;
+    QTest::newRow("wrong token") << "Bearer errado" << 401;
+    QTest::newRow("token as prefix") << "Bearer segredo-123x" << 401;
+    QTest::newRow("other scheme") << "Basic segredo-123" << 401;
+    QTest::newRow("right token") << "Bearer segredo-123" << 200;
+  }
+  void token()
+  {
+    QFETCH(QString, header);
+    QFETCH(int, status);
+    ServerOptions o;
+    o.dbUrl = sqliteUrl_;
+    o.accessLog = false;
+    o.token = "segredo-123";
+    Server server(o);
+    server.start();
+    testhttp::Client c(server.port());
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (!header.isEmpty())
+      headers.push_back({"Authorization", header.toStdString()});
+    const auto r = c.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump(), headers);
+    QCOMPARE(r.status, status);
+    QCOMPARE(rpc::parseResponse(r.body).ok, status == 200);
+    QCOMPARE(c.send(boost::beast::http::verb::get, "/health", "").status, 200); // for load balancers
+  }
+
+  void databaseGoneAndBack()
+  {
+    const QString path = dir_.filePath(QStringLiteral("later.db"));
+    ServerOptions o;
+    o.dbUrl = QStringLiteral("sqlite:") + path;
+    o.accessLog = false;
+    Server server(o);
+    server.start();
+    const json params = {"EQ1", "1", "2", "2", dt("2026-03-02 00:00"), dt("2026-03-03 00:00")};
+    auto r = call(server.port(), "GetReservados", params);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.code, rpc::kServerError);
+    QVERIFY(!QFile::exists(path)); // asking did not leave an empty database behind
+
+    QVERIFY(QFile::copy(dir_.filePath(QStringLiteral("known.db")), path));
+    r = call(server.port(), "GetReservados", params);
+    QVERIFY2(r.ok, r.message.c_str());
+    QCOMPARE(column(r, "NRORDPROD"), QStringLiteral("O1,O2,O3,O5"));
+
+    // A table that goes away fails each call; the server recovers once it is back.
+    auto rename = [&path](const char *from, const char *to) {
+      QSqlDatabase db = openDatabase(QStringLiteral("sqlite:") + path, QStringLiteral("rename"));
+      QSqlQuery q(db);
+      QVERIFY2(q.exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QLatin1String(from), QLatin1String(to))),
+               qPrintable(q.lastError().text()));
+      q = QSqlQuery();
+      db.close();
+      db = QSqlDatabase();
+      QSqlDatabase::removeDatabase(QStringLiteral("rename"));
+    };
+    rename("RESEQUIPPROD", "RESEQUIPPROD_X");
+    for (int i = 0; i < 3; ++i) { // every worker thread meets the fault
+      r = call(server.port(), "GetReservados", params);
+      QCOMPARE(r.code, rpc::kServerError);
+      QVERIFY(QString::fromStdString(r.message).startsWith(QStringLiteral("Falha no banco de dados")));
+    }
+    rename("RESEQUIPPROD_X", "RESEQUIPPROD");
+    for (int i = 0; i < 3; ++i) {
+      r = call(server.port(), "GetReservados", params);
+      QVERIFY2(r.ok, r.message.c_str());
+    }
+  }
+
+  void concurrentClients()
+  {
+    // Several clients at once on both workers get their own answers.
+    std::vector<std::thread> threads;
+    std::atomic<int> good{0};
+    const unsigned short port = portFor("sqlite");
+    for (int t = 0; t < 8; ++t)
+      threads.emplace_back([&good, port, t] {
+        testhttp::Client c(port);
+        for (int i = 0; i < 25; ++i) {
+          const json req = rpc::makeRequest("GetReservados", {t % 2 ? "EQ1" : "EQ10", "1", "2", "2",
+                                                              dt("2026-03-02 00:00"), dt("2026-03-02 23:00")}, t * 100 + i);
+          const auto reply = c.post(kPath, req.dump());
+          const auto j = json::parse(reply.body, nullptr, false);
+          if (j.is_object() && j["id"] == t * 100 + i && j["result"]["rows"].size() == (t % 2 ? 4u : 1u))
+            ++good;
+        }
+      });
+    for (auto &t : threads)
+      t.join();
+    QCOMPARE(good.load(), 8 * 25);
+  }
+
+  void schemaIsIdempotentAndVersioned()
+  {
+    initSchema(sqliteUrl_);
+    initSchema(sqliteUrl_);
+    QSqlDatabase db = openDatabase(sqliteUrl_, QStringLiteral("version"));
+    {
+      QSqlQuery q(db);
+      QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*), MAX(VERSAO) FROM ZRT_SCHEMA_VERSION")));
+      QVERIFY(q.next());
+      QCOMPARE(q.value(0).toInt(), 1);
+      QCOMPARE(q.value(1).toInt(), kSchemaVersion);
+      // The module's own equipment query runs unchanged on the host database.
+      QVERIFY(q.prepare(QStringLiteral("SELECT CDEQUIPPRO FROM EQUIPAPROD WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) "
+                                       "or (:P_TGR = 'T')) AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T')) "
+                                       "ORDER BY CDEQUIPPRO")));
+      q.bindValue(QStringLiteral(":P_GR"), QStringLiteral(";G1;"));
+      q.bindValue(QStringLiteral(":P_EQ"), QString());
+      q.bindValue(QStringLiteral(":P_TGR"), QString());
+      q.bindValue(QStringLiteral(":P_TEQ"), QStringLiteral("T"));
+      QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+      QStringList codes;
+      while (q.next())
+        codes << q.value(0).toString();
+      QCOMPARE(codes, QStringList({"EQ1", "EQ10"}));
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("version"));
+  }
+
+  void postgresHasInstr()
+  {
+    const QString pg = qEnvironmentVariable("ZRT_TEST_PG_URL");
+    if (pg.isEmpty())
+      QSKIP("ZRT_TEST_PG_URL not set");
+    initSchema(pg); // a second time: nothing changes, nothing fails
+    QSqlDatabase db = openDatabase(pg, QStringLiteral("pg-instr"));
+    {
+      QSqlQuery q(db);
+      QVERIFY(q.prepare(QStringLiteral("SELECT CDEQUIPPRO FROM EQUIPAPROD WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) "
+                                       "or (:P_TGR = 'T')) ORDER BY CDEQUIPPRO")));
+      q.bindValue(QStringLiteral(":P_GR"), QStringLiteral(";G10;"));
+      q.bindValue(QStringLiteral(":P_TGR"), QString());
+      QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+      QVERIFY(q.next());
+      QCOMPARE(q.value(0).toString(), QStringLiteral("EQ20"));
+      QVERIFY(!q.next());
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("pg-instr"));
+  }
+
+  void demoPlantIsDeterministic()
+  {
+    const QDate today(2026, 6, 15);
+    auto digest = [&](const QString &name, unsigned seed) {
+      const QString url = QStringLiteral("sqlite:") + dir_.filePath(name);
+      fillDemo(url, {seed, 12, 3, today});
+      QSqlDatabase db = openDatabase(url, QStringLiteral("digest"));
+      QStringList out;
+      {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT COUNT(*), MIN(DTHRINIPROD), MAX(DTHRFINPROD), SUM(QTPRODRESPROC) FROM RESEQUIPPROD"));
+        q.next();
+        for (int i = 0; i < 4; ++i)
+          out << q.value(i).toString();
+        q.exec(QStringLiteral("SELECT IDSITORDPROD, COUNT(*) FROM ORDPROD GROUP BY IDSITORDPROD ORDER BY 1"));
+        while (q.next())
+          out << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString();
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM GRUPOEQUIPA"));
+        q.next();
+        out << q.value(0).toString();
+        // Some reservations run over midnight.
+        q.exec(QStringLiteral("SELECT COUNT(*) FROM RESEQUIPPROD WHERE SUBSTR(DTHRINIPROD, 1, 10) <> SUBSTR(DTHRFINPROD, 1, 10)"));
+        q.next();
+        out << (q.value(0).toInt() > 0 ? QStringLiteral("midnight") : QStringLiteral("no-midnight"));
+      }
+      db.close();
+      db = QSqlDatabase();
+      QSqlDatabase::removeDatabase(QStringLiteral("digest"));
+      return out;
+    };
+    const QStringList a = digest(QStringLiteral("demo-a.db"), 7), b = digest(QStringLiteral("demo-b.db"), 7);
+    QCOMPARE(a, b);
+    QVERIFY(a != digest(QStringLiteral("demo-c.db"), 8));
+    // All four statuses, six groups, and a reservation over midnight.
+    QVERIFY2(a.filter(QRegularExpression(QStringLiteral("^[1-4]="))).size() == 4, qPrintable(a.join(' ')));
+    QVERIFY(a.contains(QStringLiteral("6")));
+    QVERIFY(a.contains(QStringLiteral("midnight")));
+    // Filling again replaces the plant instead of failing on duplicate keys.
+    QCOMPARE(digest(QStringLiteral("demo-a.db"), 7), a);
+  }
+};
+
+QTEST_GUILESS_MAIN(tst_appserver)
+#include "tst_appserver.moc"
