@@ -70,6 +70,7 @@ MainWindow::~MainWindow()
 {
   // The module's windows go first, while the database and the module's code still exist;
   // then the module is finalised and unmapped; the database connection goes last.
+  m_loader->disconnect(this);
   delete m_mdi;
   m_mdi = nullptr;
   if (MainForm() == this)
