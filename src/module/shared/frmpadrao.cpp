@@ -7,6 +7,8 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
+#include <inhouse/services/keys.h>
+#include <inhouse/services/navigation.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
 
@@ -19,7 +21,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -54,6 +58,39 @@ TMenuItem *MakeItem(QMenu *menu, const char *name, const QString &caption, const
   menu->addAction(item);
   return item;
 }
+
+// A menu short-cut is matched before any widget sees its key. For the keys the window's key
+// handler takes over (FormKeyTakesShortcut), claim the key on its ShortcutOverride so that it
+// arrives as a key press at the key preview instead of triggering the menu item as well.
+class TShortcutClaim : public QObject {
+public:
+  explicit TShortcutClaim(TfrmPadrao *form) : QObject(form), m_form(form) { qApp->installEventFilter(this); }
+  ~TShortcutClaim() override
+  {
+    if (qApp)
+      qApp->removeEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override
+  {
+    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
+      return false;
+    auto *target = static_cast<QWidget *>(watched);
+    if (target != m_form && !m_form->isAncestorOf(target))
+      return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    bool claim = false;
+    Guarded([&] { claim = m_form->FormKeyTakesShortcut(key->key(), key->modifiers()); });
+    if (!claim)
+      return false;
+    key->accept();
+    return true;
+  }
+
+private:
+  TfrmPadrao *m_form;
+};
 
 TMenuItem *MakeSeparator(QMenu *menu, const char *name)
 {
@@ -122,6 +159,8 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(par
   m_root->addWidget(panMenu);
   BuildButtons();
   BuildMenus();
+  // Only the sheet shows its drop-downs; the other windows offer their items by short-cut.
+  SetMenusVisible(false);
 
   msgMensagensPadroes = new TMessages({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("Canc|Cancelar operação?")},
                                       this);
@@ -260,8 +299,7 @@ void TfrmPadrao::CreateStandardBody()
   dbgPadrao->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection |
                         dgConfirmDelete | dgCancelOnExit);
   dbgPadrao->SetDataSource(dtsPadrao);
-  dbgPadrao->OnKeyDown = [this](TDBGrid &, int &key, Qt::KeyboardModifiers modifiers) { dbgPadraoKeyDown(key, modifiers); };
-  dbgPadrao->OnKeyPress = [this](TDBGrid &, QChar &key) { dbgPadraoKeyPress(key); };
+  BindGridKeys(dbgPadrao);
   scbFolhaDados->setWidget(dbgPadrao);
   m_root->addWidget(pgcPadrao, 1);
 
@@ -283,7 +321,29 @@ void TfrmPadrao::CreateStandardBody()
   dbtNome->setFont(bold);
   navLayout->addWidget(dbtNome, 1);
   m_root->addWidget(panNavigator);
+  BindFormKeys();
   dtsPadraoStateChange();
+}
+
+void TfrmPadrao::BindGridKeys(TDBGrid *grid)
+{
+  if (!grid)
+    return;
+  grid->OnKeyDown = [this](TDBGrid &g, int &key, Qt::KeyboardModifiers shift) { dbgPadraoKeyDown(g, key, shift); };
+  grid->OnKeyPress = [this](TDBGrid &g, QChar &key) { dbgPadraoKeyPress(g, key); };
+}
+
+void TfrmPadrao::BindFormKeys()
+{
+  if (m_formKeysBound)
+    return;
+  m_formKeysBound = true;
+  InstallKeyPreview(this, [this](QKeyEvent *event) {
+    int key = event->key();
+    FormKeyDown(key, event->modifiers());
+    return key == 0;
+  });
+  new TShortcutClaim(this);
 }
 
 void TfrmPadrao::AddRegion(QWidget *region, int stretch)
@@ -342,10 +402,18 @@ void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
   if (!area)
     throw std::runtime_error("A janela principal não tem área para janelas filhas.");
   m_mdiChild = true;
+  // The designed size is the window's outer size; the area would otherwise shrink the new
+  // sub-window to its contents' hint.
+  const bool designed = testAttribute(Qt::WA_Resized);
+  const QSize outer = size();
   mnuMenu->hide();
+  SetMenusVisible(true); // they show in the host's menu bar
   m_subWindow = area->addSubWindow(this);
   m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
   m_subWindow->setWindowTitle(windowTitle());
+  if (designed)
+    m_subWindow->resize(outer);
+  ReleaseCloseShortcut();
   connect(area, &QMdiArea::subWindowActivated, this, Handler([this](QMdiSubWindow *active) {
             const bool mine = active && active == m_subWindow;
             MergeMenus(mine);
@@ -354,20 +422,44 @@ void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
           }));
 }
 
+void TfrmPadrao::ReleaseCloseShortcut()
+{
+  // The sub-window's own "Close" carries Ctrl+F4 too; two owners of one key make it an
+  // ambiguous short-cut that closes nothing. "Fecha&r" keeps it.
+  if (!m_subWindow || !m_subWindow->systemMenu())
+    return;
+  const QKeySequence closeKey(Qt::CTRL | Qt::Key_F4);
+  for (QAction *action : m_subWindow->systemMenu()->actions()) {
+    QList<QKeySequence> keys = action->shortcuts();
+    if (keys.removeAll(closeKey) > 0)
+      action->setShortcuts(keys);
+  }
+}
+
+void TfrmPadrao::SetMenusVisible(bool visible)
+{
+  mnuOperacao->menuAction()->setVisible(visible);
+  mnuManutencao->menuAction()->setVisible(visible);
+  mnuMenu->setVisible(visible && !m_mdiChild);
+}
+
 void TfrmPadrao::MergeMenus(bool active)
 {
   auto *main = qobject_cast<QMainWindow *>(MainForm());
-  if (!main || active == m_menusMerged)
+  if (!main || !main->menuBar() || active == m_menusMerged)
     return;
   QMenuBar *bar = main->menuBar();
   if (active) {
     // Before the host's window and help menus, as an MDI child's menus merge.
     QAction *before = nullptr;
-    for (QAction *a : bar->actions())
-      if (a->text().contains(QLatin1String("Janela")) || a->text().contains(QLatin1String("Aj"))) {
+    for (QAction *a : bar->actions()) {
+      const QString name = a->menu() ? a->menu()->objectName() : QString();
+      if (name == QLatin1String("mnuJanela") || name == QLatin1String("mnuAjuda") ||
+          a->text().contains(QLatin1String("Janela")) || a->text().contains(QLatin1String("Aj"))) {
         before = a;
         break;
       }
+    }
     m_mergedActions = {mnuOperacao->menuAction(), mnuManutencao->menuAction()};
     bar->insertActions(before, m_mergedActions);
   } else {
@@ -380,6 +472,40 @@ void TfrmPadrao::MergeMenus(bool active)
 
 // --- standard handlers ---------------------------------------------------------------
 
+namespace {
+bool Editing(const TDataSet *ds)
+{
+  return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
+}
+
+// Writes what an open in-cell editor holds into its field, so a confirmation never loses the
+// text typed last.
+void CommitGridEditors(QWidget *form)
+{
+  for (TDBGrid *grid : form->findChildren<TDBGrid *>()) {
+    QWidget *editor = grid->InplaceEditor();
+    if (!editor || !Editing(grid->DataSet()))
+      continue;
+    emit grid->itemDelegate()->commitData(editor);
+    emit grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+} // namespace
+
+bool TfrmPadrao::FocusFieldControl(TField *field)
+{
+  if (!dbgPadrao || !dbgPadrao->Model() || !field)
+    return false;
+  const int count = dbgPadrao->Model()->columnCount();
+  for (int c = 0; c < count; ++c)
+    if (dbgPadrao->Model()->ColumnField(c) == field) {
+      dbgPadrao->setFocus(Qt::OtherFocusReason);
+      dbgPadrao->SetSelectedIndex(c);
+      return true;
+    }
+  return false;
+}
+
 void TfrmPadrao::sbtIncluirClick()
 {
   TDataSet *ds = dtsPadrao->DataSet();
@@ -387,14 +513,7 @@ void TfrmPadrao::sbtIncluirClick()
     return;
   for (TField *field : ds->Fields())
     if (field->IsKeyField()) {
-      if (dbgPadrao) {
-        dbgPadrao->setFocus();
-        for (int c = 0; c < dbgPadrao->Columns().size() || c == 0; ++c) {
-          dbgPadrao->SetSelectedIndex(c);
-          if (dbgPadrao->SelectedField() == field || !dbgPadrao->SelectedField())
-            break;
-        }
-      }
+      FocusFieldControl(field);
       break;
     }
   ds->Insert();
@@ -405,19 +524,11 @@ void TfrmPadrao::sbtAlterarClick()
   TDataSet *ds = dtsPadrao->DataSet();
   if (!ds || ds->State() != dsBrowse)
     return;
+  // Editing skips the key: the cursor goes to the field after it.
   const auto &fields = ds->Fields();
   for (size_t i = 0; i + 1 < fields.size(); ++i)
     if (fields[i]->IsKeyField()) {
-      if (dbgPadrao) {
-        dbgPadrao->setFocus();
-        TField *next = fields[i + 1];
-        const int count = int(dbgPadrao->Model()->columnCount());
-        for (int c = 0; c < count; ++c)
-          if (dbgPadrao->Model()->ColumnField(c) == next) {
-            dbgPadrao->SetSelectedIndex(c);
-            break;
-          }
-      }
+      FocusFieldControl(fields[i + 1]);
       break;
     }
   ds->Edit();
@@ -431,6 +542,7 @@ void TfrmPadrao::sbtExcluirClick()
   if (msgMensagensPadroes->ShowMsg(QStringLiteral("Excl"), mtConfirmation, mbYesNo, 0) != mrYes)
     return;
   ds->Delete();
+  // Deleting in browse state signals no state change; the controls follow all the same.
   dtsPadraoStateChange();
 }
 
@@ -453,27 +565,36 @@ void TfrmPadrao::sbtVerificarClick()
 void TfrmPadrao::sbtCancelarClick()
 {
   TDataSet *ds = dtsPadrao->DataSet();
-  if (!ds || (ds->State() != dsEdit && ds->State() != dsInsert))
+  if (!Editing(ds))
     return;
-  if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), mtConfirmation, mbYesNo, 0) == mrYes)
-    ds->Cancel();
+  if (msgMensagensPadroes->ShowMsg(QStringLiteral("Canc"), mtConfirmation, mbYesNo, 0) != mrYes)
+    return;
+  // The typed text of an open cell editor belongs to the pending changes being dropped.
+  for (TDBGrid *grid : findChildren<TDBGrid *>())
+    if (QWidget *editor = grid->InplaceEditor())
+      emit grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  ds->Cancel();
 }
 
 void TfrmPadrao::sbtConfirmarClick()
 {
   RefreshGrid(this);
   TDataSet *ds = dtsPadrao->DataSet();
-  if (ds && (ds->State() == dsEdit || ds->State() == dsInsert))
+  if (!Editing(ds))
+    return;
+  CommitGridEditors(this);
+  if (Editing(ds))
     ds->Post();
 }
 
 void TfrmPadrao::sbtAjudaClick()
 {
+  // The window's focused control, also while another window is active.
   int context = 0;
-  if (QWidget *focused = QApplication::focusWidget(); focused && isAncestorOf(focused))
+  if (QWidget *focused = focusWidget())
     context = focused->property("helpContext").toInt();
   if (context == 0)
-    context = property("helpContext").toInt();
+    context = HelpContext;
   ShowHelpContext(context);
 }
 
@@ -484,19 +605,39 @@ void TfrmPadrao::mnuSairClick()
 
 void TfrmPadrao::mnuListagemClick()
 {
-  sbtImprimir->Click();
+  // A click as the program performs it: whatever the window bound to the button runs, even
+  // though the button itself is disabled.
+  emit sbtImprimir->clicked(false);
+}
+
+QPrinter *TfrmPadrao::Printer()
+{
+  if (!m_printer)
+    m_printer = new QPrinter(QPrinter::ScreenResolution);
+  return m_printer;
+}
+
+QPageSetupDialog *TfrmPadrao::psdConfigurar()
+{
+  if (!m_psdConfigurar) {
+    m_psdConfigurar = new QPageSetupDialog(Printer(), this);
+    m_psdConfigurar->setObjectName(QStringLiteral("psdConfigurar"));
+  }
+  return m_psdConfigurar;
+}
+
+QPrintDialog *TfrmPadrao::prdImprimir()
+{
+  if (!m_prdImprimir) {
+    m_prdImprimir = new QPrintDialog(Printer(), this);
+    m_prdImprimir->setObjectName(QStringLiteral("prdImprimir"));
+  }
+  return m_prdImprimir;
 }
 
 void TfrmPadrao::mnuConfigImpressoraClick()
 {
-  if (RunPrinterSetup) {
-    RunPrinterSetup(this);
-    return;
-  }
-  QPrinter printer;
-  QPageSetupDialog psdConfigurar(&printer, this);
-  psdConfigurar.setObjectName(QStringLiteral("psdConfigurar"));
-  psdConfigurar.exec();
+  psdConfigurar()->exec();
 }
 
 void TfrmPadrao::Primeiro1Click()
@@ -535,13 +676,119 @@ void TfrmPadrao::DoAfterCancel(TDataSet &dataSet)
     OldAfterCancel(dataSet);
 }
 
-void TfrmPadrao::FormKeyDown(QKeyEvent *, bool &) {}
+// --- keys ------------------------------------------------------------------------------
 
-void TfrmPadrao::dbgPadraoKeyDown(int &, Qt::KeyboardModifiers) {}
+namespace {
+bool IsEnterKey(int key)
+{
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+} // namespace
 
-void TfrmPadrao::dbgPadraoKeyPress(QChar &) {}
+bool TfrmPadrao::FormKeyTakesShortcut(int key, Qt::KeyboardModifiers shift) const
+{
+  return IsEnterKey(key) && (shift & Qt::ControlModifier) && Editing(dtsPadrao->DataSet());
+}
+
+bool TfrmPadrao::KeyFieldProtected() const
+{
+  if (!dbgPadrao)
+    return false;
+  QWidget *editor = dbgPadrao->InplaceEditor();
+  QWidget *focused = QApplication::focusWidget();
+  if (!editor || !focused || (focused != editor && !editor->isAncestorOf(focused)))
+    return false;
+  TField *field = dbgPadrao->SelectedField();
+  return field && field->IsKeyField() && dtsPadrao->State() != dsInsert;
+}
+
+void TfrmPadrao::FormKeyDown(int &key, Qt::KeyboardModifiers shift)
+{
+  if (IsEnterKey(key)) {
+    TDataSet *ds = dtsPadrao->DataSet();
+    if (!(shift & Qt::ControlModifier) || !Editing(ds))
+      return;
+    key = 0;
+    const bool inserting = ds->State() == dsInsert;
+    // Clicks as the program performs them: the handlers run although both buttons are
+    // disabled. A failed post stops here, so no new record is started over it.
+    sbtConfirmarClick();
+    if (inserting)
+      sbtIncluirClick();
+    return;
+  }
+  if (key == Qt::Key_Delete || key == Qt::Key_Backspace) {
+    if (KeyFieldProtected()) {
+      key = 0;
+      Abort();
+    }
+    return;
+  }
+  if (key == Qt::Key_F12 && (shift & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    key = 0;
+    if (!pgcPadrao)
+      return;
+    // To the first control of the region just before the body.
+    if (QWidget *previous = SelectNextControl(pgcPadrao, false, true, false))
+      SelectFirstControl(previous->parentWidget());
+  }
+}
+
+void TfrmPadrao::dbgPadraoKeyDown(TDBGrid &, int &key, Qt::KeyboardModifiers shift)
+{
+  if (key == Qt::Key_Delete && (shift & Qt::ControlModifier))
+    key = 0;
+}
+
+void TfrmPadrao::dbgPadraoKeyPress(TDBGrid &grid, QChar &key)
+{
+  TField *field = grid.SelectedField();
+  TDataSet *ds = grid.DataSet();
+  if (!field || !field->IsKeyField() || !ds || ds->State() == dsInsert)
+    return;
+  // Tab and Enter still move on; the arrows never arrive here as typed characters.
+  if (key == QChar(9) || key == QChar(13))
+    return;
+  key = QChar();
+}
 
 // --- showing and closing ---------------------------------------------------------------
+
+std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
+{
+  std::vector<TAlignedBar> bars;
+  auto *main = qobject_cast<QMainWindow *>(mainForm);
+  if (!main)
+    return bars;
+  auto visible = [main](QWidget *w) { return w && w->isVisibleTo(main) && !w->isWindow(); };
+  if (QWidget *menu = main->menuWidget(); visible(menu))
+    bars.push_back({TAlignedBar::Top, menu->size()});
+  for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
+    if (!visible(tb))
+      continue;
+    switch (main->toolBarArea(tb)) {
+    case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
+    case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
+    case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
+    case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
+    default: break;
+    }
+  }
+  for (QDockWidget *dock : main->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly)) {
+    if (!visible(dock) || dock->isFloating())
+      continue;
+    switch (main->dockWidgetArea(dock)) {
+    case Qt::TopDockWidgetArea: bars.push_back({TAlignedBar::Top, dock->size()}); break;
+    case Qt::BottomDockWidgetArea: bars.push_back({TAlignedBar::Bottom, dock->size()}); break;
+    case Qt::LeftDockWidgetArea: bars.push_back({TAlignedBar::Left, dock->size()}); break;
+    case Qt::RightDockWidgetArea: bars.push_back({TAlignedBar::Right, dock->size()}); break;
+    default: break;
+    }
+  }
+  if (QStatusBar *status = main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly); visible(status))
+    bars.push_back({TAlignedBar::Bottom, status->size()});
+  return bars;
+}
 
 void TfrmPadrao::showEvent(QShowEvent *event)
 {
@@ -552,15 +799,13 @@ void TfrmPadrao::showEvent(QShowEvent *event)
 void TfrmPadrao::hideEvent(QHideEvent *event)
 {
   QWidget::hideEvent(event);
-}
-
-bool TfrmPadrao::event(QEvent *event)
-{
-  return QWidget::event(event);
+  Guarded([this] { CMShowingChanged(); });
 }
 
 void TfrmPadrao::CMShowingChanged()
 {
+  if (Position != poScreenCenter)
+    return;
   boCentralizar = true;
   WMShowWindow();
   boCentralizar = false;
@@ -572,40 +817,18 @@ void TfrmPadrao::WMShowWindow()
     return;
   boCentralizar = false;
   QWidget *frame = Frame();
+  QPoint position = frame->pos();
   if (m_mdiChild) {
-    std::vector<TAlignedBar> bars;
-    if (auto *main = qobject_cast<QMainWindow *>(MainForm())) {
-      if (main->menuBar() && main->menuBar()->isVisible())
-        bars.push_back({TAlignedBar::Top, main->menuBar()->size()});
-      if (main->statusBar() && main->statusBar()->isVisible())
-        bars.push_back({TAlignedBar::Bottom, main->statusBar()->size()});
-      for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
-        if (!tb->isVisible())
-          continue;
-        switch (main->toolBarArea(tb)) {
-        case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
-        case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
-        case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
-        case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
-        default: break;
-        }
-      }
+    // Centred in the host's MDI area, then offset by the host's aligned bars.
+    if (auto *area = qobject_cast<QMdiArea *>(frame->parentWidget() ? frame->parentWidget()->parentWidget() : nullptr)) {
+      const QSize client = area->viewport()->size();
+      position = CentredPosition(frame->size(), QPoint(0, 0), client);
     }
-    // Screen-centre first, inside the MDI area, then the host's offset.
-    QWidget *area = frame->parentWidget();
-    QPoint centred = area ? QPoint(area->width() / 2 - frame->width() / 2, area->height() / 2 - frame->height() / 2)
-                          : frame->pos();
-    frame->move(ClampToOrigin(MdiChildPosition(centred, bars)));
-  } else {
-    QWidget *main = MainForm();
-    if (!main)
-      return;
-    QWidget *client = main;
-    if (auto *mw = qobject_cast<QMainWindow *>(main); mw && mw->centralWidget())
-      client = mw->centralWidget();
-    frame->move(ClampToOrigin(CentredPosition(frame->frameGeometry().size(), client->mapToGlobal(QPoint(0, 0)),
-                                              client->size())));
+    position = MdiChildPosition(position, HostAlignedBars(MainForm()));
+  } else if (QWidget *main = MainForm(); main && main != frame) {
+    position = CentredPosition(frame->frameGeometry().size(), main->mapToGlobal(QPoint(0, 0)), main->size());
   }
+  frame->move(ClampToOrigin(position));
 }
 
 void TfrmPadrao::closeEvent(QCloseEvent *event)

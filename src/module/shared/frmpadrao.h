@@ -16,12 +16,18 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
+
+struct TAlignedBar;
 
 class QFrame;
 class QMdiSubWindow;
 class QVBoxLayout;
 class QScrollArea;
 class QKeyEvent;
+class QPageSetupDialog;
+class QPrintDialog;
+class QPrinter;
 
 // Record navigator: first, prior, next and last of a data source's set.
 class TDBNavigator : public QWidget {
@@ -66,6 +72,12 @@ public:
   TDBNavigator *dbnPadrao = nullptr;
   QLabel *dbtNome = nullptr;
 
+  // Position setting of the window definition: every window of the package is placed over
+  // the host's main window when shown.
+  enum TPosition { poDesigned, poScreenCenter };
+  TPosition Position = poScreenCenter;
+  int HelpContext = 0; // the window's own help context; 0 in every window of the package
+
   bool boCentralizar = false;
   TDataSet::Event OldAfterCancel;
 
@@ -94,21 +106,40 @@ public:
   virtual void Ultimo1Click();
   virtual void dtsPadraoStateChange();
   virtual void DoAfterCancel(TDataSet &dataSet);
-  virtual void FormKeyDown(QKeyEvent *event, bool &handled);
-  virtual void dbgPadraoKeyDown(int &key, Qt::KeyboardModifiers modifiers);
-  virtual void dbgPadraoKeyPress(QChar &key);
+  // Window keys, seen before the focused control (key preview). Set key to 0 to discard it;
+  // Abort() discards it too.
+  virtual void FormKeyDown(int &key, Qt::KeyboardModifiers shift);
+  // Whether FormKeyDown acts on this key now instead of a menu item's short-cut (Ctrl+Enter
+  // while editing confirms and, when inserting, starts the next record: one action, not two).
+  virtual bool FormKeyTakesShortcut(int key, Qt::KeyboardModifiers shift) const;
+  // Keys of a data grid on the main data source: the grid never deletes a record by itself,
+  // and a key field takes no typing outside insert mode.
+  virtual void dbgPadraoKeyDown(TDBGrid &grid, int &key, Qt::KeyboardModifiers shift);
+  virtual void dbgPadraoKeyPress(TDBGrid &grid, QChar &key);
   virtual void FormClose() {}
   virtual void FormActivate() {}
 
-  // The printer set-up dialog run by "Configurar Impressora..."; tests replace it.
-  std::function<void(QWidget *)> RunPrinterSetup;
+  // The printer set-up dialog of "Configurar Impressora..." (created on first use) and the
+  // printer it configures.
+  QPageSetupDialog *psdConfigurar();
+  QPrintDialog *prdImprimir(); // kept with the window; no window of the package prints
+  QPrinter *Printer();
 
 protected:
-  // Builds the standard body under the button panel: page control, grid, navigator.
+  // Builds the standard body under the button panel: page control, grid, navigator; binds the
+  // grid keys and the window keys.
   void CreateStandardBody();
   // Places a window-specific region between the button panel and the body.
   void AddRegion(QWidget *region, int stretch = 0);
   QVBoxLayout *RootLayout() const { return m_root; }
+
+  // Binds dbgPadraoKeyDown/dbgPadraoKeyPress to a grid (the standard grid, or a window's own
+  // grid on the main data source).
+  void BindGridKeys(TDBGrid *grid);
+  // Key preview with FormKeyDown. Windows that bind no window key handler do not call it.
+  void BindFormKeys();
+  // Moves the focus to the control that shows the field (the grid's column); false when none.
+  virtual bool FocusFieldControl(TField *field);
 
   // The standard creation steps, for FormCreate of each window.
   void CreationStepApplyPersonal();   // personal setting 3 "S": grid read-only
@@ -118,15 +149,16 @@ protected:
   virtual void ConnectServer() {}
   void StandardCreation(); // steps 1 to 5 in order
 
-  // Becomes an MDI child of the host's MDI area: menus merge into the host's menu bar while
-  // this window is the active child.
+  // Becomes an MDI child of the host's MDI area, keeping the designed size: menus merge into
+  // the host's menu bar while this window is the active child.
   void AttachAsMdiChild(QWidget *mainForm);
+  // Shows or hides the two drop-downs; their short-cuts act either way.
+  void SetMenusVisible(bool visible);
 
   // The placement over the host's main window when shown.
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
-  bool event(QEvent *event) override;
   virtual void CMShowingChanged();
   virtual void WMShowWindow();
 
@@ -138,9 +170,19 @@ private:
   void BuildMenus();
   void BindStandardHandlers();
   void MergeMenus(bool active);
+  void ReleaseCloseShortcut();
+  bool KeyFieldProtected() const;
   QVBoxLayout *m_root = nullptr;
   bool m_mdiChild = false;
   bool m_menusMerged = false;
+  bool m_formKeysBound = false;
   QPointer<QMdiSubWindow> m_subWindow;
   QList<QAction *> m_mergedActions;
+  QPageSetupDialog *m_psdConfigurar = nullptr;
+  QPrintDialog *m_prdImprimir = nullptr;
+  QPrinter *m_printer = nullptr;
 };
+
+// The bars placed directly on the host's main window and aligned to one of its sides (menu bar,
+// tool bars, docks, status bar), as the placement of an MDI child counts them.
+std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm);
