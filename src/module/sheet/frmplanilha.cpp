@@ -84,12 +84,6 @@ QLabel *BoldLabel(const QString &text, QWidget *parent, int left)
   return label;
 }
 
-void ToolTipBackground(QWidget *w)
-{
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::Base, pal.color(QPalette::ToolTipBase));
-  w->setPalette(pal);
-}
 } // namespace
 
 TfrmPlanilha *TfrmPlanilha::Create(QWidget *mainForm)

@@ -1,0 +1,65 @@
+#pragma once
+// A small known plant for the module's tests: a temporary SQLite file with known rows, the real
+// application server on an ephemeral loopback port, and a host-like MDI main window with the
+// data module "dtmDBGeral". Interactive answers come from a scripted prompt.
+#include <inhouse/services/prompts.h>
+#include <zrt/appserver/server.h>
+
+#include <nlohmann/json.hpp>
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TScriptedPrompts : public IPrompts {
+public:
+  QStringList asked;           // questions, in order
+  QStringList shown;           // messages shown (errors included)
+  QList<int> answers;          // answers to the next questions; mrNo when none is left
+  QList<SearchAnswer> searches;
+
+  int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int) override;
+  void Show(const QString &text, TMsgDlgType) override;
+  std::optional<QString> AskText(const QString &, const QString &, const QString &) override;
+  std::optional<SearchAnswer> AskSearch(const QString &, const QStringList &) override;
+};
+
+struct TRecordedCall {
+  QString method;
+  nlohmann::json params;
+};
+
+class TPlant {
+public:
+  // Known rows around `today` (see plantfixture.cpp); the server starts at once.
+  explicit TPlant(const QDate &today = QDate::currentDate());
+  ~TPlant();
+
+  void StopServer();
+  void StartServer();
+  void Exec(const QString &sql); // extra rows for one test
+
+  QString dbUrl;
+  unsigned short port = 0;
+  QDate today;
+  QMainWindow *mainWindow = nullptr;
+  QMdiArea *mdiArea = nullptr;
+  TScriptedPrompts prompts;
+  QStringList errors;                // what reached the general error report
+  QList<TRecordedCall> calls;        // every server call the module made
+  QStringList CallMethods() const;
+  void ClearCalls() { calls.clear(); }
+
+  // Date-time text in the database's form for a day relative to today.
+  QString At(int dayOffset, const char *hhmm) const;
+
+private:
+  QTemporaryDir m_dir;
+  std::unique_ptr<zrt::appserver::Server> m_server;
+  QObject *m_dataModule = nullptr;
+  QString m_connectionName;
+};

@@ -1,0 +1,248 @@
+// The utilisation sheet driven through real widgets against the real application server over
+// a known plant: lifecycle, creation and activation, period entry, day view and week grid.
+#include "plantfixture.h"
+
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+
+#include <inhouse/net/checkresultserv.h>
+#include <inhouse/services/brivon.h>
+#include <inhouse/services/waitanimation.h>
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QtTest>
+
+using namespace Cli_zrt02600;
+
+class tst_sheet : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TPlant> plant;
+
+  TfrmPlanilha *OpenSheet()
+  {
+    IniProc();
+    TfrmPlanilha *sheet = frmPlanilha;
+    if (sheet)
+      QTest::qWait(50);
+    return sheet;
+  }
+
+  static void FlushDeletes()
+  {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
+
+private slots:
+  void init()
+  {
+    plant = std::make_unique<TPlant>();
+    Initialization();
+    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
+    plant->mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+  }
+
+  void cleanup()
+  {
+    plant.reset();
+    FlushDeletes();
+    Finalization();
+    Brivon::SetUnloadBPLHandler(nullptr);
+  }
+
+  // --- lifecycle ---------------------------------------------------------------------
+
+  void iniProcTwiceGivesOneSheetInNormalState()
+  {
+    TfrmPlanilha *first = OpenSheet();
+    QVERIFY(first);
+    QVERIFY(boStCriado);
+    first->MdiSubWindow()->showMaximized();
+    IniProc();
+    QCOMPARE(frmPlanilha.data(), first);
+    QCOMPARE(plant->mdiArea->subWindowList().size(), 1);
+    QVERIFY(!first->MdiSubWindow()->isMaximized());
+    QCOMPARE(plant->mdiArea->activeSubWindow(), first->MdiSubWindow());
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  void iniProcAfterCloseMakesANewSheet()
+  {
+    TfrmPlanilha *first = OpenSheet();
+    QVERIFY(first);
+    first->Close();
+    FlushDeletes();
+    QVERIFY(frmPlanilha.isNull());
+    QVERIFY(boStCriado); // the flag outlives the window
+    TfrmPlanilha *second = OpenSheet();
+    QVERIFY(second);
+    QCOMPARE(plant->mdiArea->subWindowList().size(), 1);
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  void closingReportsTheWindowForUnload()
+  {
+    QList<const QMetaObject *> reported;
+    Brivon::SetUnloadBPLHandler([&](const QMetaObject *cls, QObject *) { reported << cls; });
+    OpenSheet()->Close();
+    FlushDeletes();
+    QCOMPARE(reported.size(), 1);
+    QCOMPARE(reported.first(), &TfrmPlanilha::staticMetaObject);
+  }
+
+  void reloadStartsAfresh()
+  {
+    OpenSheet()->Close();
+    FlushDeletes();
+    Finalization();
+    Initialization();
+    QVERIFY(!boStCriado);
+    QVERIFY(P_PEND.isEmpty() && woAnoAtual == 0);
+    QVERIFY(OpenSheet());
+    QVERIFY(boStCriado);
+  }
+
+  void serverDownAtCreation()
+  {
+    plant->StopServer();
+    bool failed = false;
+    try {
+      IniProc();
+    } catch (const std::exception &e) {
+      failed = true;
+      QVERIFY2(QString::fromUtf8(e.what()).contains(QString::number(plant->port)), e.what());
+    }
+    QVERIFY(failed);
+    QVERIFY(!boStCriado);
+    QVERIFY(frmPlanilha.isNull());
+    QVERIFY(plant->mdiArea->subWindowList().isEmpty());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(ShowAviDepth(), 0);
+    // Once the server is back the sheet opens.
+    plant->StartServer();
+    QVERIFY(OpenSheet());
+  }
+
+  // --- creation and activation --------------------------------------------------------
+
+  void creationSetsPeriodAndListsEquipment()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    QCOMPARE(sheet->depInicio->GetDate(), QDate::currentDate());
+    QCOMPARE(sheet->depFinal->GetDate(), QDate::currentDate().addDays(30));
+    QCOMPARE(sheet->medHoraIni->Text(), QStringLiteral("08:00"));
+    QCOMPARE(sheet->medHoraFin->Text(), QStringLiteral("18:00"));
+    QCOMPARE(sheet->qryEquipamento->RecordCount(), 3);
+    QStringList codes;
+    for (int r = 0; r < 3; ++r)
+      codes << sheet->qryEquipamento->CellValue(r, 0).toString();
+    QCOMPARE(codes, QStringList({"EQ1", "EQ10", "EQ2"}));
+    // The first row asks for its orders before any period or status was computed.
+    QVERIFY(plant->calls.size() >= 2);
+    QCOMPARE(plant->calls[0].method, QStringLiteral("GetReservados"));
+    QCOMPARE(plant->calls[0].params, nlohmann::json({"EQ1", "", "", "", 0.0, 0.0}));
+    QCOMPARE(plant->calls[1].method, QStringLiteral("GetHoraServidor"));
+    QCOMPARE(sheet->windowTitle(), QStringLiteral("Planilha de Utilização dos Equipamentos na Produção"));
+  }
+
+  void activationReadsServerDateAndEntersThePeriod()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    const QDate today = QDate::currentDate();
+    QCOMPARE(int(woAnoAtual), today.year());
+    QCOMPARE(int(woMesAtual), today.month());
+    QCOMPARE(int(woDiaAtual), today.day());
+    QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
+    QVERIFY(!sheet->cdsReservados->Active());
+    QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshDia);
+
+    // Another MDI child and back: the server date is read again.
+    auto *other = plant->mdiArea->addSubWindow(new QWidget);
+    other->show();
+    plant->mdiArea->setActiveSubWindow(other);
+    plant->ClearCalls();
+    woAnoAtual = 1999;
+    plant->mdiArea->setActiveSubWindow(sheet->MdiSubWindow());
+    QCOMPARE(plant->CallMethods(), QStringList({"GetHoraServidor"}));
+    QCOMPARE(int(woAnoAtual), today.year());
+  }
+
+  void maximisedOnlyOn800By600_data()
+  {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("800x600") << QSize(800, 600) << true;
+    QTest::newRow("1024x768") << QSize(1024, 768) << false;
+    QTest::newRow("600x800") << QSize(600, 800) << false;
+  }
+  void maximisedOnlyOn800By600()
+  {
+    QFETCH(QSize, screen);
+    QFETCH(bool, maximised);
+    TfrmPlanilha::ScreenSize = [screen] { return screen; };
+    TfrmPlanilha *sheet = OpenSheet();
+    // IniProc sets the state back to normal after the first activation; the next activation
+    // applies the rule.
+    auto *other = plant->mdiArea->addSubWindow(new QWidget);
+    other->show();
+    plant->mdiArea->setActiveSubWindow(other);
+    plant->mdiArea->setActiveSubWindow(sheet->MdiSubWindow());
+    QCOMPARE(sheet->MdiSubWindow()->isMaximized(), maximised);
+  }
+
+  void equipmentQuerySelectsWholeCodes_data()
+  {
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QString>("allGroups");
+    QTest::addColumn<QString>("equipment");
+    QTest::addColumn<QString>("allEquipment");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("all") << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
+    QTest::newRow("EQ1 only, not EQ10") << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
+    QTest::newRow("EQ10 and EQ2") << "" << "T" << ";EQ10;EQ2;" << "" << QStringList({"EQ10", "EQ2"});
+    QTest::newRow("group EXT") << ";EXT;" << "" << "" << "T" << QStringList({"EQ2"});
+    QTest::newRow("group and equipment") << ";INJ;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+    QTest::newRow("empty list without flag") << "" << "" << "" << "T" << QStringList();
+  }
+  void equipmentQuerySelectsWholeCodes()
+  {
+    QFETCH(QString, groups);
+    QFETCH(QString, allGroups);
+    QFETCH(QString, equipment);
+    QFETCH(QString, allEquipment);
+    QFETCH(QStringList, expected);
+    TfrmPlanilha *sheet = OpenSheet();
+    TADOIBQuery *q = sheet->qryEquipamento;
+    q->Close();
+    q->ParamByName("P_GR").SetAsString(groups);
+    q->ParamByName("P_TGR").SetAsString(allGroups);
+    q->ParamByName("P_EQ").SetAsString(equipment);
+    q->ParamByName("P_TEQ").SetAsString(allEquipment);
+    q->Open();
+    QStringList codes;
+    for (int r = 0; r < q->RecordCount(); ++r)
+      codes << q->CellValue(r, 0).toString();
+    QCOMPARE(codes, expected);
+    QVERIFY(q->ActiveSQL().contains("';' || CDEQUIPPRO || ';'"));
+  }
+
+  void personalSettingSetsPermissionsOnly()
+  {
+    Brivon::Settings s = Brivon::Current();
+    s.personal[3] = QStringLiteral("S");
+    Brivon::Configure(s);
+    TfrmPlanilha *sheet = OpenSheet();
+    for (TButtonFlat *b : {sheet->sbtIncluir, sheet->sbtAlterar, sheet->sbtExcluir, sheet->sbtConfirmar}) {
+      QVERIFY(b->Permission);
+      QVERIFY(!b->isEnabled());
+    }
+    for (TMenuItem *m : {sheet->mnuIncluir, sheet->mnuAlterar, sheet->mnuExcluir, sheet->mnuConfirmar})
+      QVERIFY(m->Permission);
+  }
+};
+
+QTEST_MAIN(tst_sheet)
+#include "tst_sheet.moc"
