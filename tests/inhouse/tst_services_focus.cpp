@@ -239,6 +239,32 @@ private slots:
         QCOMPARE(log, QStringList{"exit start"});
     }
 
+    // A dialog opened by a window's focus handler keeps its own rules working meanwhile.
+    void dialogInsideAHandler()
+    {
+        Window w, dialog;
+        TFocusRules rules(&w.form);
+        TFocusRules dialogRules(&dialog.form);
+        dialogRules.OnFieldExit(dialog.start, [&] { log << "dialog exit start"; });
+        rules.OnFieldExit(w.start, [&] {
+            log << "exit start";
+            dialog.form.show();
+            dialog.form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&dialog.form));
+            dialog.start->setFocus();
+            dialog.end->setFocus();
+            dialog.form.close();
+            w.form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        });
+        Show(w);
+        w.start->setFocus();
+        log.clear();
+        w.end->setFocus();
+        QCOMPARE(log, (QStringList{"exit start", "dialog exit start"}));
+        QCOMPARE(rules.Current(), w.end);
+    }
+
     // Rules of two windows do not see each other's moves; destroyed rules run nothing.
     void rulesArePerWindow()
     {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 namespace {
-int g_running = 0; // handlers under way; focus moves meanwhile only update the tracking
+int g_running = 0; // handlers under way in any window
 
 bool Within(const QWidget *outer, const QWidget *w)
 {
@@ -47,7 +47,9 @@ private:
         for (const QPointer<TFocusRules> &rules : all) {
             if (!rules || !rules->Owns(now))
                 continue;
-            if (g_running > 0)
+            // Moves made by this window's own handlers only update its tracking; another
+            // window (a dialog a handler opened) keeps its rules.
+            if (rules->running_ > 0)
                 rules->Follow(now);
             else
                 rules->Move(now);
@@ -138,12 +140,16 @@ void TFocusRules::Move(QWidget *now)
 
     QPointer<TFocusRules> self(this);
     ++g_running;
+    ++running_;
     for (const auto &fn : chain) {
         if (!TryGuarded(fn) || !self)
             break;
     }
     --g_running;
-    if (!self || !form_)
+    if (!self)
+        return;
+    --running_;
+    if (!form_)
         return;
     // Where the focus ended, also when the window was not active while a handler moved it.
     QWidget *ended = form_->window()->focusWidget();

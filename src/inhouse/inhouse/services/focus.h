@@ -44,6 +44,7 @@ private:
 
     QPointer<QWidget> form_;
     QPointer<QWidget> current_;
+    int running_ = 0; // this window's handlers under way
     std::vector<Rule> fieldExits_;
     std::vector<Rule> panelEnters_;
     std::vector<Rule> panelExits_;
