@@ -321,6 +321,13 @@ void TstData::dataSourceMirrorsState()
   TClientDataSet other;
   dts.SetDataSet(&other);
   QCOMPARE(dts.State(), dsInactive);
+  auto *doomed = new TClientDataSet;
+  dts.SetDataSet(doomed);
+  doomed->SetData(reservations());
+  QCOMPARE(states.last(), dsBrowse);
+  delete doomed; // the source must not keep a dangling set
+  QVERIFY(!dts.DataSet());
+  QCOMPARE(states.last(), dsInactive);
 }
 
 void TstData::modelFollowsDataSet()

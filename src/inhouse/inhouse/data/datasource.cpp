@@ -6,11 +6,18 @@ void TDataSource::SetDataSet(TDataSet *dataSet)
 {
   if (m_dataSet == dataSet)
     return;
-  if (m_conn)
-    disconnect(m_conn);
+  disconnect(m_conn);
+  disconnect(m_destroyedConn);
   m_dataSet = dataSet;
-  if (dataSet)
+  if (dataSet) {
     m_conn = connect(dataSet, &TDataSet::stateChanged, this, [this] { Notify(); });
+    // A set destroyed under the source leaves it inactive rather than dangling.
+    m_destroyedConn = connect(dataSet, &QObject::destroyed, this, [this] {
+      m_dataSet = nullptr;
+      emit dataSetChanged(nullptr);
+      Notify();
+    });
+  }
   emit dataSetChanged(dataSet);
   Notify();
 }

@@ -22,6 +22,6 @@ signals:
 private:
   void Notify();
   QPointer<TDataSet> m_dataSet;
-  QMetaObject::Connection m_conn;
+  QMetaObject::Connection m_conn, m_destroyedConn;
   TDataSetState m_lastState = dsInactive;
 };
