@@ -6,6 +6,7 @@
 #include <inhouse/ui/maskedit.h>
 #include <inhouse/ui/pagecontrol.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -179,6 +180,8 @@ private slots:
         QTest::newRow("hour full") << "!90:00;1; " << "0800" << "08:00";
         QTest::newRow("hour evening") << "!90:00;1; " << "1830" << "18:30";
         QTest::newRow("hour part") << "!90:00;1; " << "08" << "08:  ";
+        QTest::newRow("one hour digit") << "!90:00;1; " << "8:00" << " 8:00";
+        QTest::newRow("no leading blanks without !") << "90:00;1; " << "8:00" << "8 :00";
         QTest::newRow("letters refused") << "!90:00;1; " << "1a2b" << "12:  ";
         QTest::newRow("literals not saved") << "00/00;0;_" << "1234" << "1234";
         QTest::newRow("literals not saved, part") << "00/00;0;_" << "12" << "12__";
@@ -217,6 +220,28 @@ private slots:
         edit.SetText(value);
         QCOMPARE(edit.Text(), text);
         QCOMPARE(edit.Text().size(), 5);
+    }
+
+    void maskShowsWhatIsRead()
+    {
+        // Leaving the field shows the blanks where the text read has them, and a field as narrow
+        // as the hour edits still shows its first digit.
+        QWidget form;
+        auto *edit = new TMaskEdit(&form);
+        auto *other = new QLineEdit(&form);
+        other->move(0, 40);
+        edit->setGeometry(0, 0, 33, 21);
+        edit->SetEditMask("!90:00;1; ");
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, "8:30");
+        other->setFocus();
+        QCOMPARE(edit->displayText(), QStringLiteral(" 8:30"));
+        QCOMPARE(edit->Text(), QStringLiteral(" 8:30"));
+        edit->SetText("18:00");
+        QVERIFY(edit->fontMetrics().horizontalAdvance("18:00") <= edit->width() - 4);
     }
 
     void maskLengthWithoutMask()
@@ -261,6 +286,36 @@ private slots:
         pages.SetActivePage(dia);
         QCOMPARE(seen, (QList<QWidget *>{semana, mes, dia}));
         QCOMPARE(pages.ActivePageIndex(), 0);
+    }
+
+    void pageClickTakesFocusFirst()
+    {
+        // Leaving a field by clicking a tab runs the field's exit before the page changes.
+        QWidget form;
+        auto *field = new QLineEdit(&form);
+        auto *pages = new TPageControl(&form);
+        pages->setGeometry(0, 30, 300, 200);
+        pages->AddPage(new QLabel("dia"), "Dia");
+        pages->AddPage(new QLabel("semana"), "Semana");
+        QStringList order;
+        QObject::connect(qApp, &QApplication::focusChanged, &form, [&](QWidget *old, QWidget *) {
+            if (old == field)
+                order << "exit";
+        });
+        pages->OnChange = [&](TPageControl &) { order << "change"; };
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        field->setFocus();
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+        QCOMPARE(order, (QStringList{"exit", "change"}));
+
+        // Without a tab stop the focus stays in the field.
+        pages->SetTabStop(false);
+        field->setFocus();
+        order.clear();
+        QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(0).center());
+        QCOMPARE(order, QStringList{"change"});
+        QVERIFY(field->hasFocus());
     }
 
     void flatButton()

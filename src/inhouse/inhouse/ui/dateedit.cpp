@@ -186,7 +186,7 @@ void TDateEditPlus::paintEvent(QPaintEvent *event)
         return;
     QPainter painter(this);
     painter.setFont(small);
-    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter.setPen(palette().color(QPalette::PlaceholderText));
     painter.drawText(r, Qt::AlignRight | Qt::AlignVCenter, shown);
 }
 

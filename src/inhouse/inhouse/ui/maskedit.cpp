@@ -1,12 +1,15 @@
 #include <inhouse/ui/maskedit.h>
 
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
 struct Converted
 {
     QString qtMask;
+    bool leadingBlanks = false;
     QList<int> literalPositions; // positions of literals in the shown text
     bool saveLiterals = true;
     QChar blank = QLatin1Char(' ');
@@ -46,7 +49,7 @@ Converted convert(const QString &hostMask)
     for (int i = 0; i < mask.size(); ++i) {
         const QChar c = mask.at(i);
         switch (c.unicode()) {
-        case '!': break; // leading blanks for optional characters: no Qt counterpart, harmless
+        case '!': out.leadingBlanks = true; break; // applied to the text read, see Text()
         case '>': q += QLatin1Char('>'); break;
         case '<':
             if (i + 1 < mask.size() && mask.at(i + 1) == QLatin1Char('>')) {
@@ -95,9 +98,11 @@ void TMaskEdit::SetEditMask(const QString &mask)
     m_saveLiterals = c.saveLiterals;
     m_blank = c.blank;
     m_literalPositions = c.literalPositions;
+    m_leadingBlanks = c.leadingBlanks;
     setInputMask(m_qtMask);
     if (m_maxLength > 0 && m_qtMask.isEmpty())
         setMaxLength(m_maxLength);
+    fitFont_();
 }
 
 void TMaskEdit::SetMaxLength(int n)
@@ -108,16 +113,39 @@ void TMaskEdit::SetMaxLength(int n)
         setMaxLength(n > 0 ? n : 32767);
 }
 
+QString TMaskEdit::leadingBlanks_(const QString &shown) const
+{
+    if (!m_leadingBlanks)
+        return shown;
+    // "8 :00" typed as 8 then ':' reads " 8:00": within each part between literals the
+    // characters typed go right, the blanks left.
+    QString out = shown;
+    int start = 0;
+    auto flush = [&](int end) {
+        QString chars, blanks;
+        for (int i = start; i < end; ++i)
+            (shown.at(i) == m_blank ? blanks : chars) += shown.at(i);
+        out.replace(start, end - start, blanks + chars);
+    };
+    for (int i = 0; i <= shown.size(); ++i) {
+        if (i == shown.size() || m_literalPositions.contains(i)) {
+            flush(i);
+            start = i + 1;
+        }
+    }
+    return out;
+}
+
 QString TMaskEdit::EditText() const
 {
-    return m_qtMask.isEmpty() ? text() : displayText();
+    return m_qtMask.isEmpty() ? text() : leadingBlanks_(displayText());
 }
 
 QString TMaskEdit::Text() const
 {
     if (m_qtMask.isEmpty())
         return text();
-    QString shown = displayText();
+    QString shown = leadingBlanks_(displayText());
     if (!m_saveLiterals) {
         for (int i = m_literalPositions.size() - 1; i >= 0; --i)
             if (m_literalPositions.at(i) < shown.size())
@@ -136,4 +164,58 @@ void TMaskEdit::SetTooltipBackground(bool on)
     QPalette p = palette();
     p.setColor(QPalette::Base, on ? p.color(QPalette::ToolTipBase) : QPalette().color(QPalette::Base));
     setPalette(p);
+}
+
+void TMaskEdit::focusOutEvent(QFocusEvent *event)
+{
+    // Show what the program reads: a part typed short is moved right on leaving the field.
+    if (m_leadingBlanks && !m_qtMask.isEmpty()) {
+        const QString normal = leadingBlanks_(displayText());
+        if (normal != displayText()) {
+            setText(normal);
+            if (displayText() != normal) { // the mask cannot hold it so: put it position by position
+                clear();
+                for (int i = 0; i < normal.size(); ++i) {
+                    if (normal.at(i) == m_blank || m_literalPositions.contains(i))
+                        continue;
+                    setCursorPosition(i);
+                    insert(QString(normal.at(i)));
+                }
+            }
+        }
+    }
+    QLineEdit::focusOutEvent(event);
+}
+
+void TMaskEdit::resizeEvent(QResizeEvent *event)
+{
+    QLineEdit::resizeEvent(event);
+    fitFont_();
+}
+
+void TMaskEdit::fitFont_()
+{
+    // Narrow fields sized for a narrower font (an hour edit 33 pixels wide) would scroll their
+    // first character out of sight: shrink the font until a full text fits.
+    if (m_fitting || m_qtMask.isEmpty())
+        return;
+    m_fitting = true;
+    if (!m_designFontKnown) {
+        m_designFont = font();
+        m_designFontKnown = true;
+    }
+    QString sample = displayText();
+    for (QChar &c : sample)
+        if (c == m_blank)
+            c = QLatin1Char('0');
+    QStyleOptionFrame opt;
+    initStyleOption(&opt);
+    const int room = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this).width() - 5;
+    QFont f = m_designFont;
+    int px = QFontInfo(f).pixelSize();
+    while (px > 7 && QFontMetrics(f).horizontalAdvance(sample) > room)
+        f.setPixelSize(--px);
+    if (f != font())
+        setFont(f);
+    m_fitting = false;
 }

@@ -34,11 +34,22 @@ public:
     // The Qt input mask a host mask converts to (empty for an empty mask).
     static QString ToQtInputMask(const QString &hostMask);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
 private:
+    QString leadingBlanks_(const QString &shown) const;
+    void fitFont_();
+
     QString m_editMask;
     QString m_qtMask;
     bool m_saveLiterals = true;
     QChar m_blank = QLatin1Char(' ');
     int m_maxLength = 0;
     QList<int> m_literalPositions;
+    bool m_leadingBlanks = false; // '!' in the mask: blanks of a part go before its characters
+    QFont m_designFont; // the font before any shrinking
+    bool m_designFontKnown = false;
+    bool m_fitting = false;
 };

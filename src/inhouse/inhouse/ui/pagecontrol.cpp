@@ -7,7 +7,7 @@
 TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent)
 {
     setTabPosition(QTabWidget::South);
-    setFocusPolicy(Qt::NoFocus);
+    SetTabStop(true);
     connect(this, &QTabWidget::currentChanged, this, [this](int) {
         if (OnChange)
             Guarded([this] { OnChange(*this); });
@@ -56,4 +56,15 @@ void TPageControl::SetTabVisible(QWidget *page, bool visible)
 void TPageControl::SetTabsVisible(bool visible)
 {
     tabBar()->setVisible(visible);
+}
+
+void TPageControl::SetTabStop(bool on)
+{
+    setFocusPolicy(Qt::NoFocus);
+    tabBar()->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+bool TPageControl::TabStop() const
+{
+    return tabBar()->focusPolicy() != Qt::NoFocus;
 }

@@ -24,6 +24,11 @@ public:
     // Hides the tab row altogether.
     void SetTabsVisible(bool visible);
 
+    // With a tab stop (the default) a click on a tab takes the focus before the page changes,
+    // so the exit rules of the control left run first; Tab reaches the tabs too.
+    void SetTabStop(bool on);
+    bool TabStop() const;
+
     // Runs guarded: an abort or error in it never leaves the event loop.
     std::function<void(TPageControl &)> OnChange;
 };
