@@ -18,7 +18,10 @@ public:
     int updating = 0;
     bool dirty = false;
 
-    QString cell(int c, int r) const { return cells.at(r * cols + c); }
+    QString cell(int c, int r) const
+    {
+        return c >= 0 && r >= 0 && c < cols && r < rows ? cells.at(r * cols + c) : QString();
+    }
 
     void resize(int newCols, int newRows)
     {
@@ -28,11 +31,13 @@ public:
         for (int r = 0; r < qMin(rows, newRows); ++r)
             for (int c = 0; c < qMin(cols, newCols); ++c)
                 next[r * newCols + c] = std::move(cells[r * cols + c]);
-        change([&] {
-            cells = std::move(next);
-            cols = newCols;
-            rows = newRows;
-        });
+        // The view must never see the dimensions change without a reset, even inside a bulk
+        // update: it would ask for sections the model no longer has.
+        beginResetModel();
+        cells = std::move(next);
+        cols = newCols;
+        rows = newRows;
+        endResetModel();
     }
 
     void setCell(int c, int r, const QString &text)
