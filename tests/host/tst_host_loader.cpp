@@ -5,6 +5,8 @@
 #include "zrt/host/packageloader.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QStatusBar>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -86,9 +88,21 @@ private slots:
     QSignalSpy spy(loader, &PackageLoader::stateChanged);
     QCOMPARE(loader->state(), State::Unloaded);
 
-    window.sheetAction()->trigger();
-    QCOMPARE(loader->state(), State::Initialised);
+    // As a user does it: Alt+P opens "Produção", Enter picks its only item.
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QWidget *popup = QApplication::activePopupWidget();
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    QTRY_COMPARE(loader->state(), State::Initialised);
     QCOMPARE(trace(), QStringLiteral("I init P"));
+    QString status;
+    for (const QLabel *label : window.statusBar()->findChildren<QLabel *>())
+      status += label->text() + QLatin1Char('|');
+    QVERIFY2(status.contains(QStringLiteral("Módulo: ativo")) && status.contains(QStringLiteral("Servidor: 127.0.0.1:8211")) &&
+                 status.contains(QStringLiteral("Banco: sqlite:")),
+             qPrintable(status));
     QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
     QVERIFY(loader->hasLiveObjects());
     QVERIFY(loader->packageInfo());
