@@ -35,24 +35,31 @@ using nlohmann::json;
   "SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD,"     \
   " O.IDSITORDPROD, R.QTPRODRESPROC"
 
+// The last parameter of each query is the earliest start that can still reach the period
+// (its start less the longest reservation): it turns "started before the end" into an index range.
 const char *const kSqlPeriod = RESERVATION_COLUMNS RESERVATION_FROM
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
+    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
 const char *const kSqlStartsInPeriod = "SELECT R.DTHRINIPROD" RESERVATION_FROM
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
+    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
 // Whole days: [first day 00:00, last day + 1) is half-open.
 const char *const kSqlDays = RESERVATION_COLUMNS RESERVATION_FROM
-    " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ?"
+    " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
 // The day [day, day + 1) and the period [start, end] together.
 const char *const kSqlDayInPeriod = RESERVATION_COLUMNS RESERVATION_FROM
     " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ?"
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
+    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
+
+const char *const kSqlLongestSQLite =
+    "SELECT MAX(julianday(DTHRFINPROD) - julianday(DTHRINIPROD)) FROM RESEQUIPPROD";
+const char *const kSqlLongestPostgres =
+    "SELECT EXTRACT(EPOCH FROM MAX(DTHRFINPROD - DTHRINIPROD)) / 86400.0 FROM RESEQUIPPROD";
 
 // Code lists are tested as whole codes: ';' || CODE || ';' inside ';A;B;'.
 #define EQUIPMENT_SELECTION                                                                        \
@@ -63,13 +70,14 @@ const char *const kSqlFreeEquipment = "SELECT E.CDEQUIPPRO, E.NMEQUIPPRO FROM EQ
     EQUIPMENT_SELECTION " ORDER BY E.CDEQUIPPRO";
 
 // Every status but concluded ("3") occupies time.
+// Equipment first (CROSS JOIN fixes that order on SQLite): each one's reservations are then an
+// index range, instead of one pass over the whole reservation index.
 const char *const kSqlFreeBusy = "SELECT R.CDEQUIPPRO, R.DTHRINIPROD, R.DTHRFINPROD"
-    " FROM RESEQUIPPROD R"
-    " JOIN EQUIPAPROD E ON E.CDEQUIPPRO = R.CDEQUIPPRO"
+    " FROM EQUIPAPROD E CROSS JOIN RESEQUIPPROD R"
     " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-    " WHERE" EQUIPMENT_SELECTION
-    " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
-    " ORDER BY R.CDEQUIPPRO, R.DTHRINIPROD";
+    " WHERE R.CDEQUIPPRO = E.CDEQUIPPRO AND" EQUIPMENT_SELECTION
+    " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+    " ORDER BY E.CDEQUIPPRO, R.DTHRINIPROD";
 
 // ---- values -----------------------------------------------------------------------------------
 
@@ -210,6 +218,20 @@ QString sqlTime(double value)
   return toSqlText(value);
 }
 
+// The earliest start a reservation reaching past `after` can have, as bound text. Read per
+// call (an index answers it) so a reservation added meanwhile is never missed.
+QString earliestStart(Store &store, double after)
+{
+  QSqlQuery &q = store.prepared(store.isPostgres() ? kSqlLongestPostgres : kSqlLongestSQLite);
+  store.exec(q);
+  double longest = 0;
+  if (q.next() && !q.value(0).isNull())
+    longest = std::max(0.0, q.value(0).toDouble());
+  q.finish();
+  const double bound = after - longest - 2.0 / double(kSecondsPerDay); // margin for rounding to seconds
+  return sqlTime(isValidDateTime(bound) ? bound : kMinDateTime);
+}
+
 // ---- packets ----------------------------------------------------------------------------------
 
 const std::vector<FieldDef> &fieldsReservados()
@@ -291,6 +313,7 @@ CallResult periodCall(Store &store, const json &params, const char *method, bool
   bindStatusAndEquipment(q, equip, st);
   q.bindValue(4, sqlTime(to));
   q.bindValue(5, sqlTime(from));
+  q.bindValue(6, earliestStart(store, from));
   if (!startsOnly)
     return reservationPacket(store, q, fieldsReservados(), {cOrd, cArv, cProd, cNome, cIni, cFim, cSit, cQt});
   store.exec(q);
@@ -323,6 +346,7 @@ CallResult getDiasReservados(Store &store, const json &params)
   bindStatusAndEquipment(q, equip, st);
   q.bindValue(4, sqlTime(to + 1));
   q.bindValue(5, sqlTime(from));
+  q.bindValue(6, earliestStart(store, from));
   return reservationPacket(store, q, fields, {cArv, cOrd, cProd, cNome, cIni, cQt, cFim, cSit});
 }
 
@@ -348,6 +372,7 @@ CallResult getReservaDia(Store &store, const json &params)
   q.bindValue(5, sqlTime(day));
   q.bindValue(6, sqlTime(to));
   q.bindValue(7, sqlTime(from));
+  q.bindValue(8, earliestStart(store, std::max(day, from)));
   return reservationPacket(store, q, fields, {cOrd, cArv, cProd, cNome, cIni, cFim, cQt, cSit});
 }
 
@@ -406,6 +431,7 @@ CallResult horaLivre(Store &store, const json &params)
     bindSelection(q);
     q.bindValue(4, sqlTime(double(last) / double(kSecondsPerDay)));
     q.bindValue(5, sqlTime(double(first) / double(kSecondsPerDay)));
+    q.bindValue(6, earliestStart(store, double(first) / double(kSecondsPerDay)));
     store.exec(q);
     std::size_t at = 0;
     while (q.next()) {

@@ -15,35 +15,37 @@ namespace {
 std::atomic<int> connectionSerial{0};
 
 // Steps that take a database from version N-1 to N; each runs once, in a transaction.
+enum Engines { Both, PostgresOnly, SQLiteOnly };
+
 struct Step {
   int version;
-  bool postgresOnly;
+  Engines engines;
   const char *sql;
 };
 
 const Step kSteps[] = {
-    {1, false,
+    {1, Both,
      "CREATE TABLE IF NOT EXISTS GRUPOEQUIPA ("
      " CDGRUPOEQUIPA VARCHAR(10) NOT NULL PRIMARY KEY,"
      " NMGRUPOEQUIPA VARCHAR(50))"},
-    {1, false,
+    {1, Both,
      "CREATE TABLE IF NOT EXISTS EQUIPAPROD ("
      " CDEQUIPPRO VARCHAR(10) NOT NULL PRIMARY KEY,"
      " SGEQUIPPRO VARCHAR(10),"
      " NMEQUIPPRO VARCHAR(40),"
      " CDGRUPOEQUIPA VARCHAR(10) REFERENCES GRUPOEQUIPA (CDGRUPOEQUIPA))"},
-    {1, false, "CREATE INDEX IF NOT EXISTS IX_EQUIPAPROD_GRUPO ON EQUIPAPROD (CDGRUPOEQUIPA)"},
-    {1, false,
+    {1, Both, "CREATE INDEX IF NOT EXISTS IX_EQUIPAPROD_GRUPO ON EQUIPAPROD (CDGRUPOEQUIPA)"},
+    {1, Both,
      "CREATE TABLE IF NOT EXISTS PRODUTO ("
      " CDPRODUTO VARCHAR(10) NOT NULL PRIMARY KEY,"
      " NMPRODUTO VARCHAR(50))"},
-    {1, false,
+    {1, Both,
      "CREATE TABLE IF NOT EXISTS ORDPROD ("
      " NRORDPROD VARCHAR(10) NOT NULL PRIMARY KEY,"
      " CDARVPROD VARCHAR(20),"
      " CDPRODUTO VARCHAR(10) REFERENCES PRODUTO (CDPRODUTO),"
      " IDSITORDPROD CHAR(1) NOT NULL CHECK (IDSITORDPROD IN ('1', '2', '3', '4')))"},
-    {1, false,
+    {1, Both,
      "CREATE TABLE IF NOT EXISTS RESEQUIPPROD ("
      " CDEQUIPPRO VARCHAR(10) NOT NULL REFERENCES EQUIPAPROD (CDEQUIPPRO),"
      " NRORDPROD VARCHAR(10) NOT NULL REFERENCES ORDPROD (NRORDPROD),"
@@ -52,11 +54,24 @@ const Step kSteps[] = {
      " QTPRODRESPROC NUMERIC(15,4),"
      " PRIMARY KEY (CDEQUIPPRO, NRORDPROD, DTHRINIPROD),"
      " CHECK (DTHRFINPROD > DTHRINIPROD))"},
-    {1, false, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_INICIO ON RESEQUIPPROD (CDEQUIPPRO, DTHRINIPROD)"},
+    {1, Both, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_INICIO ON RESEQUIPPROD (CDEQUIPPRO, DTHRINIPROD)"},
     // The module's equipment queries call INSTR(text, part), which PostgreSQL lacks.
-    {1, true,
+    {1, PostgresOnly,
      "CREATE OR REPLACE FUNCTION INSTR(TEXT, TEXT) RETURNS INTEGER"
      " LANGUAGE SQL IMMUTABLE AS 'SELECT STRPOS($1, $2)'"},
+    // Period queries read start, end and order straight from the index: a reservation that
+    // began long ago can still run into the period, so the index range starts at the
+    // equipment's first reservation, and visiting the table for each of those rows was the cost.
+    {2, Both,
+     "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_PERIODO"
+     " ON RESEQUIPPROD (CDEQUIPPRO, DTHRINIPROD, DTHRFINPROD, NRORDPROD)"},
+    {2, Both, "DROP INDEX IF EXISTS IX_RESEQUIPPROD_INICIO"},
+    // The longest reservation bounds how far back that range must start; this index answers
+    // MAX(duration) without reading the table.
+    {2, SQLiteOnly,
+     "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_DURACAO"
+     " ON RESEQUIPPROD ((julianday(DTHRFINPROD) - julianday(DTHRINIPROD)))"},
+    {2, PostgresOnly, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_DURACAO ON RESEQUIPPROD ((DTHRFINPROD - DTHRINIPROD))"},
 };
 
 class Connection {
@@ -117,7 +132,7 @@ void initSchema(const QString &dbUrl)
       throw std::runtime_error("Falha ao iniciar a transação do esquema: " + c.db().lastError().text().toStdString());
     try {
       for (const Step &s : kSteps)
-        if (s.version == version && (!s.postgresOnly || c.postgres()))
+        if (s.version == version && (s.engines == Both || (s.engines == PostgresOnly) == c.postgres()))
           run(q, QString::fromLatin1(s.sql));
       run(q, QStringLiteral("INSERT INTO ZRT_SCHEMA_VERSION (VERSAO) VALUES (%1)").arg(version));
     } catch (...) {

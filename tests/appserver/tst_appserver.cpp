@@ -63,7 +63,8 @@ void fillKnownRows(const QString &url)
          " ('EQ10', 'O5', '2026-03-02 08:00:00', '2026-03-02 18:00:00', 1000),"
          " ('EQ2', 'O2', '2026-03-02 07:00:00', '2026-03-02 08:00:00', 1),"
          " ('EQ2', 'O2', '2026-03-02 18:00:00', '2026-03-02 19:00:00', 1),"
-         " ('EQ20', 'O2', '2026-03-02 00:00:00', '2026-03-03 00:00:00', 1)");
+         " ('EQ20', 'O2', '2026-03-02 00:00:00', '2026-03-03 00:00:00', 1),"
+         " ('EQ20', 'O5', '2026-01-05 06:00:00', '2026-03-02 00:00:00', 9999)");
   }
   db.close();
   db = QSqlDatabase();
@@ -270,6 +271,23 @@ private slots:
     else // day 3 March, period up to 10:10 of that day: the 10:20 reservation is out
       params = {"EQ1", "1", "2", "2", dt("2026-03-03 00:00"), dt("2026-03-01 00:00"), dt("2026-03-03 10:10")};
     QCOMPARE(column(call(portFor(backend), method.toStdString(), params), "NRORDPROD"), orders);
+  }
+
+  void longReservationRunsIn_data()
+  {
+    backendColumn();
+    forBackends([](const QString &b) { QTest::newRow(qPrintable(b)) << b; });
+  }
+  void longReservationRunsIn()
+  {
+    // Begun eight weeks before the period, ending inside it.
+    QFETCH(QString, backend);
+    const auto r = call(portFor(backend), "GetReservados",
+                        {"EQ20", "", "2", "", dt("2026-03-01 12:00"), dt("2026-03-01 13:00")});
+    QCOMPARE(column(r, "NRORDPROD"), QStringLiteral("O5"));
+    const auto free = call(portFor(backend), "HoraLivre",
+                           {false, true, "08:00", "18:00", "", dt("2026-02-27 00:00"), dt("2026-03-02 00:00"), "EQ20"});
+    QCOMPARE(freeRows(free), QString());
   }
 
   void resultFields_data()
@@ -628,7 +646,7 @@ private slots:
       QSqlQuery q(db);
       QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*), MAX(VERSAO) FROM ZRT_SCHEMA_VERSION")));
       QVERIFY(q.next());
-      QCOMPARE(q.value(0).toInt(), 1);
+      QCOMPARE(q.value(0).toInt(), kSchemaVersion); // one row per step, none twice
       QCOMPARE(q.value(1).toInt(), kSchemaVersion);
       // The module's own equipment query runs unchanged on the host database.
       QVERIFY(q.prepare(QStringLiteral("SELECT CDEQUIPPRO FROM EQUIPAPROD WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) "
