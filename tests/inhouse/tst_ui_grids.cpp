@@ -357,6 +357,33 @@ private slots:
         QCOMPARE(cellText(grid, 23, 368), QStringLiteral("369/24"));
     }
 
+    void stringGridPaintsDuringBulkUpdate()
+    {
+        // A repaint in the middle of a rebuild (an event loop runs while the data are fetched)
+        // must not read cells that are gone.
+        TStringGrid grid;
+        grid.SetColCount(40);
+        grid.SetRowCount(20);
+        grid.SetCells(39, 19, "last");
+        grid.resize(600, 400);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        grid.scrollToBottom();
+        grid.BeginUpdate();
+        grid.SetColCount(2);
+        grid.SetRowCount(2);
+        QCOMPARE(grid.model()->columnCount(), 39); // the view still sees the old shape
+        QCOMPARE(grid.model()->index(18, 38).data().toString(), QString());
+        grid.grab();
+        QCoreApplication::processEvents();
+        grid.SetCells(1, 1, "OP1");
+        grid.EndUpdate();
+        QCOMPARE(grid.model()->columnCount(), 1);
+        QCOMPARE(grid.model()->rowCount(), 1);
+        QCOMPARE(cellText(grid, 0, 0), QStringLiteral("OP1"));
+        grid.grab();
+    }
+
     void stringGridNotEditableRangeSelect()
     {
         TStringGrid grid;

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSortFilterProxyModel>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 // The view's model: the data model's rows in identity or sorted order, with the column titles
@@ -27,8 +28,17 @@ public:
             if (section < cols.size() && !cols.at(section).Title.isEmpty())
                 return cols.at(section).Title;
         }
-        if (orientation == Qt::Vertical && role == Qt::DisplayRole)
-            return QString(); // the indicator column shows no numbers
+        if (orientation == Qt::Vertical) {
+            // The indicator column shows no numbers, only an arrow on the current record.
+            if (role == Qt::DisplayRole)
+                return QString();
+            if (role == Qt::DecorationRole) {
+                const QModelIndex src = mapToSource(index(section, 0));
+                if (src.isValid() && src.row() == m_grid->Model()->CurrentRow())
+                    return m_grid->style()->standardIcon(QStyle::SP_MediaPlay);
+                return {};
+            }
+        }
         return QSortFilterProxyModel::headerData(section, orientation, role);
     }
 
@@ -123,7 +133,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent)
     setWordWrap(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setFixedWidth(12);
+    verticalHeader()->setFixedWidth(14);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setHighlightSections(false);
     // A title click must not select a column: that would move the data set's cursor.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, &QTableView::selectColumn);
@@ -299,6 +310,8 @@ void TDBGrid::syncFromCursor()
         if (target.isValid())
             scrollTo(target);
     }
+    if ((m_options & dgIndicator) && m_proxy->rowCount() > 0)
+        emit m_proxy->headerDataChanged(Qt::Vertical, 0, m_proxy->rowCount() - 1);
     m_syncing = false;
 }
 

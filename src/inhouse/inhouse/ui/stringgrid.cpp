@@ -17,6 +17,11 @@ public:
     QVector<QString> cells = QVector<QString>(8 * 12);
     int updating = 0;
     bool dirty = false;
+    // The shape the view was last told about. Inside a bulk update the cells may take another
+    // shape, but the view keeps seeing this one (reading blanks where cells went away) until
+    // the one reset at the end publishes the new shape.
+    int shownCols = 8;
+    int shownRows = 12;
 
     QString cell(int c, int r) const
     {
@@ -31,13 +36,11 @@ public:
         for (int r = 0; r < qMin(rows, newRows); ++r)
             for (int c = 0; c < qMin(cols, newCols); ++c)
                 next[r * newCols + c] = std::move(cells[r * cols + c]);
-        // The view must never see the dimensions change without a reset, even inside a bulk
-        // update: it would ask for sections the model no longer has.
-        beginResetModel();
-        cells = std::move(next);
-        cols = newCols;
-        rows = newRows;
-        endResetModel();
+        change([&] {
+            cells = std::move(next);
+            cols = newCols;
+            rows = newRows;
+        });
     }
 
     void setCell(int c, int r, const QString &text)
@@ -50,6 +53,8 @@ public:
             dirty = true;
             return;
         }
+        if (c >= shownCols || r >= shownRows)
+            return;
         if (r == 0 && c > 0)
             emit headerDataChanged(Qt::Horizontal, c - 1, c - 1);
         else if (c == 0 && r > 0)
@@ -68,6 +73,8 @@ public:
         }
         beginResetModel();
         f();
+        shownCols = cols;
+        shownRows = rows;
         endResetModel();
     }
 
@@ -76,17 +83,19 @@ public:
         if (updating > 0 && --updating == 0 && dirty) {
             dirty = false;
             beginResetModel();
+            shownCols = cols;
+            shownRows = rows;
             endResetModel();
         }
     }
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
-        return parent.isValid() ? 0 : rows - 1;
+        return parent.isValid() ? 0 : shownRows - 1;
     }
     int columnCount(const QModelIndex &parent = {}) const override
     {
-        return parent.isValid() ? 0 : cols - 1;
+        return parent.isValid() ? 0 : shownCols - 1;
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
