@@ -107,8 +107,8 @@ public:
     {
         if (role == Qt::DisplayRole)
             return orientation == Qt::Horizontal ? cell(section + 1, 0) : cell(0, section + 1);
-        if (role == Qt::TextAlignmentRole)
-            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        if (role == Qt::TextAlignmentRole) // a day header too long for its column takes two lines
+            return int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap);
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex &index) const override
