@@ -306,6 +306,45 @@ private slots:
         QCOMPARE(StrToDateTime(DateTimeToStr(v)), v);
     }
 
+    // A date-time field's set-text: the time part, then the date part, as the server date's
+    // field converts the text given to it.
+    void dateTimeSetText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("value"); // invalid: cleared; null QDateTime + error: throws
+        QTest::addColumn<bool>("throws");
+        QTest::newRow("date and time") << "06/12/2026 14:30:00" << QDateTime(QDate(2026, 12, 6), QTime(14, 30)) << false;
+        QTest::newRow("date only") << "05/01/2027" << QDateTime(QDate(2027, 1, 5), QTime(0, 0)) << false;
+        QTest::newRow("empty edit") << "  /  /    " << QDateTime() << false;
+        QTest::newRow("bad date") << "31/02/2026 10:00" << QDateTime() << true;
+        QTest::newRow("bad time") << "06/12/2026 25:00" << QDateTime() << true;
+    }
+    void dateTimeSetText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, value);
+        QFETCH(bool, throws);
+        zrt::DataPacket packet;
+        packet.fields = {{"DATA", zrt::FieldType::DateTime, 0}};
+        const zrt::TDateTime before = zrt::toDateTime(QDateTime(QDate(2020, 2, 3), QTime(9, 15)));
+        packet.rows = {{before}};
+        TClientDataSet set;
+        set.SetData(packet);
+        set.Edit();
+        TField &field = set.FieldByName(QStringLiteral("DATA"));
+        if (throws) {
+            QVERIFY_THROWS_EXCEPTION(EConvertError, { TimeSetText(field, text); DateSetText(field, text); });
+            QCOMPARE(field.AsDateTime(), before);
+            return;
+        }
+        TimeSetText(field, text);
+        DateSetText(field, text);
+        if (!value.isValid())
+            QVERIFY(field.IsNull());
+        else
+            QCOMPARE(zrt::fromDateTime(field.AsDateTime()), value);
+    }
+
     void formatFloat_data()
     {
         QTest::addColumn<QString>("format");

@@ -406,18 +406,35 @@ std::pair<QString, QString> SplitDateTime(const QString &text)
 }
 } // namespace
 
+// Both parts of the text are checked before the field changes, so a text with a bad date
+// leaves the field untouched also when the time is set first.
+struct DateTimeParts {
+    std::optional<QDate> date;
+    std::optional<QTime> time;
+};
+
+static DateTimeParts ParseParts(const QString &text)
+{
+    const auto [datePart, timePart] = SplitDateTime(text);
+    DateTimeParts parts;
+    if (!datePart.isEmpty())
+        parts.date = zrt::dateOf(StrToDate(datePart));
+    if (!timePart.isEmpty())
+        parts.time = zrt::timeOf(StrToTime(timePart));
+    return parts;
+}
+
 void DateSetText(TField &field, const QString &text)
 {
     if (EmptyDateText(text)) {
         field.Clear();
         return;
     }
-    const auto [datePart, timePart] = SplitDateTime(text);
-    if (datePart.isEmpty())
+    const DateTimeParts parts = ParseParts(text);
+    if (!parts.date)
         return; // a time alone leaves the day as it is
-    const QDate date = zrt::dateOf(StrToDate(datePart));
     const QTime time = field.IsNull() ? QTime(0, 0) : zrt::timeOf(field.AsDateTime());
-    field.SetAsDateTime(zrt::toDateTime(date, time));
+    field.SetAsDateTime(zrt::toDateTime(*parts.date, time));
 }
 
 void TimeSetText(TField &field, const QString &text)
@@ -426,8 +443,8 @@ void TimeSetText(TField &field, const QString &text)
         field.Clear();
         return;
     }
-    const auto [datePart, timePart] = SplitDateTime(text);
-    const QTime time = timePart.isEmpty() ? QTime(0, 0) : zrt::timeOf(StrToTime(timePart));
+    const DateTimeParts parts = ParseParts(text);
+    const QTime time = parts.time.value_or(QTime(0, 0));
     const QDate day = field.IsNull() ? QDate(1899, 12, 30) : zrt::dateOf(field.AsDateTime());
     field.SetAsDateTime(zrt::toDateTime(day, time));
 }
