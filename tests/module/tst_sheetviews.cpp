@@ -1,0 +1,417 @@
+// The sheet at work: period entry, the day view and the week grid, driven through real widgets
+// against the real application server over a known plant.
+#include "plantfixture.h"
+
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+#include "sheet/weekgrid.h"
+
+#include <inhouse/data/datasetmodel.h>
+#include <inhouse/services/waitanimation.h>
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QtTest>
+
+using namespace Cli_zrt02600;
+
+namespace {
+double At(const QDate &d, int h, int m = 0)
+{
+  return zrt::toDateTime(d, QTime(h, m));
+}
+
+QStringList Column(TDataSet *ds, const QString &field)
+{
+  QStringList values;
+  const int f = ds->FieldByName(field).Index();
+  for (int r = 0; r < ds->RecordCount(); ++r)
+    values << ds->CellValue(r, f).toString();
+  return values;
+}
+} // namespace
+
+class tst_sheetviews : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TPlant> plant;
+  TfrmPlanilha *sheet = nullptr;
+  QDate today;
+
+  // Leaves the period panel the way a user does: Tab from the end hour.
+  void LeavePanel()
+  {
+    sheet->medHoraFin->setFocus();
+    QTest::keyClick(sheet->medHoraFin, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+  }
+
+  void SetPeriod(const QDate &from, const QString &fromHour, const QDate &to, const QString &toHour)
+  {
+    sheet->depInicio->setFocus();
+    sheet->depInicio->SetDate(from);
+    sheet->medHoraIni->SetText(fromHour);
+    sheet->depFinal->SetDate(to);
+    sheet->medHoraFin->SetText(toHour);
+  }
+
+  const TRecordedCall *LastCall(const QString &method) const
+  {
+    for (int i = plant->calls.size() - 1; i >= 0; --i)
+      if (plant->calls[i].method == method)
+        return &plant->calls[i];
+    return nullptr;
+  }
+
+  int NonEmptyDataCells() const
+  {
+    int n = 0;
+    for (int c = 1; c < sheet->stgSemana->ColCount(); ++c)
+      for (int r = 1; r < sheet->stgSemana->RowCount(); ++r)
+        n += !sheet->stgSemana->Cells(c, r).isEmpty();
+    return n;
+  }
+
+private slots:
+  void init()
+  {
+    today = QDate::currentDate();
+    plant = std::make_unique<TPlant>(today);
+    Initialization();
+    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
+    plant->mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+    IniProc();
+    sheet = frmPlanilha;
+    QVERIFY(sheet);
+    QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
+    plant->ClearCalls();
+  }
+
+  void cleanup()
+  {
+    plant.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Finalization();
+  }
+
+  // --- period entry --------------------------------------------------------------------
+
+  void leavingThePanelChecksThePeriod_data()
+  {
+    QTest::addColumn<int>("fromDay");
+    QTest::addColumn<QString>("fromHour");
+    QTest::addColumn<int>("toDay");
+    QTest::addColumn<QString>("toHour");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("dates reversed") << 10 << "08:00" << 9 << "18:00"
+                                    << "Data inicial deve ser menor ou igual que a data final." << "depInicio";
+    QTest::newRow("same day, hours reversed") << 3 << "18:00" << 3 << "08:00"
+                                              << "Data/Hora inicial deve ser menor ou igual a data/hora final."
+                                              << "medHoraIni";
+    QTest::newRow("a single instant") << 3 << "10:00" << 3 << "10:00" << "" << "dbgEquipamentos";
+    QTest::newRow("hours not compared across days") << 3 << "18:00" << 4 << "08:00" << "" << "dbgEquipamentos";
+  }
+  void leavingThePanelChecksThePeriod()
+  {
+    QFETCH(int, fromDay);
+    QFETCH(QString, fromHour);
+    QFETCH(int, toDay);
+    QFETCH(QString, toHour);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    SetPeriod(today.addDays(fromDay), fromHour, today.addDays(toDay), toHour);
+    LeavePanel();
+    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+    const TRecordedCall *call = LastCall(QStringLiteral("GetReservados"));
+    if (message.isEmpty()) {
+      QVERIFY(plant->prompts.shown.isEmpty());
+      QVERIFY(call);
+      const double from = At(today.addDays(fromDay), fromHour.left(2).toInt(), fromHour.mid(3).toInt());
+      const double to = At(today.addDays(toDay), toHour.left(2).toInt(), toHour.mid(3).toInt());
+      QCOMPARE(call->params, nlohmann::json({"EQ1", "1", "2", "2", from, to}));
+      QVERIFY(sheet->cdsReservados->Active());
+      QCOMPARE(sheet->PeriodoInicial(), from);
+    } else {
+      QCOMPARE(plant->prompts.shown, QStringList({message}));
+      QVERIFY(!call);
+      QVERIFY(!sheet->cdsReservados->Active());
+    }
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  void fieldChecksOnLeavingAField_data()
+  {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("cleared start date") << "depInicio" << "" << "Informe uma data válida.";
+    QTest::newRow("year below 1000") << "depFinal" << "01010999" << "Informe uma data válida.";
+    QTest::newRow("minutes above 59") << "medHoraIni" << "10:75" << "Informe uma hora válida.";
+    QTest::newRow("hour 24") << "medHoraFin" << "24:00" << "Informe uma hora válida.";
+    QTest::newRow("empty hour") << "medHoraIni" << "  :  " << "Informe uma hora válida.";
+    QTest::newRow("one-digit hour") << "medHoraFin" << " 9:30" << "";
+    QTest::newRow("last minute of the day") << "medHoraFin" << "23:59" << "";
+  }
+  void fieldChecksOnLeavingAField()
+  {
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QWidget *w = sheet->findChild<QWidget *>(field);
+    QVERIFY(w);
+    w->setFocus();
+    if (auto *date = qobject_cast<TDateEditPlus *>(w))
+      date->SetDigitsText(text.isEmpty() ? QStringLiteral("        ") : text);
+    else
+      static_cast<TMaskEdit *>(w)->SetText(text);
+    // To a neighbour inside the panel: only the field check runs, never the period check.
+    QTest::keyClick(w, w == sheet->medHoraFin ? Qt::Key_Backtab : Qt::Key_Tab);
+    if (message.isEmpty()) {
+      QVERIFY(plant->prompts.shown.isEmpty());
+      QVERIFY(QApplication::focusWidget() != w);
+    } else {
+      QCOMPARE(plant->prompts.shown, QStringList({message}));
+      QCOMPARE(QApplication::focusWidget(), w);
+    }
+    QVERIFY(plant->calls.isEmpty());
+  }
+
+  void invalidDateIsRejectedByTheDateEdit()
+  {
+    sheet->depInicio->setFocus();
+    sheet->depInicio->SetDigitsText(QStringLiteral("31022027"));
+    QTest::keyClick(sheet->depInicio, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
+    QCOMPARE(plant->errors.size(), 1);
+    QVERIFY2(plant->errors.first().contains("31/02/2027"), qPrintable(plant->errors.first()));
+  }
+
+  void enteringThePanelClosesTheOrders()
+  {
+    LeavePanel();
+    QVERIFY(sheet->cdsReservados->Active());
+    QVERIFY(sheet->sbtProcurar->isEnabled());
+    QVERIFY(sheet->mnuProcurar->isEnabled());
+    sheet->pgcOrdemProd->SetActivePage(sheet->tshSemana);
+    QTest::mouseClick(sheet->depFinal, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), sheet->depFinal);
+    QVERIFY(!sheet->cdsReservados->Active());
+    QVERIFY(!sheet->sbtProcurar->isEnabled());
+    QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshDia);
+    QCOMPARE(sheet->dbgOrdemProd->model()->rowCount(), 0);
+  }
+
+  // --- day view ----------------------------------------------------------------------
+
+  void ordersOfTheEquipmentInTheDayGrid()
+  {
+    LeavePanel();
+    TDataSet *orders = sheet->cdsReservados;
+    // Ordered by start; the "Paralisada" order is never selected.
+    QCOMPARE(Column(orders, "NRORDPROD"), QStringList({"OP1", "OP2", "OP3", "OP1", "OP2", "OP3"}));
+    auto *model = sheet->dbgOrdemProd->model();
+    QStringList titles;
+    for (int c = 0; c < model->columnCount(); ++c)
+      titles << model->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(titles, QStringList({"Ordem", "Cód. Produto", "Produto", "Inicio", "Fim", "Quantidade"}));
+    QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("1.500,0000"));
+    QCOMPARE(model->index(1, 5).data().toString(), QStringLiteral("250,5000"));
+    QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1.01.001"));
+    QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("Tampa 38mm"));
+    QCOMPARE(model->index(0, 3).data().toString(), today.addDays(1).toString("dd/MM/yyyy") + " 08:00:00");
+  }
+
+  void statusTogglesSelectByPosition_data()
+  {
+    QTest::addColumn<bool>("pendente");
+    QTest::addColumn<bool>("andamento");
+    QTest::addColumn<bool>("concluida");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QStringList>("orders");
+    QTest::newRow("all up") << false << false << false << QStringList({"", "", ""}) << QStringList();
+    QTest::newRow("only concluded") << false << false << true << QStringList({"", "", "2"})
+                                    << QStringList({"OP3", "OP3"});
+    QTest::newRow("only in progress") << false << true << false << QStringList({"", "2", ""})
+                                      << QStringList({"OP2", "OP2"});
+    QTest::newRow("only pending") << true << false << false << QStringList({"1", "", ""})
+                                  << QStringList({"OP1", "OP1"});
+  }
+  void statusTogglesSelectByPosition()
+  {
+    QFETCH(bool, pendente);
+    QFETCH(bool, andamento);
+    QFETCH(bool, concluida);
+    QFETCH(QStringList, sent);
+    QFETCH(QStringList, orders);
+    LeavePanel();
+    const QWidget *focus = QApplication::focusWidget();
+    const std::pair<QToolButton *, bool> toggles[] = {
+        {sheet->tbtPendente, pendente}, {sheet->tbtAndamento, andamento}, {sheet->tbtConcluida, concluida}};
+    for (auto [toggle, down] : toggles)
+      if (toggle->isChecked() != down)
+        QTest::mouseClick(toggle, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), focus); // a toggle takes no focus
+    const TRecordedCall *call = LastCall("GetReservados");
+    QVERIFY(call);
+    QCOMPARE(call->params[1].get<std::string>(), sent[0].toStdString());
+    QCOMPARE(call->params[2].get<std::string>(), sent[1].toStdString());
+    QCOMPARE(call->params[3].get<std::string>(), sent[2].toStdString());
+    QCOMPARE(Column(sheet->cdsReservados, "NRORDPROD"), orders);
+    QVERIFY(!plant->CallMethods().contains("GetReseGeral"));
+  }
+
+  void keyboardMovesReloadOrdersAndClicksAlsoTheCalendarData()
+  {
+    LeavePanel();
+    QCOMPARE(QApplication::focusWidget(), sheet->dbgEquipamentos);
+    plant->ClearCalls();
+    QTest::keyClick(sheet->dbgEquipamentos, Qt::Key_Down);
+    QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ10"));
+    QCOMPARE(plant->CallMethods(), QStringList({"GetReservados"}));
+    QCOMPARE(plant->calls[0].params[0].get<std::string>(), "EQ10");
+    QCOMPARE(Column(sheet->cdsReservados, "NRORDPROD"), QStringList({"OP2"}));
+
+    plant->ClearCalls();
+    auto *view = sheet->dbgEquipamentos;
+    const QRect cell = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ2"));
+    QCOMPARE(plant->CallMethods(), QStringList({"GetReservados", "GetReseGeral"}));
+    QCOMPARE(plant->calls[1].params[0].get<std::string>(), "EQ2");
+    QVERIFY(sheet->cdsReseGeral->Active());
+  }
+
+  void searchFollowsTheFocus()
+  {
+    LeavePanel();
+    // Orders grid: the search runs on the orders.
+    sheet->dbgOrdemProd->setFocus();
+    plant->prompts.searches = {{0, "op3"}};
+    QTest::keyClick(sheet->dbgOrdemProd, Qt::Key_F7);
+    QVERIFY(plant->prompts.searches.isEmpty());
+    QCOMPARE(sheet->cdsReservados->RecNo(), 3);
+
+    // Equipment grid: on the equipment, and the new row loads its orders.
+    sheet->dbgEquipamentos->setFocus();
+    plant->prompts.searches = {{2, "extrusora"}};
+    QTest::mouseClick(sheet->sbtProcurar, Qt::LeftButton);
+    QCOMPARE(sheet->qryEquipamento->RecNo(), 3);
+    QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ2"));
+
+    // A period field has the focus: nothing is asked (the orders list closed on entering).
+    plant->prompts.searches = {{0, "x"}};
+    sheet->medHoraIni->setFocus();
+    QTest::keyClick(sheet->medHoraIni, Qt::Key_F7);
+    QCOMPARE(plant->prompts.searches.size(), 1);
+  }
+
+  void searchWithTheOrdersClosedDoesNothing()
+  {
+    LeavePanel();
+    sheet->cdsReservados->Close();
+    sheet->dbgOrdemProd->setFocus();
+    plant->prompts.searches = {{0, "EQ"}};
+    sheet->sbtProcurarClick();
+    QCOMPARE(plant->prompts.searches.size(), 1);
+  }
+
+  void includeDoesNothing()
+  {
+    LeavePanel();
+    QTest::keyClick(sheet->dbgOrdemProd, Qt::Key_F2);
+    QCOMPARE(sheet->cdsReservados->State(), dsBrowse);
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  // --- week grid ----------------------------------------------------------------------
+
+  void weekGridOnTheDefaultPeriod()
+  {
+    LeavePanel();
+    plant->ClearCalls();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
+    QCOMPARE(plant->calls[0].params,
+             nlohmann::json({"EQ1", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30)), "1", "2", "2"}));
+    TStringGrid *g = sheet->stgSemana;
+    QCOMPARE(g->ColCount(), 32);
+    QCOMPARE(g->RowCount(), 12);
+    QCOMPARE(g->Cells(0, 0), QString());
+    QCOMPARE(g->Cells(1, 0), DayHeader(today));
+    QCOMPARE(g->Cells(31, 0), DayHeader(today.addDays(30)));
+    QCOMPARE(g->Cells(0, 1), QStringLiteral("8:00"));
+    QCOMPARE(g->Cells(0, 11), QStringLiteral("18:00"));
+    QCOMPARE(g->RowHeights(0), 30);
+    // Two orders starting in the same hour share a cell, in result-set order.
+    QCOMPARE(g->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
+    QCOMPARE(g->Cells(3, 7), QStringLiteral("OP3"));
+    // 23:30 is past the end hour, 07:59 before the start hour, 00:00 before it too.
+    QCOMPARE(NonEmptyDataCells(), 2);
+  }
+
+  void weekGridOverWholeDays()
+  {
+    SetPeriod(today.addDays(5), "00:00", today.addDays(8), "23:00");
+    LeavePanel();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    TStringGrid *g = sheet->stgSemana;
+    QCOMPARE(g->ColCount(), 5);
+    QCOMPARE(g->RowCount(), 25);
+    QCOMPARE(g->Cells(0, 1), QStringLiteral("0:00"));
+    QCOMPARE(g->Cells(0, 24), QStringLiteral("23:00"));
+    QCOMPARE(g->Cells(1, 24), QStringLiteral("OP1")); // 23:30 to 01:00 of the next day: its first hour only
+    QCOMPARE(g->Cells(3, 1), QStringLiteral("OP2"));  // exactly midnight: hour 0
+    QCOMPARE(g->Cells(4, 8), QStringLiteral("OP3"));  // 07:59 in hour 7
+    QCOMPARE(NonEmptyDataCells(), 3);
+  }
+
+  void weekGridWithHoursReversedAcrossDays()
+  {
+    SetPeriod(today.addDays(1), "18:00", today.addDays(2), "08:00");
+    LeavePanel();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    QCOMPARE(sheet->stgSemana->ColCount(), 3);
+    QCOMPARE(sheet->stgSemana->RowCount(), 1);
+  }
+
+  void toggleOnTheWeekPageRebuildsGridAndList()
+  {
+    LeavePanel();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    plant->ClearCalls();
+    QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
+    QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados", "GetReservados"}));
+    QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1"));
+    QCOMPARE(sheet->stgSemana->Cells(3, 7), QStringLiteral("OP3"));
+    QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshSemana);
+  }
+
+  void otherEquipmentLeavesTheGridUntilRebuilt()
+  {
+    LeavePanel();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    sheet->qryEquipamento->Next(); // EQ10
+    QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshDia);
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    QCOMPARE(sheet->stgSemana->Cells(2, 1), QString());
+    QCOMPARE(sheet->stgSemana->Cells(2, 3), QStringLiteral("OP2"));
+  }
+
+  void serverFailureKeepsTheGridAndHidesTheAnimation()
+  {
+    LeavePanel();
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    plant->StopServer();
+    QTest::mouseClick(sheet->tbtPendente, Qt::LeftButton);
+    QCOMPARE(plant->errors.size(), 1);
+    QCOMPARE(ShowAviDepth(), 0);
+    QCOMPARE(sheet->stgSemana->ColCount(), 32);
+    QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
+  }
+};
+
+QTEST_MAIN(tst_sheetviews)
+#include "tst_sheetviews.moc"
