@@ -143,7 +143,11 @@ bool PackageLoader::load()
     return false;
   }
   m_library.setFileName(file.absoluteFilePath());
-  m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+  // The image is never unmapped: host objects keep strings and meta-data that point into a Qt
+  // module's read-only data (a sub-window's title from a string literal, say) and outlive its
+  // windows by a deferred deletion or more. "Unloaded" means finalised and released; the next
+  // load runs Initialize again, which starts every unit afresh.
+  m_library.setLoadHints(QLibrary::ResolveAllSymbolsHint | QLibrary::PreventUnloadHint);
   if (!m_library.load()) {
     fail(QStringLiteral("Não foi possível carregar o módulo %1: %2")
              .arg(QDir::toNativeSeparators(m_path), m_library.errorString()));

@@ -14,7 +14,7 @@ class PackageLoader : public QObject {
   Q_OBJECT
 public:
   enum class State {
-    Unloaded,    // nothing in memory (also the state after an unload)
+    Unloaded,    // not loaded, or finalised and released (the image itself stays mapped)
     Loaded,      // library mapped, entry points resolved, Initialize not yet run
     Initialised, // Initialize ran; IniProc may be called
     Failed,      // the last load failed: errorString() says why; load() may be tried again
@@ -23,8 +23,8 @@ public:
 
   // Installs itself as the library's unload handler (SetUnloadBPLHandler) while it lives.
   explicit PackageLoader(const QString &path, QObject *parent = nullptr);
-  // Finalises and unloads when no object of the module is left; otherwise leaves it mapped,
-  // as unmapping code that live objects still point into would crash at exit.
+  // Finalises and unloads when no object of the module is left; otherwise leaves it as it is:
+  // finalising units whose windows still exist would pull data from under them.
   ~PackageLoader() override;
 
   QString path() const { return m_path; }
@@ -37,7 +37,8 @@ public:
   bool load();
   // Loads when needed, then calls IniProc. False when loading failed or IniProc threw (reported).
   bool open();
-  // Finalize, then unmap. Safe in any state; refuses (false) while an entry point is running.
+  // Finalize, then release the library. Safe in any state; refuses (false) while an entry
+  // point is running.
   bool unload();
   // True while an object whose class lives in the module's code exists.
   bool hasLiveObjects() const;
