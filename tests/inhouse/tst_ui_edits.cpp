@@ -291,13 +291,13 @@ private slots:
     void pageClickTakesFocusFirst()
     {
         // Leaving a field by clicking a tab runs the field's exit before the page changes.
+        QStringList order; // outlives the form, whose destruction moves the focus too
         QWidget form;
         auto *field = new QLineEdit(&form);
         auto *pages = new TPageControl(&form);
         pages->setGeometry(0, 30, 300, 200);
         pages->AddPage(new QLabel("dia"), "Dia");
         pages->AddPage(new QLabel("semana"), "Semana");
-        QStringList order;
         QObject::connect(qApp, &QApplication::focusChanged, &form, [&](QWidget *old, QWidget *) {
             if (old == field)
                 order << "exit";
