@@ -476,6 +476,8 @@ private slots:
         QWidget *overlay = ShowAviWidget();
         QVERIFY(overlay && overlay->isVisible());
         QCOMPARE(overlay->parentWidget(), &main);
+        main.resize(800, 600);
+        QCOMPARE(overlay->geometry().center(), main.rect().center());
         ActiveShowAvi(&main, 6);
         QCOMPARE(ShowAviWidget(), overlay);
         QCOMPARE(ShowAviDepth(), 2);

@@ -1,6 +1,7 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/waitanimation.h>
 
+#include <QEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QTimer>
@@ -18,6 +19,7 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFocusPolicy(Qt::NoFocus);
         resize(180, 64);
+        parent->installEventFilter(this); // stays centred when the main window is resized
         timer_.setInterval(60);
         QObject::connect(&timer_, &QTimer::timeout, this, [this] {
             step_ = (step_ + 1) % 12;
@@ -40,6 +42,12 @@ public:
     int Kind() const { return kind_; }
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == parentWidget() && event->type() == QEvent::Resize)
+            Place();
+        return false;
+    }
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
