@@ -59,6 +59,8 @@ TMenuItem *MakeItem(QMenu *menu, const char *name, const QString &caption, const
   return item;
 }
 
+} // namespace
+
 // A menu short-cut is matched before any widget sees its key. For the keys the window's key
 // handler takes over (FormKeyTakesShortcut), claim the key on its ShortcutOverride so that it
 // arrives as a key press at the key preview instead of triggering the menu item as well.
@@ -81,17 +83,37 @@ protected:
       return false;
     auto *key = static_cast<QKeyEvent *>(event);
     bool claim = false;
-    Guarded([&] { claim = m_form->FormKeyTakesShortcut(key->key(), key->modifiers()); });
-    if (!claim)
-      return false;
-    key->accept();
-    return true;
+    if (m_form->m_formKeysBound)
+      Guarded([&] { claim = m_form->FormKeyTakesShortcut(key->key(), key->modifiers()); });
+    if (claim) {
+      key->accept();
+      return true;
+    }
+    // The window's menu short-cuts come before the focused control's own use of the key
+    // (a line edit would keep Ctrl+Home for itself): the item acts whenever it is enabled.
+    if (OwnsShortcut(*key)) {
+      key->ignore();
+      return true;
+    }
+    return false;
+  }
+
+  bool OwnsShortcut(const QKeyEvent &event) const
+  {
+    const QKeySequence pressed(QKeyCombination(event.modifiers() & ~Qt::KeypadModifier, Qt::Key(event.key())));
+    for (const QAction *action : m_form->actions())
+      if (action->isEnabled() && action->isVisible())
+        for (const QKeySequence &shortcut : action->shortcuts())
+          if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
+            return true;
+    return false;
   }
 
 private:
   TfrmPadrao *m_form;
 };
 
+namespace {
 TMenuItem *MakeSeparator(QMenu *menu, const char *name)
 {
   auto *item = new TMenuItem(menu);
@@ -174,6 +196,7 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(par
   lblCodTela->hide();
 
   BindStandardHandlers();
+  new TShortcutClaim(this);
 }
 
 TfrmPadrao::~TfrmPadrao()
@@ -343,7 +366,6 @@ void TfrmPadrao::BindFormKeys()
     FormKeyDown(key, event->modifiers());
     return key == 0;
   });
-  new TShortcutClaim(this);
 }
 
 void TfrmPadrao::AddRegion(QWidget *region, int stretch)
@@ -478,13 +500,13 @@ bool Editing(const TDataSet *ds)
   return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
 }
 
-// Writes what an open in-cell editor holds into its field, so a confirmation never loses the
-// text typed last.
+// Writes what an open in-cell editor holds into its field (which puts its data set into edit),
+// so a confirmation never loses the text typed last.
 void CommitGridEditors(QWidget *form)
 {
   for (TDBGrid *grid : form->findChildren<TDBGrid *>()) {
     QWidget *editor = grid->InplaceEditor();
-    if (!editor || !Editing(grid->DataSet()))
+    if (!editor)
       continue;
     emit grid->itemDelegate()->commitData(editor);
     emit grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -579,10 +601,8 @@ void TfrmPadrao::sbtCancelarClick()
 void TfrmPadrao::sbtConfirmarClick()
 {
   RefreshGrid(this);
-  TDataSet *ds = dtsPadrao->DataSet();
-  if (!Editing(ds))
-    return;
   CommitGridEditors(this);
+  TDataSet *ds = dtsPadrao->DataSet();
   if (Editing(ds))
     ds->Post();
 }
@@ -687,7 +707,11 @@ bool IsEnterKey(int key)
 
 bool TfrmPadrao::FormKeyTakesShortcut(int key, Qt::KeyboardModifiers shift) const
 {
-  return IsEnterKey(key) && (shift & Qt::ControlModifier) && Editing(dtsPadrao->DataSet());
+  if (!IsEnterKey(key) || !(shift & Qt::ControlModifier))
+    return false;
+  // Text typed into a cell of the grid is an edit under way, although the data set enters
+  // edit state only when the cell is written.
+  return Editing(dtsPadrao->DataSet()) || (dbgPadrao && dbgPadrao->InplaceEditor());
 }
 
 bool TfrmPadrao::KeyFieldProtected() const
@@ -705,8 +729,11 @@ bool TfrmPadrao::KeyFieldProtected() const
 void TfrmPadrao::FormKeyDown(int &key, Qt::KeyboardModifiers shift)
 {
   if (IsEnterKey(key)) {
+    if (!FormKeyTakesShortcut(key, shift))
+      return;
+    CommitGridEditors(this);
     TDataSet *ds = dtsPadrao->DataSet();
-    if (!(shift & Qt::ControlModifier) || !Editing(ds))
+    if (!Editing(ds))
       return;
     key = 0;
     const bool inserting = ds->State() == dsInsert;

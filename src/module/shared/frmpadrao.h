@@ -166,6 +166,7 @@ protected:
   bool m_formCreated = false;
 
 private:
+  friend class TShortcutClaim;
   void BuildButtons();
   void BuildMenus();
   void BindStandardHandlers();
