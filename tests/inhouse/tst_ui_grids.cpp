@@ -272,6 +272,43 @@ private slots:
         QCOMPARE(cellText(grid, 1, 1), QStringLiteral("Serra X"));
     }
 
+    void cancelOnExitDropsBlankInsert()
+    {
+        Fixture f;
+        f.set.SetData(equipment());
+        QWidget form;
+        auto *grid = new TDBGrid(&form);
+        auto *other = new QLineEdit(&form);
+        other->move(0, 320);
+        grid->resize(300, 300);
+        grid->SetDataSource(&f.source);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        grid->setFocus();
+
+        f.set.Insert();
+        QCOMPARE(f.set.RecordCount(), 6);
+        other->setFocus();
+        QCOMPARE(f.set.State(), dsBrowse);
+        QCOMPARE(f.set.RecordCount(), 5);
+
+        // A record with something typed in stays.
+        grid->setFocus();
+        f.set.Insert();
+        f.set.FieldByName("CDEQUIPPRO").SetAsString("EQ9");
+        other->setFocus();
+        QCOMPARE(f.set.State(), dsInsert);
+        f.set.Cancel();
+
+        // Without the option nothing is dropped.
+        grid->SetOptions(grid->Options() & ~TGridOptions(dgCancelOnExit));
+        grid->setFocus();
+        f.set.Insert();
+        other->setFocus();
+        QCOMPARE(f.set.State(), dsInsert);
+        f.set.Cancel();
+    }
+
     void readOnlyGridOpensNoEditor()
     {
         Fixture f;

@@ -4,6 +4,7 @@
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/errors.h>
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSortFilterProxyModel>
@@ -329,6 +330,26 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
     m_syncing = false;
     // A handler may have refused or moved elsewhere; show where the cursor really is.
     syncFromCursor();
+}
+
+void TDBGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    // Leaving the grid for another control of the window drops a record that was started here
+    // and never filled in. A dialog or another window taking the focus is not leaving.
+    if (!(m_options & dgCancelOnExit) || event->reason() == Qt::ActiveWindowFocusReason
+        || event->reason() == Qt::PopupFocusReason)
+        return;
+    QWidget *to = QApplication::focusWidget();
+    if (!to || isAncestorOf(to) || to->window() != window())
+        return;
+    TDataSet *set = DataSet();
+    if (!set || set->State() != dsInsert)
+        return;
+    for (TField *f : set->Fields())
+        if (!f->IsNull())
+            return;
+    Guarded([set] { set->Cancel(); });
 }
 
 bool TDBGrid::runKeyHandlers(QKeyEvent *event)

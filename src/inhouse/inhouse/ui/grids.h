@@ -80,6 +80,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
     // Rows and columns of the view are those of a proxy over the data model: identity order
     // here, the chosen sort order in TDBSortGrid.
