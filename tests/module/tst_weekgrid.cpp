@@ -1,0 +1,144 @@
+// The week grid's and the period's arithmetic, apart from any window.
+#include "sheet/period.h"
+#include "sheet/weekgrid.h"
+
+#include <inhouse/services/errors.h>
+
+#include <QtTest>
+
+namespace {
+QMap<QPair<int, int>, QString> Fill(const TWeekGridShape &shape, const std::vector<TWeekReservation> &rs)
+{
+  QMap<QPair<int, int>, QString> cells;
+  FillWeekGrid(shape, rs, [&](int c, int r, const QString &t) { cells[{c, r}] = t; });
+  return cells;
+}
+
+double At(const QDate &d, int h, int m = 0)
+{
+  return zrt::toDateTime(d, QTime(h, m));
+}
+} // namespace
+
+class tst_weekgrid : public QObject {
+  Q_OBJECT
+private slots:
+  void shape_data()
+  {
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<int>("startHour");
+    QTest::addColumn<int>("endHour");
+    QTest::addColumn<int>("cols");
+    QTest::addColumn<int>("rows");
+    const QDate d(2026, 12, 6);
+    QTest::newRow("default period") << d << d.addDays(30) << 8 << 18 << 32 << 12;
+    QTest::newRow("one day") << d << d << 8 << 18 << 2 << 12;
+    QTest::newRow("one hour") << d << d.addDays(6) << 9 << 9 << 8 << 2;
+    QTest::newRow("hours reversed") << d << d.addDays(1) << 18 << 8 << 3 << 1;
+    QTest::newRow("a leap year") << QDate(2028, 1, 1) << QDate(2028, 12, 31) << 0 << 23 << 367 << 25;
+  }
+  void shape()
+  {
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QFETCH(int, startHour);
+    QFETCH(int, endHour);
+    QFETCH(int, cols);
+    QFETCH(int, rows);
+    const TWeekGridShape s = WeekGridShape(from, to, startHour, endHour);
+    QCOMPARE(s.colCount, cols);
+    QCOMPARE(s.rowCount, rows);
+  }
+
+  void headersAndLabels()
+  {
+    QCOMPARE(DayHeader(QDate(2026, 12, 6)), QStringLiteral("Dom 06/12/2026"));
+    QCOMPARE(DayHeader(QDate(2026, 12, 8)), QStringLiteral("Ter 08/12/2026"));
+    QCOMPARE(DayHeader(QDate(2026, 12, 12)), QStringLiteral("Sáb 12/12/2026"));
+    QCOMPARE(HourLabel(0), QStringLiteral("0:00"));
+    QCOMPARE(HourLabel(8), QStringLiteral("8:00"));
+    QCOMPARE(HourLabel(23), QStringLiteral("23:00"));
+    QCOMPARE(HourLabel(24), QString());
+  }
+
+  void fillPutsEachReservationInItsStartingHour()
+  {
+    const QDate d(2026, 3, 1);
+    const TWeekGridShape s = WeekGridShape(d, d.addDays(2), 8, 18);
+    const auto cells = Fill(s, {
+                                   {At(d, 14), "A"},               // exactly on the hour
+                                   {At(d, 7, 59), "B"},            // before the start hour
+                                   {At(d.addDays(1), 18, 59), "C"}, // in the last row
+                                   {At(d.addDays(1), 19), "D"},    // after it
+                                   {At(d.addDays(3), 9), "E"},     // after the last day
+                                   {At(d.addDays(-1), 9), "F"},    // before the first
+                                   {At(d, 14, 30), "A"},           // a repeated order is repeated
+                                   {At(d, 14, 45), "G"},
+                               });
+    QCOMPARE(cells.size(), 2);
+    QCOMPARE(cells.value({1, 7}), QStringLiteral("A //  - A //  - G"));
+    QCOMPARE(cells.value({2, 11}), QStringLiteral("C"));
+  }
+
+  void midnightIsHourZero()
+  {
+    const QDate d(2026, 12, 31);
+    const TWeekGridShape s = WeekGridShape(d, d.addDays(1), 0, 23);
+    const auto cells = Fill(s, {{At(d.addDays(1), 0), "NY"}, {At(d, 23, 30), "LATE"}});
+    QCOMPARE(cells.value({2, 1}), QStringLiteral("NY"));
+    QCOMPARE(cells.value({1, 24}), QStringLiteral("LATE"));
+  }
+
+  void hourTexts_data()
+  {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("08:00") << "08:00" << true;
+    QTest::newRow("blank first digit") << " 8:00" << true;
+    QTest::newRow("23:59") << "23:59" << true;
+    QTest::newRow("00:00") << "00:00" << true;
+    QTest::newRow("24:00") << "24:00" << false;
+    QTest::newRow("minutes 60") << "10:60" << false;
+    QTest::newRow("minutes 75") << "22:75" << false;
+    QTest::newRow("00:99") << "00:99" << false;
+    QTest::newRow("empty mask") << "  :  " << false;
+    QTest::newRow("half typed") << "1 :3 " << false;
+  }
+  void hourTexts()
+  {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QCOMPARE(HoraValida(text), valid);
+  }
+
+  void joiningDateAndHour()
+  {
+    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), "18:00"), At(QDate(2027, 1, 5), 18));
+    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), " 7:30"), At(QDate(2027, 1, 5), 7, 30));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(2027, 1, 5), "  :  "));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(), "08:00"));
+  }
+
+  void defaultPeriod_data()
+  {
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QDate>("end");
+    QTest::newRow("across the year end") << QDate(2026, 12, 6) << QDate(2027, 1, 5);
+    QTest::newRow("across February in a leap year") << QDate(2028, 2, 10) << QDate(2028, 3, 11);
+    QTest::newRow("across a month end") << QDate(2026, 1, 31) << QDate(2026, 3, 2);
+  }
+  void defaultPeriod()
+  {
+    QFETCH(QDate, today);
+    QFETCH(QDate, end);
+    const TPeriodDefaults p = DefaultPeriod(today);
+    QCOMPARE(p.startDate, today);
+    QCOMPARE(p.endDate, end);
+    QCOMPARE(p.startHour, QStringLiteral("08:00"));
+    QCOMPARE(p.endHour, QStringLiteral("18:00"));
+  }
+};
+
+QTEST_GUILESS_MAIN(tst_weekgrid)
+#include "tst_weekgrid.moc"
