@@ -4,6 +4,8 @@
 #include "zrt/host/mainwindow.h"
 #include "zrt/host/options.h"
 
+#include <QScreen>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -48,7 +50,12 @@ int main(int argc, char *argv[])
   zrt::host::applyOptions(parsed.options);
   zrt::host::MainWindow window(parsed.options);
   zrt::host::installHelpViewer(&window);
-  window.show();
+  // The frame's designed size, unless the screen is smaller: then it takes the whole screen.
+  const QSize available = window.screen()->availableSize();
+  if (available.width() < window.width() || available.height() < window.height())
+    window.showMaximized();
+  else
+    window.show();
   window.start();
   return app.exec();
 }
