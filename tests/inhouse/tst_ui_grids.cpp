@@ -211,6 +211,31 @@ private slots:
         QCOMPARE(cellText(grid, 4, 1), QStringLiteral("Esteira"));
     }
 
+    void sortOrderOfValues()
+    {
+        // Numbers by value (not "10" before "9"), texts regardless of case, empty values first.
+        zrt::DataPacket p;
+        p.fields = {{"CDEQUIPPRO", zrt::FieldType::String, 10}, {"QTD", zrt::FieldType::Float, 0}};
+        p.rows = {{"b", 10.0}, {"A", 9.0}, {"c", nullptr}, {"a2", 100.5}};
+        TClientDataSet set;
+        TDataSource source(nullptr, &set);
+        set.SetData(p);
+        TDBSortGrid grid;
+        grid.SetDataSource(&source);
+        grid.SortBy("QTD");
+        QStringList order;
+        for (int r = 0; r < 4; ++r)
+            order << cellText(grid, r, 0);
+        QCOMPARE(order, (QStringList{"c", "A", "b", "a2"}));
+        grid.SortBy("CDEQUIPPRO", Qt::DescendingOrder);
+        order.clear();
+        for (int r = 0; r < 4; ++r)
+            order << cellText(grid, r, 0);
+        QCOMPARE(order, (QStringList{"c", "b", "a2", "A"}));
+        grid.ClearSort();
+        QCOMPARE(cellText(grid, 0, 0), QStringLiteral("b"));
+    }
+
     void keyHandlersDiscard()
     {
         Fixture f;

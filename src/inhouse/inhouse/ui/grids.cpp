@@ -86,6 +86,29 @@ public:
         });
     }
 
+protected:
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
+    {
+        // Empty values first; numbers and day-based dates by value; texts as people read them.
+        const QVariant a = left.data(TDataSetModel::ValueRole);
+        const QVariant b = right.data(TDataSetModel::ValueRole);
+        if (a.isNull() || b.isNull())
+            return a.isNull() && !b.isNull();
+        const auto numeric = [](const QVariant &v) {
+            switch (v.typeId()) {
+            case QMetaType::Double: case QMetaType::Float: case QMetaType::Int:
+            case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::ULongLong:
+            case QMetaType::Bool:
+                return true;
+            default:
+                return false;
+            }
+        };
+        if (numeric(a) && numeric(b))
+            return a.toDouble() < b.toDouble();
+        return QString::localeAwareCompare(a.toString().toCaseFolded(), b.toString().toCaseFolded()) < 0;
+    }
+
 private:
     static int fieldIndex(TDataSet *set, TField *field)
     {
