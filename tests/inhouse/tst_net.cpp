@@ -55,6 +55,7 @@ private slots:
   void serverDownIsOneClearError();
   void silentServerTimesOut();
   void keepAliveReconnects();
+  void sizeLimits();
   void waitRunsTimersButHoldsInput();
   void recorderSeesEveryCall();
 
@@ -221,7 +222,7 @@ void TstNet::silentServerTimesOut()
   QVERIFY_THROWS_EXCEPTION(ENetError, net.Open());
   const ServerResult r = net.AppServer().Call("GetHoraServidor");
   QVERIFY(!r.ok);
-  QVERIFY2(r.message.contains("não respondeu em 0.3 segundos"), qPrintable(r.message));
+  QVERIFY2(r.message.contains("não respondeu em 0,3 segundos"), qPrintable(r.message));
   QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
 }
 
@@ -243,6 +244,23 @@ void TstNet::keepAliveReconnects()
   QCOMPARE(connects, 1); // reconnected inside the call, not a new Open
 }
 
+void TstNet::sizeLimits()
+{
+  TNetConnection *net = connect();
+  net->MaxRequestBytes = 200;
+  ServerResult r = net->AppServer().Call("GetReservados", json::array({std::string(500, 'x'), "1", "", "", 0, 1}));
+  QVERIFY(!r.ok);
+  QCOMPARE(r.message, QString("Requisição ao servidor de aplicação excede o limite de 200 bytes."));
+  net->MaxRequestBytes = 1 << 20;
+  net->MaxResponseBytes = 40; // smaller than any packet
+  r = net->AppServer().Call("GetHoraServidor");
+  QVERIFY2(!r.ok, r.result.dump().c_str());
+  QVERIFY2(r.message.contains("excede o limite de 40 bytes"), qPrintable(r.message));
+  net->MaxResponseBytes = 1 << 20;
+  r = net->AppServer().Call("GetHoraServidor"); // the connection recovers for the next call
+  QVERIFY2(r.ok, qPrintable(r.message));
+}
+
 void TstNet::waitRunsTimersButHoldsInput()
 {
   asio::io_context ioc;
@@ -259,11 +277,14 @@ void TstNet::waitRunsTimersButHoldsInput()
   net.TimeoutMs = 600;
   int ticks = 0;
   int keysDuringCall = -1;
+  ServerResult nested;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (++ticks == 2) // typed while the call waits
       QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
           window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    if (ticks == 3) // a timer handler calling on the busy connection is refused, not interleaved
+      nested = net.AppServer().Call("GetHoraServidor");
     keysDuringCall = window.keys;
   });
   timer.start(20);
@@ -271,6 +292,8 @@ void TstNet::waitRunsTimersButHoldsInput()
   timer.stop();
   QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
   QCOMPARE(keysDuringCall, 0);
+  QVERIFY(!nested.ok);
+  QCOMPARE(nested.message, QString("Conexão com o servidor de aplicação ocupada com outra chamada."));
   QTRY_COMPARE(window.keys, 1); // delivered once the call is over
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLocale>
 #include <QPointer>
 
 #include <boost/asio/connect.hpp>
@@ -84,7 +85,7 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
   Q_UNUSED(owner);
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(host), QString::fromStdString(port));
-  const QString seconds = QString::number(double(timeout.count()) / 1000.0, 'g', 3);
+  const QString seconds = QLocale(QLocale::Portuguese, QLocale::Brazil).toString(double(timeout.count()) / 1000.0, 'g', 3);
   auto drop = [&] {
     if (stream) {
       beast::error_code ignored;
@@ -139,8 +140,16 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
     bool gotBytes = false;
     if (!ec) {
       const std::size_t before = buffer.size();
-      ec = runOp(ioc, [&](auto handler) { http::async_read(*stream, buffer, parser, handler); });
+      // The header first: an announced length over the limit is refused before any body is
+      // read (the eager whole-message read does not always apply the parser's own limit).
+      ec = runOp(ioc, [&](auto handler) { http::async_read_header(*stream, buffer, parser, handler); });
       gotBytes = parser.got_some() || buffer.size() > before;
+      if (!ec && parser.content_length() && *parser.content_length() > maxResponse)
+        ec = http::error::body_limit;
+      if (!ec && !parser.is_done())
+        ec = runOp(ioc, [&](auto handler) { http::async_read(*stream, buffer, parser, handler); });
+      if (!ec && parser.get().body().size() > maxResponse)
+        ec = http::error::body_limit;
     }
     if (ec) {
       drop();
@@ -184,8 +193,16 @@ void TNetConnection::Run(Exchange &ex)
 {
   Transport &t = *m_transport;
   auto work = [&] {
-    perform(this, t.ioc, t.stream, t.buffer, ex.host, ex.port, ex.target, ex.verb, ex.body, ex.token, ex.timeout,
-            ex.maxResponse, ex.transportOk, ex.status, ex.response, ex.error);
+    // Nothing may escape the worker thread: whatever goes wrong comes back as the call's error.
+    try {
+      perform(this, t.ioc, t.stream, t.buffer, ex.host, ex.port, ex.target, ex.verb, ex.body, ex.token, ex.timeout,
+              ex.maxResponse, ex.transportOk, ex.status, ex.response, ex.error);
+    } catch (const std::exception &e) {
+      t.drop();
+      ex.transportOk = false;
+      ex.error = QStringLiteral("Falha na comunicação com o servidor de aplicação em %1:%2 (%3).")
+                     .arg(QString::fromStdString(ex.host), QString::fromStdString(ex.port), QString::fromUtf8(e.what()));
+    }
   };
   m_inCall = true;
   struct Reset {
