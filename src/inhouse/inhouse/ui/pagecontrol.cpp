@@ -8,8 +8,11 @@ TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent)
 {
     setTabPosition(QTabWidget::South);
     SetTabStop(true);
-    connect(this, &QTabWidget::currentChanged, this, [this](int) {
-        if (OnChange)
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) {
+        // The first page added becomes active by itself: that is building, not a change.
+        const bool wasEmpty = m_lastIndex < 0;
+        m_lastIndex = index;
+        if (OnChange && !wasEmpty && index >= 0)
             Guarded([this] { OnChange(*this); });
     });
 }

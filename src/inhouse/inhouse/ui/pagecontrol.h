@@ -31,4 +31,7 @@ public:
 
     // Runs guarded: an abort or error in it never leaves the event loop.
     std::function<void(TPageControl &)> OnChange;
+
+private:
+    int m_lastIndex = -1;
 };
