@@ -88,6 +88,7 @@ long peakKiB(qint64 pid)
 int main(int argc, char **argv)
 {
   QCoreApplication app(argc, argv);
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   QTemporaryDir tmp;
   QString url = QStringLiteral("sqlite:") + tmp.filePath(QStringLiteral("plant.db"));
   int seconds = 3;

@@ -68,10 +68,10 @@ const Step kSteps[] = {
     {2, Both, "DROP INDEX IF EXISTS IX_RESEQUIPPROD_INICIO"},
     // The longest reservation bounds how far back that range must start; this index answers
     // MAX(duration) without reading the table.
-    {2, SQLiteOnly,
+    {3, SQLiteOnly,
      "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_DURACAO"
      " ON RESEQUIPPROD ((julianday(DTHRFINPROD) - julianday(DTHRINIPROD)))"},
-    {2, PostgresOnly, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_DURACAO ON RESEQUIPPROD ((DTHRFINPROD - DTHRINIPROD))"},
+    {3, PostgresOnly, "CREATE INDEX IF NOT EXISTS IX_RESEQUIPPROD_DURACAO ON RESEQUIPPROD ((DTHRFINPROD - DTHRINIPROD))"},
 };
 
 class Connection {

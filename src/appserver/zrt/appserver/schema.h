@@ -5,7 +5,7 @@
 
 namespace zrt::appserver {
 
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // Creates or upgrades the tables, indexes and helper functions (INSTR on PostgreSQL).
 // Idempotent: the version table records what is there. Throws std::runtime_error.
