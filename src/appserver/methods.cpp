@@ -512,7 +512,12 @@ void Store::open()
       throw CallError(rpc::kServerError, "Banco de dados não encontrado pelo servidor de aplicação.");
   }
   try {
-    openDatabase(url_, name_);
+    QSqlDatabase db = openDatabase(url_, name_);
+    if (kind == DbKind::SQLite) {
+      // A worker's page cache of 16 MB keeps the reservation index in memory between calls.
+      QSqlQuery pragma(db);
+      pragma.exec(QStringLiteral("PRAGMA cache_size = -16000"));
+    }
   } catch (const std::exception &e) {
     throw CallError(rpc::kServerError, e.what());
   }
