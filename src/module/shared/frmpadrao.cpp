@@ -259,10 +259,11 @@ void TfrmPadrao::BuildMenus()
   Proximo1 = MakeItem(pmnNavegar, "Proximo1", QStringLiteral("Proximo"), QKeySequence(Qt::CTRL | Qt::Key_Down));
   Ultimo1 = MakeItem(pmnNavegar, "Ultimo1", QStringLiteral("Último"), QKeySequence(Qt::CTRL | Qt::Key_End));
 
-  // Short-cuts act whenever their item is enabled, also while no drop-down is shown.
+  // Short-cuts act whenever their item is enabled, also while no drop-down is shown. The
+  // navigation items join with the navigator (CreateStandardBody): a window without one has
+  // no record navigation, and its edits keep Ctrl+Home and Ctrl+End.
   addActions(mnuOperacao->actions());
   addActions(mnuManutencao->actions());
-  addActions(pmnNavegar->actions());
 }
 
 void TfrmPadrao::BindStandardHandlers()
@@ -344,6 +345,7 @@ void TfrmPadrao::CreateStandardBody()
   dbtNome->setFont(bold);
   navLayout->addWidget(dbtNome, 1);
   m_root->addWidget(panNavigator);
+  addActions(pmnNavegar->actions());
   BindFormKeys();
   dtsPadraoStateChange();
 }
