@@ -264,7 +264,7 @@ void TestFrmPadrao::confirmationsYesAndNo_data()
 
   QTest::newRow("Excluir Yes") << int(Qt::Key_F4) << int(mrYes) << "Confirma exclusão?" << 2 << "Gama" << dsBrowse;
   QTest::newRow("Excluir No") << int(Qt::Key_F4) << int(mrNo) << "Confirma exclusão?" << 3 << "Beta" << dsBrowse;
-  QTest::newRow("Excluir closed") << int(Qt::Key_F4) << int(mrCancel) << "Confirma exclusão?" << 3 << "Beta" << dsBrowse;
+  QTest::newRow("Excluir dismissed") << int(Qt::Key_F4) << int(mrCancel) << "Confirma exclusão?" << 3 << "Beta" << dsBrowse;
   QTest::newRow("Cancelar Yes") << int(Qt::Key_Escape) << int(mrYes) << "Cancelar operação?" << 3 << "Beta" << dsBrowse;
   QTest::newRow("Cancelar No") << int(Qt::Key_Escape) << int(mrNo) << "Cancelar operação?" << 3 << "Mudado" << dsEdit;
 }

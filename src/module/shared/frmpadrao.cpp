@@ -59,6 +59,14 @@ TMenuItem *MakeItem(QMenu *menu, const char *name, const QString &caption, const
   return item;
 }
 
+TMenuItem *MakeSeparator(QMenu *menu, const char *name)
+{
+  auto *item = new TMenuItem(menu);
+  item->setObjectName(QLatin1String(name));
+  item->setSeparator(true);
+  menu->addAction(item);
+  return item;
+}
 } // namespace
 
 // A menu short-cut is matched before any widget sees its key. For the keys the window's key
@@ -112,17 +120,6 @@ protected:
 private:
   TfrmPadrao *m_form;
 };
-
-namespace {
-TMenuItem *MakeSeparator(QMenu *menu, const char *name)
-{
-  auto *item = new TMenuItem(menu);
-  item->setObjectName(QLatin1String(name));
-  item->setSeparator(true);
-  menu->addAction(item);
-  return item;
-}
-} // namespace
 
 TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
 {
