@@ -4,6 +4,7 @@
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
+#include <inhouse/services/regional.h>
 
 #include <zrt/common/datetime.h>
 

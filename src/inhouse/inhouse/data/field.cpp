@@ -1,5 +1,6 @@
 #include <inhouse/data/dataset.h>
 #include <inhouse/data/field.h>
+#include <inhouse/services/regional.h>
 
 #include <zrt/common/datetime.h>
 
@@ -297,75 +298,6 @@ QVariant TField::Coerce(const QVariant &value) const
     return value.toBool();
   }
   return value;
-}
-
-QString FormatFloat(const QString &format, double value)
-{
-  // Sections: positive;negative;zero. A negative value without its own section gets a '-'.
-  const QStringList sections = format.split(QLatin1Char(';'));
-  QString section = sections.value(0);
-  bool addMinus = value < 0;
-  if (value < 0 && sections.size() > 1 && !sections[1].isEmpty()) {
-    section = sections[1];
-    addMinus = false;
-  }
-  double magnitude = std::fabs(value);
-
-  // Split the section into prefix literals, the digit pattern and suffix literals.
-  int first = -1, last = -1;
-  bool quoted = false;
-  for (int i = 0; i < section.size(); ++i) {
-    const QChar c = section[i];
-    if (c == QLatin1Char('"') || c == QLatin1Char('\''))
-      quoted = !quoted;
-    else if (!quoted && (c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('.') || c == QLatin1Char(','))) {
-      if (first < 0)
-        first = i;
-      last = i;
-    }
-  }
-  auto literal = [](QString s) { return s.remove(QLatin1Char('"')).remove(QLatin1Char('\'')); };
-  if (first < 0)
-    return literal(section);
-  const QString prefix = literal(section.left(first));
-  const QString suffix = literal(section.mid(last + 1));
-  const QString pattern = section.mid(first, last - first + 1);
-  const int dot = pattern.indexOf(QLatin1Char('.'));
-  const QString intPart = dot < 0 ? pattern : pattern.left(dot);
-  const QString decPart = dot < 0 ? QString() : pattern.mid(dot + 1);
-  const bool grouping = intPart.contains(QLatin1Char(','));
-  const int minInt = int(intPart.count(QLatin1Char('0')));
-  const int minDec = int(decPart.count(QLatin1Char('0')));
-  const int maxDec = minDec + int(decPart.count(QLatin1Char('#')));
-
-  QString digits = QString::number(magnitude, 'f', maxDec);
-  QString whole = digits, frac;
-  if (const int p = digits.indexOf(QLatin1Char('.')); p >= 0) {
-    whole = digits.left(p);
-    frac = digits.mid(p + 1);
-  }
-  while (frac.size() > minDec && frac.endsWith(QLatin1Char('0')))
-    frac.chop(1);
-  if (whole == QLatin1String("0") && minInt == 0)
-    whole.clear();
-  while (whole.size() < minInt)
-    whole.prepend(QLatin1Char('0'));
-  if (grouping)
-    for (int i = int(whole.size()) - 3; i > 0; i -= 3)
-      whole.insert(i, QLatin1Char('.'));
-  QString text = whole;
-  if (!frac.isEmpty())
-    text += QLatin1Char(',') + frac;
-  // A value that rounds to zero shows no minus sign.
-  bool allZero = true;
-  for (QChar c : text)
-    if (c.isDigit() && c != QLatin1Char('0'))
-      allZero = false;
-  if (addMinus && !allZero)
-    text.prepend(QLatin1Char('-'));
-  if (sections.size() > 2 && !sections[2].isEmpty() && allZero)
-    return literal(sections[2]);
-  return prefix + text + suffix;
 }
 
 QString FormatMaskText(const QString &editMask, const QString &value)

@@ -74,6 +74,5 @@ private:
 };
 
 // Helpers shared with the widgets: number formats and edit masks as the system writes them.
-INHOUSE_EXPORT QString FormatFloat(const QString &format, double value); // pt-BR separators
 INHOUSE_EXPORT QString FormatMaskText(const QString &editMask, const QString &value);
 INHOUSE_EXPORT QString FormatDateTimeText(const QString &format, double value); // "dd/mm/yyyy hh:nn:ss"

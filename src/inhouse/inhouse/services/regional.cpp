@@ -344,9 +344,7 @@ QString Render(const Section &s, const QString &intDigits, const QString &fracDi
 }
 } // namespace
 
-// Weak: the data layer carries a definition of its own while the two are merged into one;
-// whichever is strong is the library's FormatFloat.
-__attribute__((weak)) QString FormatFloat(const QString &format, double value)
+QString FormatFloat(const QString &format, double value)
 {
     const TFormatSettings &fs = Settings();
     if (!std::isfinite(value))
