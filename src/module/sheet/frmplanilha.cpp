@@ -377,6 +377,7 @@ void TfrmPlanilha::BindHandlers()
   connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
   pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
+  BindGridKeys(dbgOrdemProd);
 
   m_focus = new TFocusRules(this);
   m_focus->OnFieldExit(depInicio, [this] { depInicioExit(); });
@@ -463,6 +464,7 @@ void TfrmPlanilha::netPlanilhaBeforeConnect(TNetConnection &connection)
 {
   connection.Host = Brivon::WebURL();
   connection.Port = Brivon::WebPort();
+  connection.Token = Brivon::Token();
 }
 
 void TfrmPlanilha::cdsHoraServidorDATASetText(TField &field, const QString &text)

@@ -205,6 +205,7 @@ void applyOptions(const HostOptions &o)
   s.operador = o.operatorCode;
   s.configUsrDir = o.configDir;
   s.personal = o.personal;
+  s.token = o.token;
   Brivon::Configure(s);
 }
 

@@ -61,8 +61,13 @@ TClientDataSet::TClientDataSet(QObject *parent) : TDataSet(parent) {}
 
 void TClientDataSet::SetData(const zrt::DataPacket &packet)
 {
+  SetData(zrt::DataPacket(packet));
+}
+
+void TClientDataSet::SetData(zrt::DataPacket &&packet)
+{
   Close();
-  m_packet = packet;
+  m_packet = std::move(packet);
   Open();
 }
 

@@ -13,6 +13,7 @@ public:
 
   // Closes the set if open, keeps the packet and opens it (BeforeOpen runs as on Open).
   void SetData(const zrt::DataPacket &packet);
+  void SetData(zrt::DataPacket &&packet); // takes the rows over without copying them
   // The rows as they stand (posted edits included), with the loaded field list.
   zrt::DataPacket Data() const;
   bool HasData() const { return m_packet.has_value(); }

@@ -49,6 +49,11 @@ int WebPort()
     return State().webPort;
 }
 
+QString Token()
+{
+    return State().token;
+}
+
 QString DBPict(int kind)
 {
     if (kind == 0)

@@ -19,6 +19,7 @@ struct Settings {
     QMap<int, QString> personal;   // personal settings by number ("S"/"N" flags and others)
     QString dbPict;                // product-code edit mask (picture kind 0)
     QMap<int, QString> dbPicts;    // masks of the other picture kinds
+    QString token;                 // bearer token the application server asks for; empty: none
 };
 
 INHOUSE_EXPORT void Configure(const Settings &settings);
@@ -29,6 +30,7 @@ INHOUSE_EXPORT QString Operador();
 INHOUSE_EXPORT QString ConfigUsrDir();
 INHOUSE_EXPORT QString WebURL();
 INHOUSE_EXPORT int WebPort();
+INHOUSE_EXPORT QString Token();
 INHOUSE_EXPORT QString DBPict(int kind);
 
 // A window of a package reports its destruction so the host may unload the package.

@@ -1,0 +1,255 @@
+// Measures the sheet as a planner meets it: opening it over plants of 40 and 20,000 equipment,
+// and rebuilding the week grid for a year with 20,000 reservations on one equipment, next to
+// the cell-by-record fill it replaces. Prints figures; never fails on timing.
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+#include "sheet/weekgrid.h"
+
+#include <inhouse/data/databaseconnection.h>
+#include <inhouse/net/checkresultserv.h>
+#include <inhouse/services/application.h>
+#include <inhouse/services/brivon.h>
+#include <inhouse/services/prompts.h>
+#include <inhouse/services/texts.h>
+#include <zrt/appserver/schema.h>
+#include <zrt/appserver/server.h>
+#include <zrt/common/dburl.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <random>
+
+namespace {
+struct Plant {
+  QString url;
+  QString connection;
+};
+
+Plant MakePlant(const QString &dir, int equipment, int reservations, const QDate &from, int days)
+{
+  Plant p;
+  p.url = QStringLiteral("sqlite:%1/plant-%2.db").arg(dir).arg(equipment);
+  p.connection = QStringLiteral("bench-%1").arg(equipment);
+  zrt::appserver::initSchema(p.url);
+  QSqlDatabase db = zrt::openDatabase(p.url, p.connection);
+  db.transaction();
+  QSqlQuery q(db);
+  q.exec("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')");
+  q.prepare("INSERT INTO EQUIPAPROD VALUES (?, ?, ?, 'G1')");
+  for (int i = 0; i < equipment; ++i) {
+    q.addBindValue(QStringLiteral("EQ%1").arg(i, 5, 10, QLatin1Char('0')));
+    q.addBindValue(QStringLiteral("E%1").arg(i));
+    q.addBindValue(QStringLiteral("Equipamento de produção %1").arg(i));
+    q.exec();
+  }
+  q.exec("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')");
+  q.prepare("INSERT INTO ORDPROD VALUES (?, '101001', 'P1', ?)");
+  for (int i = 0; i < 500; ++i) {
+    q.addBindValue(QStringLiteral("OP%1").arg(i));
+    q.addBindValue(QString::number(1 + i % 3));
+    q.exec();
+  }
+  std::mt19937 rng(7);
+  q.prepare("INSERT INTO RESEQUIPPROD VALUES ('EQ00000', ?, ?, ?, 10)");
+  for (int i = 0; i < reservations; ++i) {
+    const QDateTime start(from.addDays(int(rng() % unsigned(days))), QTime(int(rng() % 24), int(rng() % 60), int(i % 60)));
+    q.addBindValue(QStringLiteral("OP%1").arg(i % 500));
+    q.addBindValue(start.toString("yyyy-MM-dd HH:mm:ss"));
+    q.addBindValue(start.addSecs(3600).toString("yyyy-MM-dd HH:mm:ss"));
+    q.exec();
+  }
+  db.commit();
+  return p;
+}
+
+struct Host {
+  QMainWindow main;
+  QMdiArea *area;
+  QObject dtm;
+  Host(const QString &connection)
+  {
+    area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    main.resize(1200, 800);
+    SetMainForm(&main);
+    dtm.setObjectName("dtmDBGeral");
+    for (const char *name : {"adcGeral", "dtbGeral", "ibtGeral"})
+      new TDatabaseConnection(QLatin1String(name), connection, &dtm);
+    RegisterDataModule(&dtm);
+    main.show();
+  }
+  ~Host()
+  {
+    main.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    UnregisterDataModule(&dtm);
+    SetMainForm(nullptr);
+  }
+};
+
+double Ms(const QElapsedTimer &t)
+{
+  return double(t.nsecsElapsed()) / 1e6;
+}
+
+// The fill as first written: every cell against every record, comparing texts.
+void NaiveFill(TfrmPlanilha *sheet, int columns)
+{
+  TDataSet *ds = sheet->cdsDiasReservados;
+  TStringGrid *g = sheet->stgSemana;
+  for (int c = 1; c <= columns; ++c)
+    for (int r = 1; r < g->RowCount(); ++r)
+      for (int i = 0; i < ds->RecordCount(); ++i) {
+        const QString text = ds->Field(ds->FieldByName("DTHRINIPROD").Index()).DisplayTextOf(ds->CellValue(i, ds->FieldByName("DTHRINIPROD").Index()));
+        const int hour = text.mid(11, 2).toInt();
+        const QString label = g->Cells(0, r);
+        if (label.isEmpty() || label.section(':', 0, 0).toInt() != hour)
+          continue;
+        if (text.left(10) != g->Cells(c, 0).mid(4, 10))
+          continue;
+        const QString order = ds->CellValue(i, ds->FieldByName("NRORDPROD").Index()).toString();
+        const QString cell = g->Cells(c, r);
+        g->SetCells(c, r, EmptyString(cell) ? order : cell + " // " + " - " + order);
+      }
+}
+
+long PeakKb()
+{
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QApplication app(argc, argv);
+  QTemporaryDir dir;
+  const QDate yearStart(2026, 1, 1);
+  TQtPrompts quiet;
+  SetErrorReporter([](const QString &e) { std::fprintf(stderr, "error: %s\n", qPrintable(e)); });
+
+  std::printf("Opening the sheet (IniProc: creation, equipment list, first request, activation)\n");
+  for (int equipment : {40, 20000}) {
+    const Plant plant = MakePlant(dir.path(), equipment, equipment == 40 ? 200 : 20000, yearStart, 365);
+    zrt::appserver::ServerOptions o;
+    o.dbUrl = plant.url;
+    o.accessLog = false;
+    zrt::appserver::Server server(o);
+    server.start();
+    Brivon::Settings s;
+    s.webPort = server.port();
+    Brivon::Configure(s);
+    Cli_zrt02600::Initialization();
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+      Host host(plant.connection);
+      QApplication::processEvents();
+      QElapsedTimer t;
+      t.start();
+      Cli_zrt02600::IniProc();
+      QApplication::processEvents();
+      best = std::min(best, Ms(t));
+      if (Cli_zrt02600::frmPlanilha->qryEquipamento->RecordCount() != equipment)
+        std::printf("  unexpected equipment count\n");
+      Cli_zrt02600::frmPlanilha->Close();
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+      Cli_zrt02600::Initialization();
+    }
+    std::printf("  %6d equipment: %8.1f ms (best of 3)   peak RSS so far %ld MB\n", equipment, best, PeakKb() / 1024);
+  }
+
+  std::printf("\nWeek grid for one year, hours 00:00-23:00, 20,000 reservations on one equipment\n");
+  const Plant plant = MakePlant(dir.path(), 41, 20000, yearStart, 365);
+  zrt::appserver::ServerOptions o;
+  o.dbUrl = plant.url;
+  o.accessLog = qEnvironmentVariableIsSet("ZRT_BENCH_LOG");
+  zrt::appserver::Server server(o);
+  server.start();
+  Brivon::Settings s;
+  s.webPort = server.port();
+  Brivon::Configure(s);
+  Host host(plant.connection);
+  Cli_zrt02600::Initialization();
+  Cli_zrt02600::IniProc();
+  TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
+  sheet->depInicio->SetDate(yearStart);
+  sheet->depFinal->SetDate(yearStart.addDays(364));
+  sheet->medHoraIni->SetText("00:00");
+  sheet->medHoraFin->SetText("23:00");
+  double whole = 1e9;
+  for (int run = 0; run < 5; ++run) {
+    QElapsedTimer t;
+    t.start();
+    sheet->ControlaSemana();
+    whole = std::min(whole, Ms(t));
+  }
+  int filled = 0;
+  for (int c = 1; c < sheet->stgSemana->ColCount(); ++c)
+    for (int r = 1; r < sheet->stgSemana->RowCount(); ++r)
+      filled += !sheet->stgSemana->Cells(c, r).isEmpty();
+  std::printf("  records %d, grid %d x %d, cells filled %d\n", sheet->cdsDiasReservados->RecordCount(),
+              sheet->stgSemana->ColCount(), sheet->stgSemana->RowCount(), filled);
+  std::printf("  ControlaSemana (request, build, fill): %8.1f ms (best of 5)\n", whole);
+
+  // Where the request's time goes: the call (server, transfer, JSON parse), the packet check,
+  // loading the data set.
+  {
+    const nlohmann::json params = {"EQ00000", zrt::toDateTime(yearStart), zrt::toDateTime(yearStart.addDays(364)), "1", "2", "2"};
+    QElapsedTimer step;
+    step.start();
+    const ServerResult r = sheet->netPlanilha->AppServer().Call("GetDiasReservados", params);
+    const double call = Ms(step);
+    step.restart();
+    const zrt::DataPacket packet = CheckResultServ(r, true, 0);
+    const double check = Ms(step);
+    step.restart();
+    sheet->cdsDiasReservados->SetData(packet);
+    const double load = Ms(step);
+    std::printf("  request: call %.1f ms, packet check %.1f ms, SetData %.1f ms\n", call, check, load);
+  }
+  QElapsedTimer t;
+  t.start();
+  sheet->stgSemana->BeginUpdate();
+  sheet->GeraGrade(0);
+  sheet->LimpaGrid();
+  const double build = Ms(t);
+  t.restart();
+  TWeekGridShape shape = WeekGridShape(yearStart, yearStart.addDays(364), 0, 23);
+  std::vector<TWeekReservation> rs;
+  const int start = sheet->cdsDiasReservados->FieldByName("DTHRINIPROD").Index();
+  const int order = sheet->cdsDiasReservados->FieldByName("NRORDPROD").Index();
+  for (int i = 0; i < sheet->cdsDiasReservados->RecordCount(); ++i)
+    rs.push_back({sheet->cdsDiasReservados->CellValue(i, start).toDouble(),
+                  sheet->cdsDiasReservados->CellValue(i, order).toString()});
+  FillWeekGrid(shape, rs, [&](int c, int r, const QString &text) { sheet->stgSemana->SetCells(c, r, text); });
+  const double fill = Ms(t);
+  sheet->stgSemana->EndUpdate();
+  std::printf("  of which grid build + clear %.1f ms, fill %.1f ms\n", build, fill);
+
+  // The cell-by-record fill on the first columns, scaled to the whole year.
+  const int sample = 3;
+  sheet->stgSemana->BeginUpdate();
+  sheet->LimpaGrid();
+  t.restart();
+  NaiveFill(sheet, sample);
+  const double naiveSample = Ms(t);
+  sheet->stgSemana->EndUpdate();
+  const double naive = naiveSample * (sheet->stgSemana->ColCount() - 1) / sample;
+  std::printf("  cell-by-record fill: %.1f ms for %d columns, about %.0f s for the year; ratio %.0fx\n", naiveSample,
+              sample, naive / 1000, naive / fill);
+  std::printf("\npeak RSS %ld MB\n", PeakKb() / 1024);
+  sheet->Close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return 0;
+}
