@@ -128,6 +128,7 @@ void TPlant::StartServer()
   options.dbUrl = dbUrl;
   options.port = port; // the same port again after a stop
   options.accessLog = false;
+  options.token = token;
   m_server = std::make_unique<zrt::appserver::Server>(options);
   m_server->start();
   port = m_server->port();

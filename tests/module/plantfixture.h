@@ -45,6 +45,7 @@ public:
 
   QString dbUrl;
   unsigned short port = 0;
+  std::string token; // the server asks for it when set (takes effect at StartServer)
   QDate today;
   QMainWindow *mainWindow = nullptr;
   QMdiArea *mdiArea = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -124,6 +125,76 @@ private slots:
     // Once the server is back the sheet opens.
     plant->StartServer();
     QVERIFY(OpenSheet());
+  }
+
+  void closedByButtonAndByCtrlF4_data()
+  {
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Fechar") << false;
+    QTest::newRow("Ctrl+F4") << true;
+  }
+  void closedByButtonAndByCtrlF4()
+  {
+    QFETCH(bool, byKey);
+    TfrmPlanilha *sheet = OpenSheet();
+    if (byKey)
+      QTest::keyClick(sheet->depInicio, Qt::Key_F4, Qt::ControlModifier);
+    else
+      QTest::mouseClick(sheet->sbtFechar, Qt::LeftButton);
+    FlushDeletes();
+    QVERIFY(frmPlanilha.isNull());
+    QVERIFY(plant->mdiArea->subWindowList().isEmpty());
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  void menusMergeWhileTheSheetIsActive()
+  {
+    auto menuTexts = [this] {
+      QStringList texts;
+      for (QAction *a : plant->mainWindow->menuBar()->actions())
+        texts << a->text();
+      return texts;
+    };
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(menuTexts().contains(QStringLiteral("&Operação")));
+    QVERIFY(menuTexts().contains(QStringLiteral("&Manutenção")));
+    auto *other = plant->mdiArea->addSubWindow(new QWidget);
+    other->show();
+    plant->mdiArea->setActiveSubWindow(other);
+    QVERIFY(!menuTexts().contains(QStringLiteral("&Operação")));
+    plant->mdiArea->setActiveSubWindow(sheet->MdiSubWindow());
+    QVERIFY(menuTexts().contains(QStringLiteral("&Manutenção")));
+  }
+
+  void printItemsAndIncludeDoNothing()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    QTest::keyClick(sheet->depInicio, Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(sheet->depInicio, Qt::Key_F2);
+    QTest::mouseClick(sheet->sbtImprimir, Qt::LeftButton);
+    QCOMPARE(frmPlanilha.data(), sheet);
+    QVERIFY(plant->errors.isEmpty());
+    QVERIFY(plant->prompts.shown.isEmpty());
+  }
+
+  void tokenTravelsFromTheSettings()
+  {
+    plant->StopServer();
+    plant->token = "s3gredo";
+    plant->StartServer();
+    bool refused = false;
+    try {
+      IniProc();
+    } catch (const std::exception &) {
+      refused = true;
+    }
+    QVERIFY(refused);
+    QVERIFY(!boStCriado);
+    Brivon::Settings s = Brivon::Current();
+    s.token = QStringLiteral("s3gredo");
+    Brivon::Configure(s);
+    QVERIFY(OpenSheet());
+    QCOMPARE(frmPlanilha->qryEquipamento->RecordCount(), 3);
   }
 
   // --- creation and activation --------------------------------------------------------
