@@ -58,7 +58,7 @@ private slots:
         QStringLiteral("[Inicio]"), QStringLiteral("AbrirPlanilha=true")};
 
     QTest::newRow("defaults") << QStringList() << QStringList{QStringLiteral("--operator"), QStringLiteral("JOSE")}
-                              << demo << QStringLiteral("127.0.0.1") << 8211 << QStringLiteral("JOSE") << QString()
+                              << demo << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("JOSE") << QString()
                               << false;
     QTest::newRow("INI over defaults")
         << plantIni << QStringList() << QStringLiteral("postgresql://zrt@db.fabrica:5433/producao")
@@ -76,7 +76,7 @@ private slots:
         << QStringLiteral("postgresql://zrt@db.fabrica:5433/producao") << QStringLiteral("10.0.0.5") << 8400
         << QStringLiteral("ANA") << QStringLiteral("3=S;5=X") << true;
     QTest::newRow("--open-sheet") << QStringList() << QStringList{QStringLiteral("--open-sheet"), QStringLiteral("--operator"), QStringLiteral("X")}
-                                  << demo << QStringLiteral("127.0.0.1") << 8211 << QStringLiteral("X")
+                                  << demo << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("X")
                                   << QString() << true;
   }
   void precedence()

@@ -90,7 +90,7 @@ private slots:
     QString status;
     for (const QLabel *label : window.statusBar()->findChildren<QLabel *>())
       status += label->text() + QLatin1Char('|');
-    QVERIFY2(status.contains(QStringLiteral("Módulo: ativo")) && status.contains(QStringLiteral("Servidor: 127.0.0.1:8211")) &&
+    QVERIFY2(status.contains(QStringLiteral("Módulo: ativo")) && status.contains(QStringLiteral("Servidor: 127.0.0.1:8080")) &&
                  status.contains(QStringLiteral("Banco: sqlite:")),
              qPrintable(status));
     QCOMPARE(window.mdiArea()->subWindowList().size(), 1);

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -305,9 +306,11 @@ void TfrmPlanilha::BuildLayout()
   dbgEquipamentos->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete |
                               dgCancelOnExit | dgRowSelect | dgAlwaysShowSelection);
   dbgEquipamentos->SetDataSource(dtsEquipamentos);
+  // Wider than the original 71/48 pixels: today's fonts would cut the short names.
   dbgEquipamentos->SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
-                               {QStringLiteral("SGEQUIPPRO"), 48, {}},
-                               {QStringLiteral("NMEQUIPPRO"), 140, {}}});
+                               {QStringLiteral("SGEQUIPPRO"), 66, {}},
+                               {QStringLiteral("NMEQUIPPRO"), 160, {}}});
+  dbgEquipamentos->horizontalHeader()->setStretchLastSection(true);
   eqLayout->addWidget(dbgEquipamentos);
   SptPlanilha->addWidget(panEquipamentos);
 
@@ -334,11 +337,11 @@ void TfrmPlanilha::BuildLayout()
   dbgOrdemProd->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection |
                            dgConfirmDelete | dgCancelOnExit | dgRowSelect);
   dbgOrdemProd->SetDataSource(dtsPadrao);
-  dbgOrdemProd->SetColumns({{QStringLiteral("NRORDPROD"), 80, {}},
+  dbgOrdemProd->SetColumns({{QStringLiteral("NRORDPROD"), 96, {}},
                             {QStringLiteral("CDARVPROD"), 86, {}},
                             {QStringLiteral("PRODUTO"), 223, {}},
-                            {QStringLiteral("DTHRINIPROD"), 130, {}},
-                            {QStringLiteral("DTHRFINPROD"), 130, {}},
+                            {QStringLiteral("DTHRINIPROD"), 140, {}},
+                            {QStringLiteral("DTHRFINPROD"), 140, {}},
                             {QStringLiteral("QTPRODRESPROC"), 97, {}}});
   tshDia->layout()->addWidget(dbgOrdemProd);
 
@@ -354,7 +357,7 @@ void TfrmPlanilha::BuildLayout()
 
   SptPlanilha->addWidget(pgcOrdemProd);
   SptPlanilha->setStretchFactor(1, 1);
-  SptPlanilha->setSizes({281, 593});
+  SptPlanilha->setSizes({300, 574});
   AddRegion(SptPlanilha, 1);
 
   // Tab order of the regions: the period panel, the equipment list, the buttons, the pages.

@@ -91,7 +91,7 @@ ParseResult parseOptions(const QStringList &args)
       {kDb, QStringLiteral("Banco de dados: sqlite:CAMINHO ou postgresql://USUÁRIO@SERVIDOR:PORTA/BANCO."),
        QStringLiteral("URL")},
       {kServer, QStringLiteral("Endereço do servidor de aplicação (padrão 127.0.0.1)."), QStringLiteral("HOST")},
-      {kPort, QStringLiteral("Porta do servidor de aplicação (padrão 8211)."), QStringLiteral("N")},
+      {kPort, QStringLiteral("Porta do servidor de aplicação (padrão 8080)."), QStringLiteral("N")},
       {kTokenFile, QStringLiteral("Arquivo com o token de acesso ao servidor."), QStringLiteral("ARQUIVO")},
       {kOperator, QStringLiteral("Código do operador."), QStringLiteral("CÓDIGO")},
       {kPersonal, QStringLiteral("Configuração pessoal N com o valor dado (repetível), p.ex. 3=S."),

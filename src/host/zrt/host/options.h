@@ -10,7 +10,7 @@ namespace zrt::host {
 struct HostOptions {
   QString dbUrl;         // sqlite:PATH or postgresql://USER@HOST:PORT/DB
   QString server = QStringLiteral("127.0.0.1");
-  int port = 8211;
+  int port = 8080;
   QString tokenFile;     // file holding the server's bearer token; empty: no token
   QString token;         // read from tokenFile
   QString operatorCode;
