@@ -27,6 +27,18 @@ std::function<void(const QString &, const nlohmann::json &)> TNetConnection::OnC
 
 ENetError::ENetError(const QString &message) : std::runtime_error(message.toStdString()) {}
 
+// Closes a keep-alive connection for good; the next call opens a new one.
+static void dropStream(std::optional<beast::tcp_stream> &stream, beast::flat_buffer &buffer)
+{
+  if (stream) {
+    beast::error_code ignored;
+    stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream->socket().close(ignored);
+    stream.reset();
+  }
+  buffer.clear();
+}
+
 // The socket and its buffer live across calls (keep-alive); only the worker thread of the call
 // in progress touches them, one call at a time.
 struct TNetConnection::Transport {
@@ -34,16 +46,7 @@ struct TNetConnection::Transport {
   std::optional<beast::tcp_stream> stream;
   beast::flat_buffer buffer;
 
-  void drop()
-  {
-    if (stream) {
-      beast::error_code ignored;
-      stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
-      stream->socket().close(ignored);
-      stream.reset();
-    }
-    buffer.clear();
-  }
+  void drop() { dropStream(stream, buffer); }
 };
 
 struct TNetConnection::Exchange {
@@ -86,15 +89,7 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(host), QString::fromStdString(port));
   const QString seconds = QLocale(QLocale::Portuguese, QLocale::Brazil).toString(double(timeout.count()) / 1000.0, 'g', 3);
-  auto drop = [&] {
-    if (stream) {
-      beast::error_code ignored;
-      stream->socket().shutdown(tcp::socket::shutdown_both, ignored);
-      stream->socket().close(ignored);
-      stream.reset();
-    }
-    buffer.clear();
-  };
+  auto drop = [&] { dropStream(stream, buffer); };
 
   for (int attempt = 0; attempt < 2; ++attempt) {
     const bool reused = stream.has_value() && stream->socket().is_open();
