@@ -208,13 +208,13 @@ int main(int argc, char **argv)
     const nlohmann::json params = {"EQ00000", zrt::toDateTime(yearStart), zrt::toDateTime(yearStart.addDays(364)), "1", "2", "2"};
     QElapsedTimer step;
     step.start();
-    const ServerResult r = sheet->netPlanilha->AppServer().Call("GetDiasReservados", params);
+    ServerResult r = sheet->netPlanilha->AppServer().Call("GetDiasReservados", params);
     const double call = Ms(step);
     step.restart();
-    const zrt::DataPacket packet = CheckResultServ(r, true, 0);
+    zrt::DataPacket packet = CheckResultServ(std::move(r), true, 0);
     const double check = Ms(step);
     step.restart();
-    sheet->cdsDiasReservados->SetData(packet);
+    sheet->cdsDiasReservados->SetData(std::move(packet));
     const double load = Ms(step);
     std::printf("  request: call %.1f ms, packet check %.1f ms, SetData %.1f ms\n", call, check, load);
   }

@@ -66,10 +66,16 @@ nlohmann::json DataPacket::toJson() const
 
 DataPacket DataPacket::fromJson(const nlohmann::json &json)
 {
+  nlohmann::json copy = json;
+  return fromJson(std::move(copy));
+}
+
+DataPacket DataPacket::fromJson(nlohmann::json &&json)
+{
   if (!json.is_object() || !json.contains("fields") || !json.contains("rows"))
     throw std::invalid_argument("pacote de dados sem \"fields\" ou \"rows\"");
   const auto &f = json.at("fields");
-  const auto &r = json.at("rows");
+  auto &r = json.at("rows");
   if (!f.is_array() || !r.is_array())
     throw std::invalid_argument("\"fields\" e \"rows\" devem ser listas");
   DataPacket packet;
@@ -89,7 +95,7 @@ DataPacket DataPacket::fromJson(const nlohmann::json &json)
     packet.fields.push_back({def["name"].get<std::string>(), *type, size});
   }
   packet.rows.reserve(r.size());
-  for (const auto &row : r) {
+  for (auto &row : r) {
     if (!row.is_array() || row.size() != packet.fields.size())
       throw std::invalid_argument("linha com número de colunas diferente do de campos");
     std::vector<nlohmann::json> cells;
@@ -97,7 +103,7 @@ DataPacket DataPacket::fromJson(const nlohmann::json &json)
     for (size_t i = 0; i < row.size(); ++i) {
       if (!cellFits(packet.fields[i].type, row[i]))
         throw std::invalid_argument("valor de tipo errado no campo " + packet.fields[i].name);
-      cells.push_back(row[i]);
+      cells.push_back(std::move(row[i]));
     }
     packet.rows.push_back(std::move(cells));
   }

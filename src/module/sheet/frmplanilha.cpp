@@ -566,11 +566,11 @@ void TfrmPlanilha::RequestOrders()
   cdsReservados->Close();
   {
     WaitAnimation wait(MainForm(), 1);
-    const ServerResult result = netPlanilha->AppServer().Call(
+    ServerResult result = netPlanilha->AppServer().Call(
         QStringLiteral("GetReservados"),
         {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), m_dataHoraIni,
          m_dataHoraFin});
-    cdsReservados->SetData(CheckResultServ(result, true, 0));
+    cdsReservados->SetData(CheckResultServ(std::move(result), true, 0));
   }
   if (!cdsReservados->Active())
     cdsReservados->Open();
@@ -604,10 +604,10 @@ void TfrmPlanilha::qryEquipamentoAfterScroll()
 void TfrmPlanilha::dbgEquipamentosCellClick()
 {
   cdsReseGeral->Close();
-  const ServerResult result = netPlanilha->AppServer().Call(
+  ServerResult result = netPlanilha->AppServer().Call(
       QStringLiteral("GetReseGeral"), {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(),
                                        P_CONC.toStdString(), m_dataHoraIni, m_dataHoraFin});
-  cdsReseGeral->SetData(CheckResultServ(result, true, 0));
+  cdsReseGeral->SetData(CheckResultServ(std::move(result), true, 0));
   if (!cdsReseGeral->Active())
     cdsReseGeral->Open();
 }
@@ -661,10 +661,10 @@ void TfrmPlanilha::ControlaSemana()
   cdsDiasReservados->Close();
   {
     WaitAnimation wait(MainForm(), 1);
-    const ServerResult result = netPlanilha->AppServer().Call(
+    ServerResult result = netPlanilha->AppServer().Call(
         QStringLiteral("GetDiasReservados"), {m_codEquip.toStdString(), zrt::toDateTime(inicio), zrt::toDateTime(fim),
                                               P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString()});
-    cdsDiasReservados->SetData(CheckResultServ(result, true, 0));
+    cdsDiasReservados->SetData(CheckResultServ(std::move(result), true, 0));
   }
   if (!cdsDiasReservados->Active())
     cdsDiasReservados->Open();

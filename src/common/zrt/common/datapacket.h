@@ -32,6 +32,7 @@ struct DataPacket {
   // Throws std::invalid_argument naming what is wrong: a packet from the wire is checked
   // whole (field list, row widths, cell kinds) before any data set sees it.
   static DataPacket fromJson(const nlohmann::json &json);
+  static DataPacket fromJson(nlohmann::json &&json); // takes the cells over
 };
 
 } // namespace zrt

@@ -4,6 +4,11 @@ EServerError::EServerError(const QString &message, int code) : std::runtime_erro
 
 zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise, int kind)
 {
+  return CheckResultServ(ServerResult(result), raise, kind);
+}
+
+zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise, int kind)
+{
   Q_UNUSED(raise);
   Q_UNUSED(kind);
   if (!result.ok)
@@ -11,7 +16,7 @@ zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise, int kind
                                                 : result.message,
                        result.code);
   try {
-    return zrt::DataPacket::fromJson(result.result);
+    return zrt::DataPacket::fromJson(std::move(result.result));
   } catch (const std::exception &e) {
     throw EServerError(QStringLiteral("Resposta inválida do servidor de aplicação: %1").arg(QString::fromUtf8(e.what())));
   }

@@ -18,3 +18,5 @@ private:
 
 // The flag and number are kept for the callers' sake; every failure throws EServerError.
 INHOUSE_EXPORT zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise = true, int kind = 0);
+// The same for an answer no longer needed: its rows move into the packet.
+INHOUSE_EXPORT zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise = true, int kind = 0);
