@@ -1,6 +1,7 @@
 #include "sheet/frmplanilha.h"
 
 #include "package/units.h"
+#include "sheet/equipmentquery.h"
 #include "sheet/period.h"
 #include "sheet/weekgrid.h"
 
@@ -131,27 +132,7 @@ void TfrmPlanilha::BuildDataSets()
 
   qryEquipamento = new TADOIBQuery(this);
   qryEquipamento->Name = QStringLiteral("qryEquipamento");
-  qryEquipamento->ReadOnly = true;
-  // Code lists are ";A;B;": a code counts only as a whole code between separators.
-  qryEquipamento->SQL = {QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"), QStringLiteral("FROM EQUIPAPROD"),
-                         QStringLiteral("WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))"),
-                         QStringLiteral("AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))"),
-                         QStringLiteral("ORDER BY CDEQUIPPRO")};
-  qryEquipamento->SQL_ORACLE = qryEquipamento->SQL;
-  qryEquipamento->SQL_MSSQL = {
-      QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"), QStringLiteral("FROM EQUIPAPROD"),
-      QStringLiteral("WHERE ((CHARINDEX(';' + CDGRUPOEQUIPA + ';', :P_GR) > 0) or (:P_TGR = 'T'))"),
-      QStringLiteral("AND ((CHARINDEX(';' + CDEQUIPPRO + ';', :P_EQ) > 0) OR (:P_TEQ = 'T'))"),
-      QStringLiteral("ORDER BY CDEQUIPPRO")};
-  qryEquipamento->SQL_IB = {
-      QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO"),
-      QStringLiteral("FROM EQUIPAPROD, PARAM(:P_GR) P_GR, PARAM(:P_EQ) P_EQ"),
-      QStringLiteral("WHERE ((INSTR(P_GR.PARAM, ';' || CDGRUPOEQUIPA || ';') > 0) OR (:P_TGR = 'T'))"),
-      QStringLiteral("AND ((INSTR(P_EQ.PARAM, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))"),
-      QStringLiteral("ORDER BY CDEQUIPPRO")};
-  qryEquipamento->AddField(QStringLiteral("CDEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Código");
-  qryEquipamento->AddField(QStringLiteral("SGEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Sigla");
-  qryEquipamento->AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
+  DefineEquipmentQuery(*qryEquipamento);
   dtsEquipamentos = new TDataSource(this, qryEquipamento);
   dtsEquipamentos->setObjectName(QStringLiteral("dtsEquipamentos"));
 

@@ -1,0 +1,105 @@
+// The equipment list's query on every database the plant may use: SQLite always, PostgreSQL
+// when the test command started one (ZRT_TEST_PG_URL).
+#include "sheet/equipmentquery.h"
+
+#include <inhouse/data/databaseconnection.h>
+#include <zrt/appserver/schema.h>
+#include <zrt/common/dburl.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_equipmentquery : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir;
+  QStringList connections;
+
+  // A database of the kind with groups G1 and G10, equipment EQ1 and EQ10 in G1 and EQ2 in G10.
+  QString Prepare(const QString &kind)
+  {
+    QString url;
+    if (kind == QLatin1String("sqlite")) {
+      url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("eq.db"));
+    } else {
+      const QString base = qEnvironmentVariable("ZRT_TEST_PG_URL");
+      {
+        QSqlDatabase admin = zrt::openDatabase(base, QStringLiteral("pg-admin"));
+        QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE zrt_equipmentquery"));
+      }
+      QSqlDatabase::removeDatabase(QStringLiteral("pg-admin"));
+      url = base.left(base.lastIndexOf(QLatin1Char('/')) + 1) + QStringLiteral("zrt_equipmentquery");
+    }
+    zrt::appserver::initSchema(url);
+    const QString name = QStringLiteral("eq-") + kind;
+    QSqlDatabase db = zrt::openDatabase(url, name);
+    connections << name;
+    QSqlQuery q(db);
+    for (const char *sql : {"DELETE FROM RESEQUIPPROD", "DELETE FROM EQUIPAPROD", "DELETE FROM GRUPOEQUIPA",
+                            "INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')",
+                            "INSERT INTO GRUPOEQUIPA VALUES ('G10', 'Extrusoras')",
+                            "INSERT INTO EQUIPAPROD VALUES ('EQ1', 'I1', 'Injetora 1', 'G1')",
+                            "INSERT INTO EQUIPAPROD VALUES ('EQ10', 'I10', 'Injetora 10', 'G1')",
+                            "INSERT INTO EQUIPAPROD VALUES ('EQ2', 'E2', 'Extrusora 2', 'G10')"})
+      if (!q.exec(QLatin1String(sql)))
+        qFatal("%s: %s", sql, qPrintable(q.lastError().text()));
+    return name;
+  }
+
+private slots:
+  void cleanupTestCase()
+  {
+    for (const QString &c : connections)
+      QSqlDatabase::removeDatabase(c);
+  }
+
+  void selectsWholeCodes_data()
+  {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("groups");
+    QTest::addColumn<QString>("allGroups");
+    QTest::addColumn<QString>("equipment");
+    QTest::addColumn<QString>("allEquipment");
+    QTest::addColumn<QStringList>("expected");
+    for (const char *kind : {"sqlite", "postgresql"}) {
+      auto row = [&](const char *name) { return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(kind, name))); };
+      *row("all") << kind << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
+      *row("EQ1 is not EQ10") << kind << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
+      *row("G1 is not G10") << kind << ";G1;" << "" << "" << "T" << QStringList({"EQ1", "EQ10"});
+      *row("G10 only") << kind << ";G10;" << "" << "" << "T" << QStringList({"EQ2"});
+      *row("group and equipment") << kind << ";G1;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+      *row("empty list, no flag") << kind << "" << "" << "" << "T" << QStringList();
+      *row("quote is data") << kind << "" << "T" << "';DROP TABLE EQUIPAPROD;--" << "" << QStringList();
+    }
+  }
+  void selectsWholeCodes()
+  {
+    QFETCH(QString, kind);
+    QFETCH(QString, groups);
+    QFETCH(QString, allGroups);
+    QFETCH(QString, equipment);
+    QFETCH(QString, allEquipment);
+    QFETCH(QStringList, expected);
+    if (kind == QLatin1String("postgresql") && qEnvironmentVariableIsEmpty("ZRT_TEST_PG_URL"))
+      QSKIP("no PostgreSQL for this run (ZRT_TEST_PG_URL unset)");
+    const QString name = connections.contains(QStringLiteral("eq-") + kind) ? QStringLiteral("eq-") + kind : Prepare(kind);
+    TDatabaseConnection connection(QStringLiteral("adcGeral"), name);
+    TADOIBQuery query;
+    DefineEquipmentQuery(query);
+    query.Bind(&connection, nullptr, nullptr);
+    query.ParamByName("P_GR").SetAsString(groups);
+    query.ParamByName("P_TGR").SetAsString(allGroups);
+    query.ParamByName("P_EQ").SetAsString(equipment);
+    query.ParamByName("P_TEQ").SetAsString(allEquipment);
+    query.Open();
+    QStringList codes;
+    for (query.First(); !query.Eof(); query.Next())
+      codes << query.FieldByName("CDEQUIPPRO").AsString();
+    QCOMPARE(codes, expected);
+    QCOMPARE(query.FieldByName("NMEQUIPPRO").Label(), QStringLiteral("Nome"));
+  }
+};
+
+QTEST_GUILESS_MAIN(tst_equipmentquery)
+#include "tst_equipmentquery.moc"
