@@ -1,0 +1,78 @@
+// The host with the real module over a real plant and server: the sheet opens from the menu,
+// opens once, and comes back new after its package was unloaded.
+#include "zrt/host/errorreport.h"
+#include "zrt/host/mainwindow.h"
+#include "zrt/host/options.h"
+#include "zrt/host/packageloader.h"
+
+#include <zrt/appserver/schema.h>
+#include <zrt/appserver/server.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+using zrt::host::PackageLoader;
+
+class TestHostModule : public QObject {
+  Q_OBJECT
+
+private slots:
+  void initTestCase()
+  {
+    zrt::host::installErrorReporter();
+    zrt::host::setErrorBoxesEnabled(false);
+  }
+
+  void sheetOpensOnceAndAgainAfterUnload()
+  {
+    QTemporaryDir dir;
+    const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plant.db"));
+    zrt::appserver::DemoOptions demo;
+    demo.equipment = 12;
+    demo.months = 1;
+    zrt::appserver::fillDemo(url, demo);
+    zrt::appserver::ServerOptions so;
+    so.dbUrl = url;
+    so.accessLog = false;
+    zrt::appserver::Server server(so);
+    server.start();
+
+    zrt::host::HostOptions options;
+    options.dbUrl = url;
+    options.configDir = dir.path();
+    options.port = server.port();
+    options.packagePath = QStringLiteral(ZRT_REAL_PACKAGE);
+    zrt::host::applyOptions(options);
+    zrt::host::MainWindow window(options);
+    window.show();
+    window.start();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    PackageLoader *loader = window.loader();
+
+    window.sheetAction()->trigger();
+    QTRY_COMPARE(loader->state(), PackageLoader::State::Initialised);
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow *first = window.mdiArea()->subWindowList().constFirst();
+    QCOMPARE(first->windowTitle(), QStringLiteral("Planilha de Utilização dos Equipamentos na Produção"));
+    first->showMaximized();
+
+    // A second open shows the same sheet, in normal state.
+    window.sheetAction()->trigger();
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(window.mdiArea()->subWindowList().constFirst(), first);
+    QVERIFY(!first->isMaximized());
+
+    // Closing the last window lets the host unload the package; the menu brings a new sheet.
+    first->close();
+    QTRY_COMPARE(loader->state(), PackageLoader::State::Unloaded);
+    window.sheetAction()->trigger();
+    QTRY_COMPARE(loader->state(), PackageLoader::State::Initialised);
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+    window.close();
+  }
+};
+
+QTEST_MAIN(TestHostModule)
+#include "tst_host_module.moc"
