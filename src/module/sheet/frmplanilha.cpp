@@ -290,7 +290,7 @@ void TfrmPlanilha::BuildLayout()
   // Wider than the original 71/48 pixels: today's fonts would cut the short names.
   dbgEquipamentos->SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
                                {QStringLiteral("SGEQUIPPRO"), 66, {}},
-                               {QStringLiteral("NMEQUIPPRO"), 160, {}}});
+                               {QStringLiteral("NMEQUIPPRO"), 130, {}}});
   dbgEquipamentos->horizontalHeader()->setStretchLastSection(true);
   eqLayout->addWidget(dbgEquipamentos);
   SptPlanilha->addWidget(panEquipamentos);
