@@ -32,8 +32,10 @@ QVariant fromJson(const nlohmann::json &cell)
 {
   if (cell.is_null())
     return {};
-  if (cell.is_string())
-    return QString::fromStdString(cell.get<std::string>());
+  if (cell.is_string()) {
+    const std::string &text = cell.get_ref<const std::string &>();
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+  }
   if (cell.is_boolean())
     return cell.get<bool>();
   if (cell.is_number_integer())
@@ -90,7 +92,8 @@ void TClientDataSet::InternalOpen()
     for (size_t c = 0; c < types.size() && c < cells.size(); ++c) {
       QVariant v = fromJson(cells[c]);
       // Keep each cell in its field's storage kind: day-based values and floats as double.
-      if (!v.isNull() && (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
+      if (!v.isNull() && v.typeId() != QMetaType::Double &&
+          (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
         v = v.toDouble();
       row[int(c)] = std::move(v);
     }
