@@ -25,6 +25,39 @@ private slots:
     zrt::host::setErrorBoxesEnabled(false);
   }
 
+  // As the command line does it: the sheet opens while the frame is still being shown, so its
+  // activation arrives while its creation waits for the server.
+  void openAtStartReportsNothing()
+  {
+    QTemporaryDir dir;
+    const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plant.db"));
+    zrt::appserver::DemoOptions demo;
+    demo.equipment = 12;
+    demo.months = 1;
+    zrt::appserver::fillDemo(url, demo);
+    zrt::appserver::ServerOptions so;
+    so.dbUrl = url;
+    so.accessLog = false;
+    zrt::appserver::Server server(so);
+    server.start();
+    zrt::host::HostOptions options;
+    options.dbUrl = url;
+    options.configDir = dir.path();
+    options.port = server.port();
+    options.openSheet = true;
+    options.packagePath = QStringLiteral(ZRT_REAL_PACKAGE);
+    zrt::host::applyOptions(options);
+    const int errorsBefore = int(zrt::host::reportedErrors().size());
+    zrt::host::MainWindow window(options);
+    window.show();
+    window.start();
+    QTRY_COMPARE(window.loader()->state(), PackageLoader::State::Initialised);
+    QTest::qWait(100);
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(zrt::host::reportedErrors().mid(errorsBefore), QStringList());
+    window.close();
+  }
+
   void sheetOpensOnceAndAgainAfterUnload()
   {
     QTemporaryDir dir;

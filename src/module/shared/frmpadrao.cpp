@@ -438,7 +438,9 @@ void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
   connect(area, &QMdiArea::subWindowActivated, this, Handler([this](QMdiSubWindow *active) {
             const bool mine = active && active == m_subWindow;
             MergeMenus(mine);
-            if (mine)
+            // An activation while the window is still being created (the MDI area may activate
+            // it while creation waits for the server) is left to the show that follows creation.
+            if (mine && m_formCreated)
               FormActivate();
           }));
 }
