@@ -1,5 +1,6 @@
 #include "shared/frmpadrao.h"
 
+#include "shared/glyphs.h"
 #include "shared/placement.h"
 
 #include <inhouse/data/datasetmodel.h>
@@ -210,6 +211,7 @@ void TfrmPadrao::BuildButtons()
   sbtExcluir = MakeButton(panMenu, "sbtExcluir", 46, QStringLiteral("Excluir"), QStyle::SP_TrashIcon, false);
   sbtProcurar = MakeButton(panMenu, "sbtProcurar", 67, QStringLiteral("Procurar"), QStyle::SP_FileDialogContentsView, false);
   sbtVerificar = MakeButton(panMenu, "sbtVerificar", 88, QStringLiteral("Atualizar"), QStyle::SP_BrowserReload, false);
+  sbtProcurar->setIcon(GlyphIcon(TGlyph::Search));
   sbtOrdenar = MakeButton(panMenu, "sbtOrdenar", 109, QStringLiteral("Ordenar"), QStyle::SP_ArrowDown, false);
   sbtOrdenar->SetBounds(109, 4, 0, 0);
   sbtOrdenar->hide();
@@ -217,6 +219,8 @@ void TfrmPadrao::BuildButtons()
   sbtConfirmar = MakeButton(panMenu, "sbtConfirmar", 145, QStringLiteral("Confirmar"), QStyle::SP_DialogApplyButton, false);
   sbtImprimir = MakeButton(panMenu, "sbtImprimir", 181, QStringLiteral("Imprimir"), QStyle::SP_FileIcon, false);
   sbtAjuda = MakeButton(panMenu, "sbtAjuda", 217, QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton, true);
+  sbtAjuda->setIcon(GlyphIcon(TGlyph::Help));
+  sbtImprimir->setIcon(GlyphIcon(TGlyph::Print));
   sbtFechar = MakeButton(panMenu, "sbtFechar", 253, QStringLiteral("Fechar"), QStyle::SP_DialogCloseButton, true);
 }
 

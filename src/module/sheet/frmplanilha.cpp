@@ -1,6 +1,7 @@
 #include "sheet/frmplanilha.h"
 
 #include "package/units.h"
+#include "shared/glyphs.h"
 #include "sheet/equipmentquery.h"
 #include "sheet/period.h"
 #include "sheet/weekgrid.h"
@@ -194,11 +195,11 @@ void TfrmPlanilha::BuildLayout()
   sbtFiltro->setObjectName(QStringLiteral("sbtFiltro"));
   sbtFiltro->SetBounds(215, 4, 24, 21);
   sbtFiltro->SetHint(QStringLiteral("Filtrar"));
-  sbtFiltro->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+  sbtFiltro->setIcon(GlyphIcon(TGlyph::Filter));
   SpeedButton3 = new TButtonFlat(panMenu);
   SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
   SpeedButton3->SetBounds(252, 4, 23, 22);
-  SpeedButton3->setIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView));
+  SpeedButton3->setIcon(GlyphIcon(TGlyph::FreeHours));
   // The filter and free-hours windows are not part of this build yet.
   sbtFiltro->setEnabled(false);
   SpeedButton3->setEnabled(false);
