@@ -665,29 +665,17 @@ void TfrmPadrao::mnuConfigImpressoraClick()
   psdConfigurar()->exec();
 }
 
-void TfrmPadrao::Primeiro1Click()
+// Record navigation acts only while the navigator is enabled (the set is being browsed).
+void TfrmPadrao::Navigate(void (TDataSet::*step)())
 {
   if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
-    dtsPadrao->DataSet()->First();
+    (dtsPadrao->DataSet()->*step)();
 }
 
-void TfrmPadrao::Anterior1Click()
-{
-  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
-    dtsPadrao->DataSet()->Prior();
-}
-
-void TfrmPadrao::Proximo1Click()
-{
-  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
-    dtsPadrao->DataSet()->Next();
-}
-
-void TfrmPadrao::Ultimo1Click()
-{
-  if (dbnPadrao && dbnPadrao->isEnabled() && dtsPadrao->DataSet())
-    dtsPadrao->DataSet()->Last();
-}
+void TfrmPadrao::Primeiro1Click() { Navigate(&TDataSet::First); }
+void TfrmPadrao::Anterior1Click() { Navigate(&TDataSet::Prior); }
+void TfrmPadrao::Proximo1Click() { Navigate(&TDataSet::Next); }
+void TfrmPadrao::Ultimo1Click() { Navigate(&TDataSet::Last); }
 
 void TfrmPadrao::dtsPadraoStateChange()
 {

@@ -170,6 +170,7 @@ private:
   void BuildButtons();
   void BuildMenus();
   void BindStandardHandlers();
+  void Navigate(void (TDataSet::*step)());
   void MergeMenus(bool active);
   void ReleaseCloseShortcut();
   bool KeyFieldProtected() const;
