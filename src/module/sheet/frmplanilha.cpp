@@ -659,14 +659,11 @@ void TfrmPlanilha::ControlaSemana()
 
 void TfrmPlanilha::GeraGrade(zrt::TDateTime)
 {
-  const QDate inicio = depInicio->GetDate();
-  const QDate fim = depFinal->GetDate();
-  const TWeekGridShape shape =
-      WeekGridShape(inicio, fim, HoraInteira(medHoraIni->Text()), HoraInteira(medHoraFin->Text()));
+  const TWeekGridShape shape = CurrentWeekShape();
   stgSemana->SetColCount(shape.colCount);
   stgSemana->SetRowCount(shape.rowCount);
   int col = 1;
-  for (QDate day = inicio; day <= fim; day = day.addDays(1), ++col)
+  for (QDate day = shape.firstDay; day <= shape.lastDay; day = day.addDays(1), ++col)
     stgSemana->SetCells(col, 0, DayHeader(day));
   stgSemana->SetRowHeight(0, 30);
   for (int r = 1; r < shape.rowCount; ++r)
@@ -680,19 +677,18 @@ void TfrmPlanilha::LimpaGrid()
       stgSemana->SetCells(c, r, QString());
 }
 
+TWeekGridShape TfrmPlanilha::CurrentWeekShape() const
+{
+  // The grid reads the period fields themselves, not the stored request bounds.
+  return WeekGridShape(depInicio->GetDate(), depFinal->GetDate(), HoraInteira(medHoraIni->Text()),
+                       HoraInteira(medHoraFin->Text()));
+}
+
 void TfrmPlanilha::FillWeekGridFromData()
 {
-  const TWeekGridShape shape = WeekGridShape(depInicio->GetDate(), depFinal->GetDate(),
-                                             HoraInteira(medHoraIni->Text()), HoraInteira(medHoraFin->Text()));
+  const int start = cdsDiasReservados->FieldByName(QStringLiteral("DTHRINIPROD")).Index();
+  const int order = cdsDiasReservados->FieldByName(QStringLiteral("NRORDPROD")).Index();
   std::vector<TWeekReservation> reservations;
-  const int start = cdsDiasReservados->FindField(QStringLiteral("DTHRINIPROD"))
-                        ? cdsDiasReservados->FieldByName(QStringLiteral("DTHRINIPROD")).Index()
-                        : -1;
-  const int order = cdsDiasReservados->FindField(QStringLiteral("NRORDPROD"))
-                        ? cdsDiasReservados->FieldByName(QStringLiteral("NRORDPROD")).Index()
-                        : -1;
-  if (start < 0 || order < 0)
-    return;
   reservations.reserve(size_t(cdsDiasReservados->RecordCount()));
   for (int row = 0; row < cdsDiasReservados->RecordCount(); ++row) {
     const QVariant &when = cdsDiasReservados->CellValue(row, start);
@@ -700,5 +696,5 @@ void TfrmPlanilha::FillWeekGridFromData()
       continue;
     reservations.push_back({when.toDouble(), cdsDiasReservados->CellValue(row, order).toString()});
   }
-  FillWeekGrid(shape, reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
+  FillWeekGrid(CurrentWeekShape(), reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
 }

@@ -3,6 +3,7 @@
 // on four pages on the right ("Dia", "Semana", "Mês", "Ano"), the period and statuses above.
 #include "shared/frmpadrao.h"
 #include "shared/records.h"
+#include "sheet/weekgrid.h"
 
 #include <inhouse/data/adoibquery.h>
 #include <inhouse/data/clientdataset.h>
@@ -116,6 +117,7 @@ private:
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);
   void FillWeekGridFromData();
+  TWeekGridShape CurrentWeekShape() const;
 
   TFocusRules *m_focus = nullptr;
   QString m_codEquip;
