@@ -13,7 +13,41 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using zrt::host::PackageLoader;
+
+namespace {
+// A small demo plant with its server on an ephemeral port, and host options pointing at both.
+struct Plant {
+  QTemporaryDir dir;
+  QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plant.db"));
+  std::unique_ptr<zrt::appserver::Server> server;
+
+  Plant()
+  {
+    zrt::appserver::DemoOptions demo;
+    demo.equipment = 12;
+    demo.months = 1;
+    zrt::appserver::fillDemo(url, demo);
+    zrt::appserver::ServerOptions so;
+    so.dbUrl = url;
+    so.accessLog = false;
+    server = std::make_unique<zrt::appserver::Server>(so);
+    server->start();
+  }
+
+  zrt::host::HostOptions Options() const
+  {
+    zrt::host::HostOptions options;
+    options.dbUrl = url;
+    options.configDir = dir.path();
+    options.port = server->port();
+    options.packagePath = QStringLiteral(ZRT_REAL_PACKAGE);
+    return options;
+  }
+};
+} // namespace
 
 class TestHostModule : public QObject {
   Q_OBJECT
@@ -29,23 +63,9 @@ private slots:
   // activation arrives while its creation waits for the server.
   void openAtStartReportsNothing()
   {
-    QTemporaryDir dir;
-    const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plant.db"));
-    zrt::appserver::DemoOptions demo;
-    demo.equipment = 12;
-    demo.months = 1;
-    zrt::appserver::fillDemo(url, demo);
-    zrt::appserver::ServerOptions so;
-    so.dbUrl = url;
-    so.accessLog = false;
-    zrt::appserver::Server server(so);
-    server.start();
-    zrt::host::HostOptions options;
-    options.dbUrl = url;
-    options.configDir = dir.path();
-    options.port = server.port();
+    Plant plant;
+    zrt::host::HostOptions options = plant.Options();
     options.openSheet = true;
-    options.packagePath = QStringLiteral(ZRT_REAL_PACKAGE);
     zrt::host::applyOptions(options);
     const int errorsBefore = int(zrt::host::reportedErrors().size());
     zrt::host::MainWindow window(options);
@@ -60,23 +80,9 @@ private slots:
 
   void sheetOpensOnceAndAgainAfterUnload()
   {
-    QTemporaryDir dir;
-    const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("plant.db"));
-    zrt::appserver::DemoOptions demo;
-    demo.equipment = 12;
-    demo.months = 1;
-    zrt::appserver::fillDemo(url, demo);
-    zrt::appserver::ServerOptions so;
-    so.dbUrl = url;
-    so.accessLog = false;
-    zrt::appserver::Server server(so);
-    server.start();
+    Plant plant;
 
-    zrt::host::HostOptions options;
-    options.dbUrl = url;
-    options.configDir = dir.path();
-    options.port = server.port();
-    options.packagePath = QStringLiteral(ZRT_REAL_PACKAGE);
+    const zrt::host::HostOptions options = plant.Options();
     zrt::host::applyOptions(options);
     zrt::host::MainWindow window(options);
     window.show();
