@@ -1,4 +1,5 @@
 #include <inhouse/services/texts.h>
+#include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -50,15 +51,19 @@ void SetTranslationTable(const QHash<QString, QString> &table)
 
 void Trad(QWidget *form)
 {
-    if (!form || Table().isEmpty())
+    if (!form)
         return;
-    TradWidget(form);
-    for (QWidget *w : form->findChildren<QWidget *>())
-        TradWidget(w);
-    for (QAction *a : form->findChildren<QAction *>()) {
-        a->setText(Tr(a->text()));
-        a->setToolTip(Tr(a->toolTip()));
+    if (!Table().isEmpty()) {
+        TradWidget(form);
+        for (QWidget *w : form->findChildren<QWidget *>())
+            TradWidget(w);
+        for (QAction *a : form->findChildren<QAction *>()) {
+            a->setText(Tr(a->text()));
+            a->setToolTip(Tr(a->toolTip()));
+        }
     }
+    // Names for assistive technology come from the translated texts, so they are given last.
+    NameControls(form);
 }
 
 QString NomeUnit(const QObject *form)

@@ -11,7 +11,8 @@ class QWidget;
 
 // The host's translation table (source text -> translated text); empty means identity.
 INHOUSE_EXPORT void SetTranslationTable(const QHash<QString, QString> &table);
-// Translates the window's title and its widgets' texts, tool tips and actions in place.
+// Translates the window's title and its widgets' texts, tool tips and actions in place, then
+// names its controls for assistive technology (NameControls).
 INHOUSE_EXPORT void Trad(QWidget *form);
 
 // The unit a window class belongs to: Q_CLASSINFO("Unit", ...) or the "unitName" property,

@@ -1,0 +1,67 @@
+#include <inhouse/ui/accessibility.h>
+
+#include <QAbstractButton>
+#include <QRegularExpression>
+#include <QLabel>
+#include <QWidget>
+
+namespace {
+// "&Fechar" is said "Fechar"; a doubled "&&" is a literal ampersand.
+QString WithoutMnemonic(QString text)
+{
+  for (int i = 0; i < text.size(); ++i)
+    if (text[i] == u'&')
+      text.remove(i, 1);
+  return text.trimmed();
+}
+
+QString PlainText(const QString &text)
+{
+  // Tool tips may be rich text; a screen reader wants the words.
+  return Qt::mightBeRichText(text) ? QString(text).remove(QRegularExpression(QStringLiteral("<[^>]*>"))).trimmed()
+                                   : text.trimmed();
+}
+
+const QLabel *LabelNaming(const QWidget *control)
+{
+  const QWidget *window = control->window();
+  for (const QLabel *label : window->findChildren<QLabel *>())
+    if (label->buddy() == control)
+      return label;
+  return nullptr;
+}
+} // namespace
+
+QString AccessibleNameFor(const QWidget *control)
+{
+  if (!control)
+    return {};
+  // The button in a table's corner selects every cell; it has no text of its own.
+  if (control->inherits("QTableCornerButton"))
+    return QStringLiteral("Selecionar tudo");
+  if (QString hint = PlainText(control->toolTip()); !hint.isEmpty())
+    return hint;
+  if (auto *button = qobject_cast<const QAbstractButton *>(control))
+    if (QString caption = WithoutMnemonic(button->text()); !caption.isEmpty())
+      return caption;
+  if (const QLabel *label = LabelNaming(control))
+    return WithoutMnemonic(label->text());
+  return {};
+}
+
+bool IsInteractiveControl(const QWidget *control)
+{
+  return control && (control->focusPolicy() != Qt::NoFocus || qobject_cast<const QAbstractButton *>(control));
+}
+
+void NameControls(QWidget *window)
+{
+  if (!window)
+    return;
+  for (QWidget *control : window->findChildren<QWidget *>()) {
+    if (!IsInteractiveControl(control) || !control->accessibleName().isEmpty())
+      continue;
+    if (const QString name = AccessibleNameFor(control); !name.isEmpty())
+      control->setAccessibleName(name);
+  }
+}

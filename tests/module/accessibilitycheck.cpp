@@ -1,0 +1,62 @@
+#include "accessibilitycheck.h"
+
+#include <inhouse/ui/accessibility.h>
+
+#include <QAccessible>
+#include <QTabBar>
+#include <QWidget>
+
+namespace {
+QString Describe(const QWidget *w)
+{
+  return QStringLiteral("%1 (%2)").arg(w->objectName(), QString::fromUtf8(w->metaObject()->className()));
+}
+} // namespace
+
+QString SpokenName(QWidget *control)
+{
+  QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(control);
+  return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+QString SpokenCell(QWidget *table, int row, int column)
+{
+  QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(table);
+  QAccessibleTableInterface *cells = iface ? iface->tableInterface() : nullptr;
+  if (!cells)
+    return {};
+  QAccessibleInterface *cell = cells->cellAt(row, column);
+  return cell ? cell->text(QAccessible::Name) : QString();
+}
+
+QString SpokenColumnHeader(QWidget *table, int column)
+{
+  QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(table);
+  QAccessibleTableInterface *cells = iface ? iface->tableInterface() : nullptr;
+  QAccessibleInterface *cell = cells ? cells->cellAt(0, column) : nullptr;
+  QAccessibleTableCellInterface *asCell = cell ? cell->tableCellInterface() : nullptr;
+  const QList<QAccessibleInterface *> headers = asCell ? asCell->columnHeaderCells() : QList<QAccessibleInterface *>();
+  return headers.isEmpty() ? QString() : headers.first()->text(QAccessible::Name);
+}
+
+QStringList UnnamedControls(QWidget *window)
+{
+  QStringList unnamed;
+  QList<QWidget *> controls = window->findChildren<QWidget *>();
+  controls.prepend(window);
+  for (QWidget *w : controls) {
+    if (auto *tabs = qobject_cast<QTabBar *>(w)) {
+      // The tab bar is said through its tabs.
+      QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(tabs);
+      for (int i = 0; iface && i < iface->childCount(); ++i)
+        if (QAccessibleInterface *tab = iface->child(i); tab && tab->role() == QAccessible::PageTab &&
+                                                          tab->text(QAccessible::Name).trimmed().isEmpty())
+          unnamed << QStringLiteral("%1 tab %2").arg(Describe(tabs)).arg(i);
+      continue;
+    }
+    // A control hidden on purpose (an overflow chevron with nothing to show) is not reachable.
+    if (w != window && !w->isHidden() && IsInteractiveControl(w) && SpokenName(w).trimmed().isEmpty())
+      unnamed << Describe(w);
+  }
+  return unnamed;
+}

@@ -1,0 +1,107 @@
+// Every window of the module, walked as a screen reader would: each control the user can focus
+// or click has a name, and grid cells say the text they show.
+#include "accessibilitycheck.h"
+#include "plantfixture.h"
+
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+
+#include <inhouse/services/brivon.h>
+
+#include <QAccessible>
+#include <QtTest>
+
+using namespace Cli_zrt02600;
+
+class tst_accessibility : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TPlant> plant;
+
+  TfrmPlanilha *OpenSheet()
+  {
+    IniProc();
+    TfrmPlanilha *sheet = frmPlanilha;
+    if (sheet)
+      QTest::qWait(50);
+    return sheet;
+  }
+
+private slots:
+  void init()
+  {
+    plant = std::make_unique<TPlant>();
+    Initialization();
+    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
+    plant->mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+  }
+
+  void cleanup()
+  {
+    plant.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    Finalization();
+    Brivon::SetUnloadBPLHandler(nullptr);
+  }
+
+  void sheetHasNoNamelessControl()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(sheet);
+    const QStringList unnamed = UnnamedControls(sheet);
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+  }
+
+  void sheetControlsSayTheirHintCaptionOrLabel_data()
+  {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("flat button by hint") << "sbtFechar" << "Fechar";
+    QTest::newRow("filter button") << "sbtFiltro" << "Filtrar";
+    QTest::newRow("status toggle") << "tbtConcluida" << "Concluída";
+    QTest::newRow("start date by its label") << "depInicio" << "de";
+    QTest::newRow("end date by its label") << "depFinal" << "até";
+  }
+
+  void sheetControlsSayTheirHintCaptionOrLabel()
+  {
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(sheet);
+    auto *w = sheet->findChild<QWidget *>(control);
+    QVERIFY2(w, qPrintable(control));
+    QCOMPARE(SpokenName(w), name);
+  }
+
+  void gridCellsSayTheirText()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(sheet);
+    // The equipment list is filled at creation; its first cell is the first code.
+    const QModelIndex first = sheet->dbgEquipamentos->model()->index(0, 0);
+    QVERIFY(first.isValid());
+    QCOMPARE(SpokenCell(sheet->dbgEquipamentos, 0, 0), first.data().toString());
+    QVERIFY(!SpokenCell(sheet->dbgEquipamentos, 0, 0).isEmpty());
+
+    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    sheet->ControlaSemana();
+    TStringGrid *week = sheet->stgSemana;
+    QVERIFY(!week->Cells(1, 0).isEmpty());
+    QCOMPARE(SpokenColumnHeader(week, 0), week->Cells(1, 0));
+    // The view's cells start after the fixed column and row of the grid.
+    int filled = 0;
+    for (int c = 1; c < week->ColCount(); ++c)
+      for (int r = 1; r < week->RowCount(); ++r)
+        if (!week->Cells(c, r).isEmpty()) {
+          QCOMPARE(SpokenCell(week, r - 1, c - 1), week->Cells(c, r));
+          ++filled;
+        }
+    QVERIFY(filled > 0);
+  }
+};
+
+QTEST_MAIN(tst_accessibility)
+#include "tst_accessibility.moc"
