@@ -1,10 +1,11 @@
 // The data-aware layer over real rows: fields and formats, the data-set state machine and its
 // events, the client data set's packets, queries on a real SQLite file, and the grid model.
-#include <inhouse/data/adoibquery.h>
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
-#include <inhouse/services/regional.h>
+#include <inhouse/sql/adoibquery.h>
+#include <inhouse/text/editmask.h>
+#include <inhouse/text/formatfloat.h>
 
 #include <zrt/common/datetime.h>
 
@@ -94,6 +95,15 @@ void TstData::editMasks_data()
   QTest::newRow("product code without literals") << "999.999.99;0;_" << "12345678" << "123.456.78";
   QTest::newRow("short code padded with blank") << "999.999;0;_" << "123" << "123.___";
   QTest::newRow("escaped literal") << "\\A-000;0;_" << "12" << "A-12_";
+  QTest::newRow("part typed short, blanks first") << "!90:00;1; " << "8:00" << " 8:00";
+  QTest::newRow("part typed short, blanks after") << "90:00;1; " << "8:00" << "8 :00";
+  QTest::newRow("literals put in when not saved") << "00/00;0;_" << "1234" << "12/34";
+  QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "12 34";
+  QTest::newRow("blank defaults to _") << "000" << "1" << "1__";
+  QTest::newRow("empty blank section") << "000;0;" << "1" << "1__";
+  QTest::newRow("escaped separator") << "0\\;0;1;_" << "1;2" << "1;2";
+  QTest::newRow("upper case") << ">LL-000;1;_" << "ab-123" << "AB-123";
+  QTest::newRow("lower case, then as typed") << "<L<>L;1;_" << "AB" << "aB";
 }
 
 void TstData::editMasks()
