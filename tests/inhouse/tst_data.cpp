@@ -6,6 +6,7 @@
 #include <inhouse/sql/adoibquery.h>
 #include <inhouse/text/editmask.h>
 #include <inhouse/text/formatfloat.h>
+#include <inhouse/text/regional.h>
 
 #include <zrt/common/datetime.h>
 
@@ -51,6 +52,8 @@ private slots:
   void floatFormats();
   void editMasks_data();
   void editMasks();
+  void dateTimeFormats_data();
+  void dateTimeFormats();
   void fieldTexts();
   void openEventsAndScroll();
   void navigationBounds();
@@ -112,6 +115,29 @@ void TstData::editMasks()
   QFETCH(QString, value);
   QFETCH(QString, text);
   QCOMPARE(FormatMaskText(mask, value), text);
+}
+
+void TstData::dateTimeFormats_data()
+{
+  QTest::addColumn<QString>("format");
+  QTest::addColumn<double>("value");
+  QTest::addColumn<QString>("text");
+  const double friday = zrt::toDateTime(QDate(2024, 12, 6), QTime(8, 5, 9));
+  QTest::newRow("date and time") << "dd/mm/yyyy hh:nn:ss" << friday << "06/12/2024 08:05:09";
+  QTest::newRow("short parts") << "d/m/yy h:n" << friday << "6/12/24 8:5";
+  QTest::newRow("m after the hour is minutes") << "hh:mm" << friday << "08:05";
+  QTest::newRow("weekday") << "dddd" << friday << "sexta-feira";
+  QTest::newRow("quoted text") << "'Dia' dd" << friday << "Dia 06";
+  QTest::newRow("year below 1000") << "dd/mm/yyyy" << zrt::toDateTime(QDate(100, 1, 1)) << "01/01/0100";
+  QTest::newRow("out of range") << "dd/mm/yyyy" << 1e9 << "";
+}
+
+void TstData::dateTimeFormats()
+{
+  QFETCH(QString, format);
+  QFETCH(double, value);
+  QFETCH(QString, text);
+  QCOMPARE(FormatDateTimeText(format, value), text);
 }
 
 void TstData::fieldTexts()

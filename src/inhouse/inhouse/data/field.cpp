@@ -60,13 +60,7 @@ std::optional<double> parseDateTime(const QString &raw)
 
 QString defaultDateText(double value, bool withTime)
 {
-  const QDate date = zrt::dateOf(value);
-  if (!date.isValid())
-    return {};
-  QString text = date.toString(QStringLiteral("dd/MM/yyyy"));
-  if (withTime)
-    text += QLatin1Char(' ') + zrt::timeOf(value).toString(QStringLiteral("hh:mm:ss"));
-  return text;
+  return FormatDateTimeText(withTime ? QStringLiteral("dd/mm/yyyy hh:nn:ss") : QStringLiteral("dd/mm/yyyy"), value);
 }
 
 QString generalNumber(double value)

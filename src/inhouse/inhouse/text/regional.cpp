@@ -214,7 +214,7 @@ QString FormatDateTimeText(const QString &format, double value)
       continue;
     }
     if (lc == QLatin1Char('y'))
-      out += n >= 3 ? QString::number(date.year()) : QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+      out += n >= 3 ? QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) : QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
     else if (lc == QLatin1Char('m') && (afterHour && n <= 2))
       out += n == 2 ? QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0')) : QString::number(time.minute());
     else if (lc == QLatin1Char('m'))
