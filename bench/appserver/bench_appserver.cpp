@@ -4,7 +4,7 @@
 // Usage: bench_appserver [--db sqlite:PATH] [--seconds N]   (the plant is built when missing)
 #include <zrt/appserver/schema.h>
 #include <zrt/common/datetime.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
 
 #include <boost/asio/ip/tcp.hpp>

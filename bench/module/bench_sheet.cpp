@@ -5,7 +5,7 @@
 #include "sheet/frmplanilha.h"
 #include "sheet/weekgrid.h"
 
-#include <inhouse/data/databaseconnection.h>
+#include <inhouse/sql/databaseconnection.h>
 #include <inhouse/net/checkresultserv.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
@@ -13,7 +13,7 @@
 #include <inhouse/services/texts.h>
 #include <zrt/appserver/schema.h>
 #include <zrt/appserver/server.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // generator is std::mt19937, whose sequence the language fixes, used without distributions).
 #include "zrt/appserver/schema.h"
 
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QDateTime>
 #include <QSqlError>

@@ -2,7 +2,7 @@
 #include "zrt/appserver/schema.h"
 #include "zrt/appserver/server.h"
 
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "zrt/appserver/schema.h"
 
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QSqlError>
 #include <QSqlQuery>

@@ -6,7 +6,7 @@
 #include <zrt/appserver/server.h>
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
 
 #include <QSqlError>

@@ -3,7 +3,7 @@
 #include "zrt/host/datamodule.h"
 #include "zrt/host/options.h"
 
-#include <inhouse/data/databaseconnection.h>
+#include <inhouse/sql/databaseconnection.h>
 #include <inhouse/services/brivon.h>
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 #include "zrt/host/errorreport.h"
 #include "zrt/host/helpviewer.h"
 
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/errors.h>
 

@@ -1,10 +1,12 @@
 // The data-aware layer over real rows: fields and formats, the data-set state machine and its
 // events, the client data set's packets, queries on a real SQLite file, and the grid model.
-#include <inhouse/data/adoibquery.h>
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
-#include <inhouse/services/regional.h>
+#include <inhouse/sql/adoibquery.h>
+#include <inhouse/text/editmask.h>
+#include <inhouse/text/formatfloat.h>
+#include <inhouse/text/regional.h>
 
 #include <zrt/common/datetime.h>
 
@@ -50,6 +52,8 @@ private slots:
   void floatFormats();
   void editMasks_data();
   void editMasks();
+  void dateTimeFormats_data();
+  void dateTimeFormats();
   void fieldTexts();
   void openEventsAndScroll();
   void navigationBounds();
@@ -94,6 +98,15 @@ void TstData::editMasks_data()
   QTest::newRow("product code without literals") << "999.999.99;0;_" << "12345678" << "123.456.78";
   QTest::newRow("short code padded with blank") << "999.999;0;_" << "123" << "123.___";
   QTest::newRow("escaped literal") << "\\A-000;0;_" << "12" << "A-12_";
+  QTest::newRow("part typed short, blanks first") << "!90:00;1; " << "8:00" << " 8:00";
+  QTest::newRow("part typed short, blanks after") << "90:00;1; " << "8:00" << "8 :00";
+  QTest::newRow("literals put in when not saved") << "00/00;0;_" << "1234" << "12/34";
+  QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "12 34";
+  QTest::newRow("blank defaults to _") << "000" << "1" << "1__";
+  QTest::newRow("empty blank section") << "000;0;" << "1" << "1__";
+  QTest::newRow("escaped separator") << "0\\;0;1;_" << "1;2" << "1;2";
+  QTest::newRow("upper case") << ">LL-000;1;_" << "ab-123" << "AB-123";
+  QTest::newRow("lower case, then as typed") << "<L<>L;1;_" << "AB" << "aB";
 }
 
 void TstData::editMasks()
@@ -102,6 +115,29 @@ void TstData::editMasks()
   QFETCH(QString, value);
   QFETCH(QString, text);
   QCOMPARE(FormatMaskText(mask, value), text);
+}
+
+void TstData::dateTimeFormats_data()
+{
+  QTest::addColumn<QString>("format");
+  QTest::addColumn<double>("value");
+  QTest::addColumn<QString>("text");
+  const double friday = zrt::toDateTime(QDate(2024, 12, 6), QTime(8, 5, 9));
+  QTest::newRow("date and time") << "dd/mm/yyyy hh:nn:ss" << friday << "06/12/2024 08:05:09";
+  QTest::newRow("short parts") << "d/m/yy h:n" << friday << "6/12/24 8:5";
+  QTest::newRow("m after the hour is minutes") << "hh:mm" << friday << "08:05";
+  QTest::newRow("weekday") << "dddd" << friday << "sexta-feira";
+  QTest::newRow("quoted text") << "'Dia' dd" << friday << "Dia 06";
+  QTest::newRow("year below 1000") << "dd/mm/yyyy" << zrt::toDateTime(QDate(100, 1, 1)) << "01/01/0100";
+  QTest::newRow("out of range") << "dd/mm/yyyy" << 1e9 << "";
+}
+
+void TstData::dateTimeFormats()
+{
+  QFETCH(QString, format);
+  QFETCH(double, value);
+  QFETCH(QString, text);
+  QCOMPARE(FormatDateTimeText(format, value), text);
 }
 
 void TstData::fieldTexts()

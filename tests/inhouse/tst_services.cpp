@@ -1,15 +1,17 @@
 // Library services: guarded handlers and MensErro, message tables, regional conversions,
 // texts, settings, the wait animation, Procura and the real dialogs.
 #include <inhouse/data/clientdataset.h>
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/services/messages.h>
 #include <inhouse/services/prompts.h>
-#include <inhouse/services/regional.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
 #include <inhouse/services/waitanimation.h>
+#include <inhouse/text/formatfloat.h>
+#include <inhouse/text/regional.h>
 
 #include <QApplication>
 #include <QComboBox>

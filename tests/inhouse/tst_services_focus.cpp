@@ -1,4 +1,5 @@
 // Focus rules, key preview and tab-order navigation, driven by real widgets in a real window.
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/services/focus.h>

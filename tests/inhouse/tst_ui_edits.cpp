@@ -1,6 +1,8 @@
 // Date edit, mask edit, flat button and page control driven by real key and mouse events.
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/errors.h>
+#include <inhouse/text/editmask.h>
 #include <inhouse/ui/buttons.h>
 #include <inhouse/ui/dateedit.h>
 #include <inhouse/ui/maskedit.h>
@@ -200,6 +202,38 @@ private slots:
         QTest::keyClick(&edit, Qt::Key_Home);
         QTest::keyClicks(&edit, typed);
         QCOMPARE(edit.Text(), text);
+    }
+
+    // The edit and the field read a mask alike: what the edit stores, the field's masked text
+    // shows back as the edit showed it.
+    void maskReadLikeTheField_data()
+    {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("hour, one digit") << "!90:00;1; " << "8:00" << " 8:00" << " 8:00";
+        QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "1234" << "12 34";
+        QTest::newRow("blank defaults to _") << "000" << "1" << "1__" << "1__";
+        QTest::newRow("empty blank section") << "000;0;" << "1" << "1__" << "1__";
+        QTest::newRow("upper case") << ">LL-000;1;_" << "ab123" << "AB-123" << "AB-123";
+    }
+    void maskReadLikeTheField()
+    {
+        QFETCH(QString, mask);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        TMaskEdit edit;
+        edit.SetEditMask(mask);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        edit.setFocus();
+        QTest::keyClick(&edit, Qt::Key_Home);
+        QTest::keyClicks(&edit, typed);
+        QCOMPARE(edit.Text(), text);
+        QCOMPARE(edit.EditText(), shown);
+        QCOMPARE(FormatMaskText(mask, edit.Text()), shown);
     }
 
     void maskSetText_data()

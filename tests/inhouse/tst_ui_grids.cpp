@@ -2,6 +2,7 @@
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/ui/grids.h>

@@ -1,11 +1,12 @@
 #include "plantfixture.h"
 
-#include <inhouse/data/databaseconnection.h>
+#include <inhouse/errors.h>
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
+#include <inhouse/sql/databaseconnection.h>
 #include <zrt/appserver/schema.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QSqlError>
 #include <QSqlQuery>

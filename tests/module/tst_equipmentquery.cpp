@@ -2,9 +2,9 @@
 // when the test command started one (ZRT_TEST_PG_URL).
 #include "sheet/equipmentquery.h"
 
-#include <inhouse/data/databaseconnection.h>
+#include <inhouse/sql/databaseconnection.h>
 #include <zrt/appserver/schema.h>
-#include <zrt/common/dburl.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QSqlError>
 #include <QSqlQuery>

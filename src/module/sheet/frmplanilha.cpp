@@ -10,7 +10,7 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
-#include <inhouse/services/regional.h>
+#include <inhouse/text/regional.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
 #include <inhouse/services/waitanimation.h>

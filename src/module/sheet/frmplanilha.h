@@ -5,7 +5,7 @@
 #include "shared/records.h"
 #include "sheet/weekgrid.h"
 
-#include <inhouse/data/adoibquery.h>
+#include <inhouse/sql/adoibquery.h>
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/focus.h>

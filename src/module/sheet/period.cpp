@@ -1,7 +1,7 @@
 #include "sheet/period.h"
 
 #include <inhouse/services/errors.h>
-#include <inhouse/services/regional.h>
+#include <inhouse/text/regional.h>
 #include <inhouse/services/texts.h>
 
 TPeriodDefaults DefaultPeriod(const QDate &today)

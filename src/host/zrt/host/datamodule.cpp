@@ -1,7 +1,7 @@
 #include "zrt/host/datamodule.h"
 
-#include <inhouse/data/databaseconnection.h>
-#include <zrt/common/dburl.h>
+#include <inhouse/sql/databaseconnection.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QSqlDatabase>
 

@@ -1,7 +1,7 @@
 #include "zrt/host/errorreport.h"
 
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
-#include <inhouse/services/errors.h>
 
 #include <QMessageBox>
 #include <QPointer>

@@ -1,12 +1,13 @@
 #pragma once
 // A data set loaded whole from a server data packet.
 #include <inhouse/data/dataset.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <zrt/common/datapacket.h>
 
 #include <optional>
 
-class INHOUSE_EXPORT TClientDataSet : public TDataSet {
+class INHOUSE_CORE_EXPORT TClientDataSet : public TDataSet {
   Q_OBJECT
 public:
   explicit TClientDataSet(QObject *parent = nullptr);

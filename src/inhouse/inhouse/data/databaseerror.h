@@ -1,13 +1,10 @@
 #pragma once
 // The data layer's one exception: wrong-state operations, unknown fields, bad values and SQL
 // failures. Its text is fit to show the user.
-#include <inhouse/export.h>
+#include <inhouse/errors.h>
+#include <inhouse/inhouse_core_export.h>
 
-#include <QString>
-#include <stdexcept>
-
-class INHOUSE_EXPORT EDatabaseError : public std::runtime_error {
+class INHOUSE_CORE_EXPORT EDatabaseError : public EInhouseError {
 public:
-  explicit EDatabaseError(const QString &message);
-  QString Message() const { return QString::fromUtf8(what()); }
+  using EInhouseError::EInhouseError;
 };

@@ -10,8 +10,6 @@ const QString kReadOnly = QStringLiteral("Não é possível modificar um conjunt
 const QString kEmpty = QStringLiteral("Não é possível executar esta operação em um conjunto de dados vazio.");
 } // namespace
 
-EDatabaseError::EDatabaseError(const QString &message) : std::runtime_error(message.toStdString()) {}
-
 TDataSet::TDataSet(QObject *parent) : QObject(parent) {}
 
 TDataSet::~TDataSet() = default;

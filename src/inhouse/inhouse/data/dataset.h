@@ -3,7 +3,7 @@
 // Subclasses only fill the rows (InternalOpen); navigation, editing and events live here.
 #include <inhouse/data/databaseerror.h>
 #include <inhouse/data/field.h>
-#include <inhouse/export.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <QObject>
 #include <QString>
@@ -15,7 +15,7 @@
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
-class INHOUSE_EXPORT TDataSet : public QObject {
+class INHOUSE_CORE_EXPORT TDataSet : public QObject {
   Q_OBJECT
 public:
   using Event = std::function<void(TDataSet &)>;

@@ -1,11 +1,12 @@
 #pragma once
 // The one table model behind every grid: rows of a data source's set, columns by field name.
 #include <inhouse/data/datasource.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <QAbstractTableModel>
 #include <QStringList>
 
-class INHOUSE_EXPORT TDataSetModel : public QAbstractTableModel {
+class INHOUSE_CORE_EXPORT TDataSetModel : public QAbstractTableModel {
   Q_OBJECT
 public:
   enum Roles { FieldNameRole = Qt::UserRole + 1, ValueRole };

@@ -1,4 +1,5 @@
 #include <inhouse/data/datasource.h>
+#include <inhouse/errors.h>
 
 TDataSource::TDataSource(QObject *parent, TDataSet *dataSet) : QObject(parent) { SetDataSet(dataSet); }
 
@@ -28,7 +29,9 @@ void TDataSource::Notify()
   if (state == m_lastState)
     return;
   m_lastState = state;
+  // Runs inside the data set's signal, in the middle of its state change: a throw from here
+  // would cross Qt's signal dispatch and leave the set half changed, so it is reported instead.
   if (OnStateChange)
-    OnStateChange(*this);
+    Guarded([this] { OnStateChange(*this); });
   emit stateChanged(state);
 }

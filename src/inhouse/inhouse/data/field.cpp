@@ -1,11 +1,14 @@
 #include <inhouse/data/dataset.h>
 #include <inhouse/data/field.h>
-#include <inhouse/services/regional.h>
+#include <inhouse/text/editmask.h>
+#include <inhouse/text/formatfloat.h>
+#include <inhouse/text/regional.h>
 
 #include <zrt/common/datetime.h>
 
 #include <QLocale>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -57,13 +60,7 @@ std::optional<double> parseDateTime(const QString &raw)
 
 QString defaultDateText(double value, bool withTime)
 {
-  const QDate date = zrt::dateOf(value);
-  if (!date.isValid())
-    return {};
-  QString text = date.toString(QStringLiteral("dd/MM/yyyy"));
-  if (withTime)
-    text += QLatin1Char(' ') + zrt::timeOf(value).toString(QStringLiteral("hh:mm:ss"));
-  return text;
+  return FormatDateTimeText(withTime ? QStringLiteral("dd/mm/yyyy hh:nn:ss") : QStringLiteral("dd/mm/yyyy"), value);
 }
 
 QString generalNumber(double value)
@@ -300,100 +297,68 @@ QVariant TField::Coerce(const QVariant &value) const
   return value;
 }
 
-QString FormatMaskText(const QString &editMask, const QString &value)
+namespace {
+// A text with nothing typed: blanks and separators only (an empty masked edit).
+bool EmptyDateText(const QString &text)
 {
-  // "mask;saveLiterals;blank": the last two sections are optional.
-  QString mask = editMask;
-  bool saveLiterals = true;
-  QChar blank = QLatin1Char('_');
-  auto lastSep = [](const QString &s) {
-    for (int i = int(s.size()) - 1; i >= 0; --i)
-      if (s[i] == QLatin1Char(';') && (i == 0 || s[i - 1] != QLatin1Char('\\')))
-        return i;
-    return -1;
-  };
-  if (int p = lastSep(mask); p >= 0) {
-    const QString tail = mask.mid(p + 1);
-    const QString head = mask.left(p);
-    if (int q = lastSep(head); q >= 0) {
-      mask = head.left(q);
-      saveLiterals = head.mid(q + 1) != QLatin1String("0");
-      if (!tail.isEmpty())
-        blank = tail[0];
-    } else {
-      mask = head;
-      saveLiterals = tail != QLatin1String("0");
-    }
-  }
-  static const QString maskChars = QStringLiteral("09#LlAaCc");
-  QString out;
-  int v = 0;
-  for (int i = 0; i < mask.size(); ++i) {
-    QChar c = mask[i];
-    if (c == QLatin1Char('!') || c == QLatin1Char('>') || c == QLatin1Char('<'))
-      continue;
-    bool isLiteral = !maskChars.contains(c);
-    if (c == QLatin1Char('\\') && i + 1 < mask.size()) {
-      c = mask[++i];
-      isLiteral = true;
-    }
-    if (isLiteral) {
-      out += c;
-      if (saveLiterals && v < value.size() && value[v] == c)
-        ++v;
-    } else {
-      out += v < value.size() ? value[v++] : blank;
-    }
-  }
-  return out;
+  for (QChar c : text)
+    if (c.unicode() > u' ' && c != FormatSettings().dateSeparator && c != FormatSettings().timeSeparator)
+      return false;
+  return true;
 }
 
-QString FormatDateTimeText(const QString &format, double value)
+// The date part and the time part of a text that may hold either or both.
+std::pair<QString, QString> SplitDateTime(const QString &text)
 {
-  const QDate date = zrt::dateOf(value);
-  if (!date.isValid())
-    return {};
-  const QTime time = zrt::timeOf(value);
-  const QLocale &loc = ptBR();
-  QString out;
-  bool afterHour = false;
-  for (int i = 0; i < format.size();) {
-    const QChar c = format[i];
-    const QChar lc = c.toLower();
-    int n = 1;
-    while (i + n < format.size() && format[i + n].toLower() == lc)
-      ++n;
-    if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-      const int end = int(format.indexOf(c, i + 1));
-      out += format.mid(i + 1, end < 0 ? -1 : end - i - 1);
-      i = end < 0 ? int(format.size()) : end + 1;
-      continue;
-    }
-    if (lc == QLatin1Char('y'))
-      out += n >= 3 ? QString::number(date.year()) : QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
-    else if (lc == QLatin1Char('m') && (afterHour && n <= 2))
-      out += n == 2 ? QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0')) : QString::number(time.minute());
-    else if (lc == QLatin1Char('m'))
-      out += n >= 4 ? loc.monthName(date.month()) : n == 3 ? loc.monthName(date.month(), QLocale::ShortFormat)
-             : n == 2 ? QStringLiteral("%1").arg(date.month(), 2, 10, QLatin1Char('0')) : QString::number(date.month());
-    else if (lc == QLatin1Char('d'))
-      out += n >= 4 ? loc.dayName(date.dayOfWeek()) : n == 3 ? loc.dayName(date.dayOfWeek(), QLocale::ShortFormat)
-             : n == 2 ? QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0')) : QString::number(date.day());
-    else if (lc == QLatin1Char('h'))
-      out += n >= 2 ? QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0')) : QString::number(time.hour());
-    else if (lc == QLatin1Char('n'))
-      out += n >= 2 ? QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0')) : QString::number(time.minute());
-    else if (lc == QLatin1Char('s'))
-      out += n >= 2 ? QStringLiteral("%1").arg(time.second(), 2, 10, QLatin1Char('0')) : QString::number(time.second());
-    else if (lc == QLatin1Char('z'))
-      out += QStringLiteral("%1").arg(time.msec(), 3, 10, QLatin1Char('0'));
-    else
-      out += QString(n, c);
-    if (lc == QLatin1Char('h'))
-      afterHour = true;
-    else if (lc != QLatin1Char(':') && lc != QLatin1Char(' '))
-      afterHour = false;
-    i += n;
+  const QString t = text.trimmed();
+  const qsizetype blank = t.indexOf(u' ');
+  if (blank >= 0)
+    return {t.left(blank), t.mid(blank + 1)};
+  if (t.contains(FormatSettings().dateSeparator))
+    return {t, QString()};
+  return {QString(), t};
+}
+} // namespace
+
+// Both parts of the text are checked before the field changes, so a text with a bad date
+// leaves the field untouched also when the time is set first.
+struct DateTimeParts {
+  std::optional<QDate> date;
+  std::optional<QTime> time;
+};
+
+static DateTimeParts ParseParts(const QString &text)
+{
+  const auto [datePart, timePart] = SplitDateTime(text);
+  DateTimeParts parts;
+  if (!datePart.isEmpty())
+    parts.date = zrt::dateOf(StrToDate(datePart));
+  if (!timePart.isEmpty())
+    parts.time = zrt::timeOf(StrToTime(timePart));
+  return parts;
+}
+
+void DateSetText(TField &field, const QString &text)
+{
+  if (EmptyDateText(text)) {
+    field.Clear();
+    return;
   }
-  return out;
+  const DateTimeParts parts = ParseParts(text);
+  if (!parts.date)
+    return; // a time alone leaves the day as it is
+  const QTime time = field.IsNull() ? QTime(0, 0) : zrt::timeOf(field.AsDateTime());
+  field.SetAsDateTime(zrt::toDateTime(*parts.date, time));
+}
+
+void TimeSetText(TField &field, const QString &text)
+{
+  if (EmptyDateText(text)) {
+    field.Clear();
+    return;
+  }
+  const DateTimeParts parts = ParseParts(text);
+  const QTime time = parts.time.value_or(QTime(0, 0));
+  const QDate day = field.IsNull() ? QDate(1899, 12, 30) : zrt::dateOf(field.AsDateTime());
+  field.SetAsDateTime(zrt::toDateTime(day, time));
 }

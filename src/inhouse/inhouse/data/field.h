@@ -1,7 +1,7 @@
 #pragma once
 // One column of a data set, seen at the data set's current record. Display properties
 // (label, mask, formats, visibility) belong to the field object and survive reloads.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <QString>
 #include <QVariant>
@@ -11,7 +11,7 @@ class TDataSet;
 
 enum TFieldType { ftString, ftDateTime, ftDate, ftFloat, ftInteger, ftBoolean };
 
-class INHOUSE_EXPORT TField {
+class INHOUSE_CORE_EXPORT TField {
 public:
   TField(TDataSet *dataSet, const QString &fieldName, TFieldType type, int size = 0);
   TField(const TField &) = delete;
@@ -73,6 +73,8 @@ private:
   bool m_persistent = false;
 };
 
-// Helpers shared with the widgets: number formats and edit masks as the system writes them.
-INHOUSE_EXPORT QString FormatMaskText(const QString &editMask, const QString &value);
-INHOUSE_EXPORT QString FormatDateTimeText(const QString &format, double value); // "dd/mm/yyyy hh:nn:ss"
+// Text into a date-time field: DateSetText keeps the field's time and sets the date typed,
+// TimeSetText keeps the date and sets the time; an empty text clears the field. A text that
+// is no date or time throws EConvertError and leaves the field as it was.
+INHOUSE_CORE_EXPORT void DateSetText(TField &field, const QString &text);
+INHOUSE_CORE_EXPORT void TimeSetText(TField &field, const QString &text);

@@ -1,6 +1,6 @@
 #include <inhouse/net/checkresultserv.h>
 
-EServerError::EServerError(const QString &message, int code) : std::runtime_error(message.toStdString()), m_code(code) {}
+EServerError::EServerError(const QString &message, int code) : EInhouseError(message), m_code(code) {}
 
 zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise, int kind)
 {

@@ -1,15 +1,15 @@
 #pragma once
 // Turns a server answer into the data packet a client data set takes, or an error.
-#include <inhouse/export.h>
+#include <inhouse/errors.h>
+#include <inhouse/inhouse_core_export.h>
 #include <inhouse/net/netconnection.h>
 
 #include <zrt/common/datapacket.h>
 
 // A server-side failure or an answer that is no data packet; the text comes from the server.
-class INHOUSE_EXPORT EServerError : public std::runtime_error {
+class INHOUSE_CORE_EXPORT EServerError : public EInhouseError {
 public:
   EServerError(const QString &message, int code = 0);
-  QString Message() const { return QString::fromUtf8(what()); }
   int Code() const { return m_code; }
 
 private:
@@ -17,6 +17,6 @@ private:
 };
 
 // The flag and number are kept for the callers' sake; every failure throws EServerError.
-INHOUSE_EXPORT zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise = true, int kind = 0);
+INHOUSE_CORE_EXPORT zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise = true, int kind = 0);
 // The same for an answer no longer needed: its rows move into the packet.
-INHOUSE_EXPORT zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise = true, int kind = 0);
+INHOUSE_CORE_EXPORT zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise = true, int kind = 0);

@@ -25,8 +25,6 @@ using tcp = asio::ip::tcp;
 
 std::function<void(const QString &, const nlohmann::json &)> TNetConnection::OnCall;
 
-ENetError::ENetError(const QString &message) : std::runtime_error(message.toStdString()) {}
-
 // Closes a keep-alive connection for good; the next call opens a new one.
 static void dropStream(std::optional<beast::tcp_stream> &stream, beast::flat_buffer &buffer)
 {

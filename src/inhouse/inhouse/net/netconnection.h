@@ -2,7 +2,8 @@
 // Connection to the application server: JSON-RPC 2.0 over HTTP/1.1 keep-alive. A call runs on
 // a worker thread while the calling thread waits in a local event loop that lets windows paint
 // and timers run but holds back user input until the answer is in.
-#include <inhouse/export.h>
+#include <inhouse/errors.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <QObject>
 #include <QString>
@@ -10,17 +11,15 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 // A failed connection or call, with a Portuguese text fit to show the user.
-class INHOUSE_EXPORT ENetError : public std::runtime_error {
+class INHOUSE_CORE_EXPORT ENetError : public EInhouseError {
 public:
-  explicit ENetError(const QString &message);
-  QString Message() const { return QString::fromUtf8(what()); }
+  using EInhouseError::EInhouseError;
 };
 
 // The outcome of one call: the JSON-RPC result, or a failure with its message.
-struct INHOUSE_EXPORT ServerResult {
+struct INHOUSE_CORE_EXPORT ServerResult {
   bool ok = false;
   nlohmann::json result;
   int code = 0;       // JSON-RPC error code, or 0 for transport failures
@@ -30,7 +29,7 @@ struct INHOUSE_EXPORT ServerResult {
 class TNetConnection;
 
 // The dispatch object of a connection: calls server methods by name.
-class INHOUSE_EXPORT TAppServer {
+class INHOUSE_CORE_EXPORT TAppServer {
 public:
   explicit TAppServer(TNetConnection &connection) : m_connection(connection) {}
   // Positional arguments; with ThrowException false a failure comes back in the result.
@@ -40,7 +39,7 @@ private:
   TNetConnection &m_connection;
 };
 
-class INHOUSE_EXPORT TNetConnection : public QObject {
+class INHOUSE_CORE_EXPORT TNetConnection : public QObject {
   Q_OBJECT
 public:
   explicit TNetConnection(QObject *parent = nullptr);

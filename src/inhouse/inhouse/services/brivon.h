@@ -1,6 +1,6 @@
 #pragma once
 // The user's settings as the host configured them: server address, rights, operator, folders.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QMap>
 #include <QString>

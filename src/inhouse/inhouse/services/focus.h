@@ -9,7 +9,7 @@
 // the tracked position follows where the focus ends. Focus going to nothing, to another
 // top-level window or outside the window is not a move, and coming back to the widget that had
 // the focus fires nothing.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QObject>
 #include <QPointer>

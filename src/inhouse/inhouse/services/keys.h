@@ -1,6 +1,6 @@
 #pragma once
 // Key preview: a window sees every key press aimed at any of its widgets before that widget.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <functional>
 

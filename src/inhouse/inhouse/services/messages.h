@@ -1,6 +1,6 @@
 #pragma once
 // Keyed message tables: lines "key|text"; code asks for texts by key.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 #include <inhouse/services/prompts.h>
 
 #include <QObject>

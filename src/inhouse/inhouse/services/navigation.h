@@ -1,6 +1,6 @@
 #pragma once
 // Focus moves along the window's tab order.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 class QWidget;
 

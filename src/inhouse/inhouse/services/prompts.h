@@ -2,7 +2,7 @@
 // The one seam for interactive answers. Every confirmation, message and small question of the
 // library and the module goes through Prompts(); the default shows real Qt dialogs, a test
 // installs a scripted implementation.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QString>
 #include <QStringList>

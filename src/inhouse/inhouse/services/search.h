@@ -1,6 +1,6 @@
 #pragma once
 // Interactive record search and grid repaint.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QString>
 

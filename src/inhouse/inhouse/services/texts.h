@@ -1,6 +1,6 @@
 #pragma once
 // Small text services: translation of a window, unit names, weekday names, fitting texts.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QDate>
 #include <QHash>

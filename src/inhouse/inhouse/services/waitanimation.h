@@ -2,7 +2,7 @@
 // The "Aguarde..." overlay shown over the main window while a long call runs. It animates on
 // a timer, so it moves while a server call waits in a local event loop. Calls nest: only the
 // outermost DeactiveShowAvi hides it.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 class QWidget;
 

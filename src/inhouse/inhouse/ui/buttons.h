@@ -1,7 +1,7 @@
 #pragma once
 // Flat tool button and menu item of the in-house component set. Both carry a permission flag
 // the host's rights system fills in; the library keeps it and never acts on it by itself.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QAction>
 #include <QToolButton>

@@ -1,7 +1,7 @@
 #pragma once
 // Date entry field shown as dd/mm/aaaa. Its text, for the code that reads it, is the day, month
 // and year digits without separators; the weekday of a valid date is painted inside the field.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QColor>
 #include <QDate>

@@ -2,7 +2,8 @@
 // Data grids over the data-aware layer: one TDataSetModel on a TDataSource per grid. The grid's
 // current row and the data set's cursor follow each other both ways: choosing a row moves the
 // cursor (so the data set's AfterScroll runs), moving the cursor selects the row.
-#include <inhouse/export.h>
+#include <inhouse/data/datasource.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QFlags>
 #include <QList>
@@ -10,8 +11,6 @@
 #include <QTableView>
 #include <functional>
 
-class TDataSource;
-class TDataSet;
 class TDataSetModel;
 class TField;
 class QSortFilterProxyModel;

@@ -1,14 +1,11 @@
 #pragma once
-// Line edit driven by an edit mask in the host platform's notation, "mask;save literals;blank":
-//   0 required digit, 9 optional digit, # optional digit or sign, L/l letter, A/a letter or
-//   digit, C/c any character (upper case required, lower case optional), > upper case,
-//   < lower case, <> no case change, \ next character literal, ! optional characters leading
-//   (accepted and ignored), _ a blank literal, anything else a literal kept in the text when
-//   "save literals" is 1.
-#include <inhouse/export.h>
+// Line edit driven by an edit mask, "mask;save literals;blank" (the notation is read by
+// TEditMask, the same reader the fields' masked texts use).
+#include <inhouse/inhouse_export.h>
+#include <inhouse/text/editmask.h>
 
+#include <QFont>
 #include <QLineEdit>
-#include <QList>
 
 class INHOUSE_EXPORT TMaskEdit : public QLineEdit
 {
@@ -39,16 +36,12 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    QString leadingBlanks_(const QString &shown) const;
     void fitFont_();
 
     QString m_editMask;
+    TEditMask m_mask;
     QString m_qtMask;
-    bool m_saveLiterals = true;
-    QChar m_blank = QLatin1Char(' ');
     int m_maxLength = 0;
-    QList<int> m_literalPositions;
-    bool m_leadingBlanks = false; // '!' in the mask: blanks of a part go before its characters
     QFont m_designFont; // the font before any shrinking
     bool m_designFontKnown = false;
     bool m_fitting = false;

@@ -1,7 +1,7 @@
 #pragma once
 // Page control: tab pages with the tabs at the bottom and one change event, run after every
 // change of the active page, whether the user or the code changed it.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QTabWidget>
 #include <functional>

@@ -2,7 +2,7 @@
 // Text grid addressed by (column, row) from 0, with one fixed column and one fixed row drawn
 // like headers (they stay in place while the rest scrolls). Not editable. Cells live in one
 // flat table; a rebuild between BeginUpdate/EndUpdate costs one model reset, not one per cell.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QTableView>
 

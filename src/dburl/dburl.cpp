@@ -1,4 +1,4 @@
-#include "zrt/common/dburl.h"
+#include "zrt/dburl/dburl.h"
 
 #include <QSqlError>
 #include <QUrl>

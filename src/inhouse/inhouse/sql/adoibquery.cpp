@@ -1,4 +1,4 @@
-#include <inhouse/data/adoibquery.h>
+#include <inhouse/sql/adoibquery.h>
 
 #include <zrt/common/datetime.h>
 

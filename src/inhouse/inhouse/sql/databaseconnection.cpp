@@ -1,4 +1,4 @@
-#include <inhouse/data/databaseconnection.h>
+#include <inhouse/sql/databaseconnection.h>
 
 #include <QHash>
 #include <QPointer>

@@ -1,14 +1,15 @@
 #pragma once
 // A read-only query on the host database. It holds one text per database kind and runs the
 // one that matches the bound connection, binding named parameters through QSqlQuery.
-#include <inhouse/data/databaseconnection.h>
 #include <inhouse/data/dataset.h>
+#include <inhouse/inhouse_core_export.h>
+#include <inhouse/sql/databaseconnection.h>
 
 #include <QPointer>
 #include <QStringList>
 #include <map>
 
-class INHOUSE_EXPORT TParam {
+class INHOUSE_CORE_EXPORT TParam {
 public:
   explicit TParam(const QString &name = {}) : Name(name) {}
   QString Name;
@@ -29,7 +30,7 @@ private:
   QVariant m_value;
 };
 
-class INHOUSE_EXPORT TADOIBQuery : public TDataSet {
+class INHOUSE_CORE_EXPORT TADOIBQuery : public TDataSet {
   Q_OBJECT
 public:
   explicit TADOIBQuery(QObject *parent = nullptr);
@@ -63,4 +64,4 @@ private:
 };
 
 // ":NAME" placeholders outside quotes become "?"; names come back in order of use.
-INHOUSE_EXPORT QString ConvertNamedParams(const QString &sql, QStringList *namesInOrder);
+INHOUSE_CORE_EXPORT QString ConvertNamedParams(const QString &sql, QStringList *namesInOrder);

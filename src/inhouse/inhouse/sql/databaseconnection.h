@@ -1,7 +1,7 @@
 #pragma once
 // The host's database as the module sees it: a named QtSql connection and its kind, held by
 // the data module "dtmDBGeral" as "adcGeral", "dtbGeral" and "ibtGeral".
-#include <inhouse/export.h>
+#include <inhouse/inhouse_core_export.h>
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -9,7 +9,7 @@
 
 enum class TDatabaseKind { Generic, Oracle, MSSQL, InterBase };
 
-class INHOUSE_EXPORT TDatabaseConnection : public QObject {
+class INHOUSE_CORE_EXPORT TDatabaseConnection : public QObject {
   Q_OBJECT
 public:
   // objectName is the component's name ("adcGeral"); connectionName the QtSql connection's.
@@ -26,8 +26,8 @@ private:
 };
 
 // The host registers its data modules; the module finds "dtmDBGeral" by name.
-INHOUSE_EXPORT void RegisterDataModule(QObject *dataModule);
-INHOUSE_EXPORT void UnregisterDataModule(QObject *dataModule);
-INHOUSE_EXPORT QObject *FindDataModule(const QString &name);
+INHOUSE_CORE_EXPORT void RegisterDataModule(QObject *dataModule);
+INHOUSE_CORE_EXPORT void UnregisterDataModule(QObject *dataModule);
+INHOUSE_CORE_EXPORT QObject *FindDataModule(const QString &name);
 // The named connection component of a registered data module, or nullptr.
-INHOUSE_EXPORT TDatabaseConnection *FindConnection(const QString &dataModule, const QString &name);
+INHOUSE_CORE_EXPORT TDatabaseConnection *FindConnection(const QString &dataModule, const QString &name);
