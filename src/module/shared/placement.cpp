@@ -1,5 +1,11 @@
 #include "shared/placement.h"
 
+#include <QDockWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QToolBar>
+
 QPoint MdiChildPosition(QPoint current, const std::vector<TAlignedBar> &hostBars)
 {
   int heights = 4;
@@ -22,4 +28,55 @@ QPoint CentredPosition(QSize ownSize, QPoint hostClientOrigin, QSize hostClientS
 QPoint ClampToOrigin(QPoint position)
 {
   return {position.x() < 0 ? 0 : position.x(), position.y() < 0 ? 0 : position.y()};
+}
+
+std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
+{
+  std::vector<TAlignedBar> bars;
+  auto *main = qobject_cast<QMainWindow *>(mainForm);
+  if (!main)
+    return bars;
+  auto visible = [main](QWidget *w) { return w && w->isVisibleTo(main) && !w->isWindow(); };
+  if (QWidget *menu = main->menuWidget(); visible(menu))
+    bars.push_back({TAlignedBar::Top, menu->size()});
+  for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
+    if (!visible(tb))
+      continue;
+    switch (main->toolBarArea(tb)) {
+    case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
+    case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
+    case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
+    case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
+    default: break;
+    }
+  }
+  for (QDockWidget *dock : main->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly)) {
+    if (!visible(dock) || dock->isFloating())
+      continue;
+    switch (main->dockWidgetArea(dock)) {
+    case Qt::TopDockWidgetArea: bars.push_back({TAlignedBar::Top, dock->size()}); break;
+    case Qt::BottomDockWidgetArea: bars.push_back({TAlignedBar::Bottom, dock->size()}); break;
+    case Qt::LeftDockWidgetArea: bars.push_back({TAlignedBar::Left, dock->size()}); break;
+    case Qt::RightDockWidgetArea: bars.push_back({TAlignedBar::Right, dock->size()}); break;
+    default: break;
+    }
+  }
+  if (QStatusBar *status = main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly); visible(status))
+    bars.push_back({TAlignedBar::Bottom, status->size()});
+  return bars;
+}
+
+QPoint ShowPosition(const QWidget *frame, bool mdiChild, QWidget *mainForm)
+{
+  QPoint position = frame->pos();
+  if (mdiChild) {
+    // Centred in the host's MDI area, then offset by the host's aligned bars.
+    const QWidget *viewport = frame->parentWidget();
+    if (auto *area = qobject_cast<const QMdiArea *>(viewport ? viewport->parentWidget() : nullptr))
+      position = CentredPosition(frame->size(), QPoint(0, 0), area->viewport()->size());
+    position = MdiChildPosition(position, HostAlignedBars(mainForm));
+  } else if (mainForm && mainForm != frame) {
+    position = CentredPosition(frame->frameGeometry().size(), mainForm->mapToGlobal(QPoint(0, 0)), mainForm->size());
+  }
+  return ClampToOrigin(position);
 }

@@ -1,6 +1,7 @@
 #include <inhouse/services/errors.h>
 #include <inhouse/services/keys.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
@@ -52,6 +53,60 @@ private:
     QPointer<QWidget> lastTarget_;
     quint64 lastTimestamp_ = 0;
 };
+
+class ShortcutClaim : public QObject {
+public:
+    ShortcutClaim(QWidget *form, std::function<bool(const QKeyEvent *)> takesKey)
+        : QObject(form)
+        , form_(form)
+        , takesKey_(std::move(takesKey))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ShortcutClaim() override
+    {
+        if (qApp)
+            qApp->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() || !form_)
+            return false;
+        auto *target = static_cast<QWidget *>(watched);
+        if (target != form_ && !form_->isAncestorOf(target))
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        bool claim = false;
+        if (takesKey_)
+            Guarded([&] { claim = takesKey_(key); });
+        if (claim) {
+            key->accept();
+            return true;
+        }
+        if (OwnsShortcut(*key)) {
+            key->ignore();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool OwnsShortcut(const QKeyEvent &event) const
+    {
+        const QKeySequence pressed(QKeyCombination(event.modifiers() & ~Qt::KeypadModifier, Qt::Key(event.key())));
+        for (const QAction *action : form_->actions())
+            if (action->isEnabled() && action->isVisible())
+                for (const QKeySequence &shortcut : action->shortcuts())
+                    if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
+                        return true;
+        return false;
+    }
+
+    QPointer<QWidget> form_;
+    std::function<bool(const QKeyEvent *)> takesKey_;
+};
 } // namespace
 
 QObject *InstallKeyPreview(QWidget *form, std::function<bool(QKeyEvent *)> handler)
@@ -59,6 +114,13 @@ QObject *InstallKeyPreview(QWidget *form, std::function<bool(QKeyEvent *)> handl
     if (!form || !handler)
         return nullptr;
     return new KeyPreview(form, std::move(handler));
+}
+
+QObject *InstallShortcutClaim(QWidget *form, std::function<bool(const QKeyEvent *)> takesKey)
+{
+    if (!form)
+        return nullptr;
+    return new ShortcutClaim(form, std::move(takesKey));
 }
 
 bool IsKey(const QKeyEvent *event, int key, int modifiers)
