@@ -72,7 +72,7 @@ public:
     // After the row change (if any) that a mouse click on a cell causes. Runs guarded.
     std::function<void(TDBGrid &, TField *)> OnCellClick;
     // A double click inside the grid's cells area, after the first click has moved the current
-    // row (and, in an editing grid, opened the cell's editor). Runs guarded.
+    // row. Runs guarded.
     std::function<void(TDBGrid &)> OnDblClick;
     // Keys reaching the grid (or its in-cell editor), after the form's key preview. Set the key
     // to 0 to discard it. Run guarded; an abort discards the key too.
