@@ -39,28 +39,26 @@ std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
   auto visible = [main](QWidget *w) { return w && w->isVisibleTo(main) && !w->isWindow(); };
   if (QWidget *menu = main->menuWidget(); visible(menu))
     bars.push_back({TAlignedBar::Top, menu->size()});
-  for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
-    if (!visible(tb))
-      continue;
-    switch (main->toolBarArea(tb)) {
-    case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
-    case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
-    case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
-    case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
+  // Tool bar and dock areas number the sides alike.
+  static_assert(int(Qt::TopToolBarArea) == int(Qt::TopDockWidgetArea) &&
+                int(Qt::BottomToolBarArea) == int(Qt::BottomDockWidgetArea) &&
+                int(Qt::LeftToolBarArea) == int(Qt::LeftDockWidgetArea) &&
+                int(Qt::RightToolBarArea) == int(Qt::RightDockWidgetArea));
+  auto add = [&bars](int area, QSize size) {
+    switch (area) {
+    case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, size}); break;
+    case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, size}); break;
+    case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, size}); break;
+    case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, size}); break;
     default: break;
     }
-  }
-  for (QDockWidget *dock : main->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly)) {
-    if (!visible(dock) || dock->isFloating())
-      continue;
-    switch (main->dockWidgetArea(dock)) {
-    case Qt::TopDockWidgetArea: bars.push_back({TAlignedBar::Top, dock->size()}); break;
-    case Qt::BottomDockWidgetArea: bars.push_back({TAlignedBar::Bottom, dock->size()}); break;
-    case Qt::LeftDockWidgetArea: bars.push_back({TAlignedBar::Left, dock->size()}); break;
-    case Qt::RightDockWidgetArea: bars.push_back({TAlignedBar::Right, dock->size()}); break;
-    default: break;
-    }
-  }
+  };
+  for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly))
+    if (visible(tb))
+      add(main->toolBarArea(tb), tb->size());
+  for (QDockWidget *dock : main->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly))
+    if (visible(dock) && !dock->isFloating())
+      add(main->dockWidgetArea(dock), dock->size());
   if (QStatusBar *status = main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly); visible(status))
     bars.push_back({TAlignedBar::Bottom, status->size()});
   return bars;

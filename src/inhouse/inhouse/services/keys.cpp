@@ -8,30 +8,50 @@
 #include <QWidget>
 
 namespace {
-// Sees key presses on their way to any widget of the form. Installed on the application,
-// because a child's event filter would need installing on every child, present and future.
-class KeyPreview : public QObject {
+// Sees events on their way to any widget of a form; lives as long as the form. Installed on
+// the application, because a child's event filter would need installing on every child,
+// present and future.
+class FormFilter : public QObject {
 public:
-    KeyPreview(QWidget *form, std::function<bool(QKeyEvent *)> handler)
+    explicit FormFilter(QWidget *form)
         : QObject(form)
         , form_(form)
-        , handler_(std::move(handler))
     {
         qApp->installEventFilter(this);
     }
-    ~KeyPreview() override
+    ~FormFilter() override
     {
         if (qApp)
             qApp->removeEventFilter(this);
     }
 
 protected:
+    // The widget of the form an event of `type` is aimed at, or null.
+    QWidget *FormTarget(QObject *watched, QEvent *event, QEvent::Type type) const
+    {
+        if (event->type() != type || !watched->isWidgetType() || !form_)
+            return nullptr;
+        auto *target = static_cast<QWidget *>(watched);
+        return target == form_ || form_->isAncestorOf(target) ? target : nullptr;
+    }
+
+    QPointer<QWidget> form_;
+};
+
+// Key presses for the form's key preview.
+class KeyPreview : public FormFilter {
+public:
+    KeyPreview(QWidget *form, std::function<bool(QKeyEvent *)> handler)
+        : FormFilter(form)
+        , handler_(std::move(handler))
+    {
+    }
+
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::KeyPress || !watched->isWidgetType() || !form_)
-            return false;
-        auto *target = static_cast<QWidget *>(watched);
-        if (target != form_ && !form_->isAncestorOf(target))
+        QWidget *target = FormTarget(watched, event, QEvent::KeyPress);
+        if (!target)
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         // A key a child ignores travels on to its parents as the same event: see it once.
@@ -47,35 +67,25 @@ protected:
     }
 
 private:
-    QPointer<QWidget> form_;
     std::function<bool(QKeyEvent *)> handler_;
     const QKeyEvent *lastEvent_ = nullptr;
     QPointer<QWidget> lastTarget_;
     quint64 lastTimestamp_ = 0;
 };
 
-class ShortcutClaim : public QObject {
+// Key short-cut overrides: which of the form's keys are short-cuts and which its own.
+class ShortcutClaim : public FormFilter {
 public:
     ShortcutClaim(QWidget *form, std::function<bool(const QKeyEvent *)> takesKey)
-        : QObject(form)
-        , form_(form)
+        : FormFilter(form)
         , takesKey_(std::move(takesKey))
     {
-        qApp->installEventFilter(this);
-    }
-    ~ShortcutClaim() override
-    {
-        if (qApp)
-            qApp->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() || !form_)
-            return false;
-        auto *target = static_cast<QWidget *>(watched);
-        if (target != form_ && !form_->isAncestorOf(target))
+        if (!FormTarget(watched, event, QEvent::ShortcutOverride))
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         bool claim = false;
@@ -104,7 +114,6 @@ private:
         return false;
     }
 
-    QPointer<QWidget> form_;
     std::function<bool(const QKeyEvent *)> takesKey_;
 };
 } // namespace
