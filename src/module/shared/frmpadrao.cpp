@@ -17,8 +17,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QHBoxLayout>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -341,6 +341,7 @@ void TfrmPadrao::Close()
 void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
 {
   auto *mdi = new TMdiChild(this, {mnuOperacao, mnuManutencao}, [this] { ActivateForm(); });
+  mnuMenu->hide(); // the sub-window's size is the window's without its own menu bar
   try {
     mdi->Attach(mainForm);
   } catch (...) {
