@@ -2,9 +2,12 @@
 // is appended to the environment variable ZRT_TESTPKG_TRACE, which outlives the module's image.
 // ZRT_TESTPKG_WINDOWS (default 1) is how many windows IniProc opens; ZRT_TESTPKG_EARLY_REPORT=1
 // makes a window report itself to SetUnloadBPL from its close handler, before it is destroyed.
+// TESTPKG_INIPROC_FAILS builds one whose IniProc reports its failure and returns false, as a
+// module keeps its exceptions in; TESTPKG_INIPROC_THROWS one that lets an exception out.
 #include <inhouse/package.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
+#include <inhouse/services/errors.h>
 
 #include <QCloseEvent>
 #include <QMainWindow>
@@ -83,11 +86,14 @@ Q_DECL_EXPORT const TPackageInfoTable *GetPackageInfoTable()
 }
 
 #ifndef TESTPKG_NO_INIPROC
-Q_DECL_EXPORT void IniProc()
+Q_DECL_EXPORT bool IniProc()
 {
   trace("P");
 #ifdef TESTPKG_INIPROC_THROWS
   throw std::runtime_error("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
+#endif
+#ifdef TESTPKG_INIPROC_FAILS
+  return TryGuarded([] { throw std::runtime_error("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1."); });
 #endif
   const int count = qEnvironmentVariableIsSet("ZRT_TESTPKG_WINDOWS") ? qEnvironmentVariableIntValue("ZRT_TESTPKG_WINDOWS") : 1;
   auto *frame = qobject_cast<QMainWindow *>(MainForm());
@@ -102,6 +108,7 @@ Q_DECL_EXPORT void IniProc()
       w->show();
     }
   }
+  return true;
 }
 #endif
 }

@@ -8,6 +8,7 @@
 #include <zrt/appserver/schema.h>
 #include <zrt/appserver/server.h>
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -75,6 +76,43 @@ private slots:
     QTest::qWait(100);
     QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
     QCOMPARE(zrt::host::reportedErrors().mid(errorsBefore), QStringList());
+    window.close();
+  }
+
+  void packageTableListsItsFourUnits()
+  {
+    PackageLoader loader(QStringLiteral(ZRT_REAL_PACKAGE));
+    QVERIFY(loader.load());
+    const TPackageInfoTable *info = loader.packageInfo();
+    QVERIFY(info);
+    QStringList names;
+    for (int i = 0; i < info->unitCount; ++i)
+      names << QString::fromLatin1(info->units[i].name);
+    QCOMPARE(names, (QStringList{"Cli_zrt02600", "Cli_zrt02601", "Cli_zrt02602", "Cli_zrt02603"}));
+    QVERIFY(loader.unload());
+  }
+
+  // The sheet's creation fails (no server where the settings point): the module reports it
+  // once, the host is told by the status, and nothing is left half-open.
+  void failedCreationInIniProcIsReportedOnce()
+  {
+    Plant plant;
+    zrt::host::HostOptions options = plant.Options();
+    plant.server.reset();
+    options.port = 1;
+    zrt::host::applyOptions(options);
+    zrt::host::MainWindow window(options);
+    window.show();
+    window.start();
+    const qsizetype errorsBefore = zrt::host::reportedErrors().size();
+
+    QVERIFY(!window.openSheet());
+    QCOMPARE(zrt::host::reportedErrors().size(), errorsBefore + 1);
+    QCOMPARE(window.loader()->state(), PackageLoader::State::Initialised);
+    QVERIFY(!window.loader()->errorString().isEmpty());
+    QTest::qWait(20);
+    QCOMPARE(window.mdiArea()->subWindowList().size(), 0);
+    QVERIFY(!QApplication::overrideCursor());
     window.close();
   }
 

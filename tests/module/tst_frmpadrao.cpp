@@ -1,5 +1,6 @@
 // The standard maintenance window driven through real widgets: a small window on a writable
 // client data set, keys and clicks as a user gives them, answers to confirmations scripted.
+#include "shared/creation.h"
 #include "shared/frmpadrao.h"
 
 #include <inhouse/data/clientdataset.h>
@@ -53,8 +54,8 @@ zrt::DataPacket Packet()
 // the body, the main data source on its data set, the standard creation steps.
 class TTestWindow : public TfrmPadrao {
 public:
-  explicit TTestWindow(bool keyed = true, TGridOptions gridOptions = {})
-      : TfrmPadrao(nullptr, QStringLiteral("ZRT09999"))
+  explicit TTestWindow(bool keyed = true, TGridOptions gridOptions = {}, TStyle style = stMaintenance)
+      : TfrmPadrao(nullptr, QStringLiteral("ZRT09999"), style)
   {
     setWindowTitle(QStringLiteral("Janela de teste"));
     resize(520, 380);
@@ -87,6 +88,8 @@ public:
     if (FormCloseCount)
       ++*FormCloseCount;
   }
+  void FormActivate() override { ++activations; }
+  void dbgPadraoDblClick() override { ++dblClicks; }
   using TfrmPadrao::AttachAsMdiChild;
 
   TClientDataSet *cdsTeste;
@@ -94,6 +97,8 @@ public:
   QLineEdit *edtPrimeiro, *edtSegundo;
   int opens = 0;
   int closes = 0;
+  int activations = 0;
+  int dblClicks = 0;
   int *FormCloseCount = nullptr; // outlives the window
   TDataSet *oldAfterCancelSaw = nullptr;
 };
@@ -139,10 +144,47 @@ bool ShowActive(QWidget &w)
   return QTest::qWaitForWindowActive(&w);
 }
 
+enum class CreationFault { None, InConstructor, InFormCreate };
+
+// A modal window as the package's creation functions build it: constructor, then FormCreate.
+class TCreatedWindow : public TTestWindow {
+public:
+  explicit TCreatedWindow(CreationFault fault) : m_fault(fault)
+  {
+    setObjectName(QStringLiteral("frmCriado"));
+    ++built;
+    const QCursor *cursor = QApplication::overrideCursor();
+    hourglassWhileBuilt = cursor && cursor->shape() == Qt::WaitCursor;
+    if (fault == CreationFault::InConstructor)
+      throw std::runtime_error("Falha ao conectar ao servidor.");
+  }
+  void FormCreate()
+  {
+    if (m_fault == CreationFault::InFormCreate)
+      throw std::runtime_error("Falha ao abrir a consulta.");
+  }
+  static inline int built = 0;
+  static inline bool hourglassWhileBuilt = false;
+
+private:
+  CreationFault m_fault;
+};
+
+bool AnyWindowNamed(const QString &name)
+{
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (QWidget *w : QApplication::topLevelWidgets())
+    if (w->objectName() == name)
+      return true;
+  return false;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(StartState)
 Q_DECLARE_METATYPE(TDataSetState)
+Q_DECLARE_METATYPE(CreationFault)
+Q_DECLARE_METATYPE(TfrmPadrao::TStyle)
 
 class TestFrmPadrao : public QObject {
   Q_OBJECT
@@ -190,6 +232,15 @@ private slots:
   void closeByButtonAndCtrlF4_data();
   void closeByButtonAndCtrlF4();
   void mdiChildKeepsItsSizeAndMergesItsMenus();
+  void ordinaryWindowHearsEachActivation_data();
+  void ordinaryWindowHearsEachActivation();
+  void dialogStyleHasNoPanelAndNoMenuShortcuts_data();
+  void dialogStyleHasNoPanelAndNoMenuShortcuts();
+  void doubleClickOnTheGrid_data();
+  void doubleClickOnTheGrid();
+  void modalCreation_data();
+  void modalCreation();
+  void secondCreationWhileOpenShowsTheSameWindow();
 
 private:
   TAnswers m_answers;
@@ -707,8 +758,12 @@ void TestFrmPadrao::mdiChildKeepsItsSizeAndMergesItsMenus()
 {
   QMainWindow main;
   main.resize(1000, 760);
-  QMenu *janela = main.menuBar()->addMenu(QStringLiteral("&Janela"));
-  janela->setObjectName(QStringLiteral("mnuJanela"));
+  // The host's trailing menus are known by name; a caption that merely looks alike is not one.
+  const struct {
+    const char *name, *caption;
+  } hostMenus[] = {{"mnuAjustes", "&Ajustes"}, {"mnuJanela", "&Janela"}, {"mnuAjuda", "Aj&uda"}};
+  for (const auto &m : hostMenus)
+    main.menuBar()->addMenu(QString::fromUtf8(m.caption))->setObjectName(QLatin1String(m.name));
   auto *area = new QMdiArea(&main);
   main.setCentralWidget(area);
   SetMainForm(&main);
@@ -716,6 +771,7 @@ void TestFrmPadrao::mdiChildKeepsItsSizeAndMergesItsMenus()
 
   auto *w = new TTestWindow;
   w->AttachAsMdiChild(&main);
+  w->EndCreation();
   w->MdiSubWindow()->show();
   QCOMPARE(w->MdiSubWindow()->size(), QSize(520, 380));
 
@@ -726,7 +782,9 @@ void TestFrmPadrao::mdiChildKeepsItsSizeAndMergesItsMenus()
       t << a->text();
     return t;
   };
-  QTRY_COMPARE(titles(), (QStringList{"&Operação", "&Manutenção", "&Janela"}));
+  const QStringList hostOnly{"&Ajustes", "&Janela", "Aj&uda"};
+  QTRY_COMPARE(titles(), (QStringList{"&Ajustes", "&Operação", "&Manutenção", "&Janela", "Aj&uda"}));
+  QCOMPARE(w->activations, 1);
 
   // Its short-cuts act while it is the active child.
   w->dbgPadrao->setFocus();
@@ -737,10 +795,215 @@ void TestFrmPadrao::mdiChildKeepsItsSizeAndMergesItsMenus()
   auto *other = area->addSubWindow(new QLineEdit);
   other->show();
   area->setActiveSubWindow(other);
-  QTRY_COMPARE(titles(), QStringList{"&Janela"});
+  QTRY_COMPARE(titles(), hostOnly);
   area->setActiveSubWindow(w->MdiSubWindow());
-  QTRY_COMPARE(titles().size(), 3);
+  QTRY_COMPARE(titles().size(), 5);
+  QCOMPARE(w->activations, 2);
+
+  // The frame's own activation is not the sub-window's: an MDI child hears only its area.
+  QWidget elsewhere;
+  QVERIFY(ShowActive(elsewhere));
+  QVERIFY(ShowActive(main));
+  QCOMPARE(w->activations, 2);
   SetMainForm(nullptr);
+}
+
+// --- what the coming windows build on ---------------------------------------------------
+
+void TestFrmPadrao::ordinaryWindowHearsEachActivation_data()
+{
+  QTest::addColumn<bool>("modal");
+  QTest::addColumn<bool>("created");
+  QTest::addColumn<int>("afterShow");
+  QTest::addColumn<int>("afterComingBack");
+  QTest::newRow("ordinary") << false << true << 1 << 2;
+  QTest::newRow("modal") << true << true << 1 << 2;
+  QTest::newRow("still being created") << false << false << 0 << 0;
+}
+
+void TestFrmPadrao::ordinaryWindowHearsEachActivation()
+{
+  QFETCH(bool, modal);
+  QFETCH(bool, created);
+  QFETCH(int, afterShow);
+  QFETCH(int, afterComingBack);
+
+  TTestWindow w;
+  if (modal)
+    w.setWindowModality(Qt::ApplicationModal);
+  if (created)
+    w.EndCreation();
+  QVERIFY(ShowActive(w));
+  QCOMPARE(w.activations, afterShow);
+  QWidget other;
+  other.resize(200, 100);
+  QVERIFY(ShowActive(other));
+  QCOMPARE(w.activations, afterShow);
+  QVERIFY(ShowActive(w));
+  QCOMPARE(w.activations, afterComingBack);
+}
+
+void TestFrmPadrao::dialogStyleHasNoPanelAndNoMenuShortcuts_data()
+{
+  QTest::addColumn<TfrmPadrao::TStyle>("style");
+  QTest::addColumn<int>("key");
+  QTest::addColumn<int>("modifiers");
+  QTest::addColumn<bool>("acts");
+  const auto dialog = TfrmPadrao::stDialog;
+  // The maintenance window's F2 shows the test would see a short-cut acting.
+  QTest::newRow("maintenance, F2") << TfrmPadrao::stMaintenance << int(Qt::Key_F2) << 0 << true;
+  QTest::newRow("dialog, F2") << dialog << int(Qt::Key_F2) << 0 << false;
+  QTest::newRow("dialog, F3") << dialog << int(Qt::Key_F3) << 0 << false;
+  QTest::newRow("dialog, F4") << dialog << int(Qt::Key_F4) << 0 << false;
+  QTest::newRow("dialog, F5") << dialog << int(Qt::Key_F5) << 0 << false;
+  QTest::newRow("dialog, F7") << dialog << int(Qt::Key_F7) << 0 << false;
+  QTest::newRow("dialog, Ctrl+I") << dialog << int(Qt::Key_I) << int(Qt::ControlModifier) << false;
+  QTest::newRow("dialog, Ctrl+F") << dialog << int(Qt::Key_F) << int(Qt::ControlModifier) << false;
+  QTest::newRow("dialog, Ctrl+F4") << dialog << int(Qt::Key_F4) << int(Qt::ControlModifier) << false;
+}
+
+void TestFrmPadrao::dialogStyleHasNoPanelAndNoMenuShortcuts()
+{
+  QFETCH(TfrmPadrao::TStyle, style);
+  QFETCH(int, key);
+  QFETCH(int, modifiers);
+  QFETCH(bool, acts);
+
+  auto *w = new TTestWindow(true, {}, style);
+  QPointer<TTestWindow> alive = w;
+  int prints = 0;
+  QObject::connect(w->sbtImprimir, &QToolButton::clicked, w, [&prints] { ++prints; });
+  QVERIFY(ShowActive(*w));
+  if (style == TfrmPadrao::stDialog) {
+    QVERIFY(!w->panMenu->isVisible());
+    QVERIFY(!w->mnuMenu->isVisible());
+    QCOMPARE(w->panFiltro->y(), 0); // the window's own region starts at the top
+  }
+  w->edtPrimeiro->setFocus();
+  QTRY_COMPARE(QApplication::focusWidget(), w->edtPrimeiro);
+  const int opensBefore = w->opens;
+
+  QPointer<QWidget> modalShown;
+  QTimer::singleShot(0, w, [&modalShown] {
+    modalShown = QApplication::activeModalWidget();
+    if (modalShown)
+      modalShown->close();
+  });
+  Press(key, Qt::KeyboardModifiers(modifiers));
+  QTest::qWait(20);
+
+  const bool somethingActed = !alive || alive->cdsTeste->State() != dsBrowse || alive->opens != opensBefore ||
+                              !m_answers.asked.isEmpty() || prints != 0 || modalShown;
+  QCOMPARE(somethingActed, acts);
+  delete alive.data();
+}
+
+void TestFrmPadrao::doubleClickOnTheGrid_data()
+{
+  QTest::addColumn<bool>("editing");
+  QTest::newRow("read-only grid") << false;
+  QTest::newRow("editing grid") << true;
+}
+
+void TestFrmPadrao::doubleClickOnTheGrid()
+{
+  QFETCH(bool, editing);
+  TTestWindow w;
+  if (editing)
+    w.dbgPadrao->SetOptions(w.dbgPadrao->Options() | dgEditing);
+  QVERIFY(ShowActive(w));
+  QCOMPARE(w.cdsTeste->FieldByName(QStringLiteral("CODIGO")).AsString(), QStringLiteral("A1"));
+
+  const QRect cell = w.dbgPadrao->visualRect(w.dbgPadrao->model()->index(2, 1));
+  QVERIFY(cell.isValid());
+  QTest::mouseDClick(w.dbgPadrao->viewport(), Qt::LeftButton, {}, cell.center());
+  QCOMPARE(w.dblClicks, 1);
+  // The handler sees the row the first click chose.
+  QCOMPARE(w.cdsTeste->FieldByName(QStringLiteral("CODIGO")).AsString(), QStringLiteral("C3"));
+}
+
+void TestFrmPadrao::modalCreation_data()
+{
+  QTest::addColumn<CreationFault>("fault");
+  QTest::newRow("created, shown, closed") << CreationFault::None;
+  QTest::newRow("constructor throws") << CreationFault::InConstructor;
+  QTest::newRow("creation handler throws") << CreationFault::InFormCreate;
+}
+
+void TestFrmPadrao::modalCreation()
+{
+  QFETCH(CreationFault, fault);
+  QMainWindow main;
+  main.resize(900, 700);
+  SetMainForm(&main);
+  QVERIFY(ShowActive(main));
+
+  QPointer<TCreatedWindow> window;
+  bool created = false;
+  TCreatedWindow::hourglassWhileBuilt = false;
+  struct {
+    bool open = false, flag = false, modal = false, hourglass = true;
+    QPoint offCentre;
+  } seen;
+  QTimer::singleShot(0, &main, [&] {
+    if (!window)
+      return;
+    seen.open = window->isVisible();
+    seen.flag = created;
+    seen.modal = window->isModal();
+    seen.hourglass = QApplication::overrideCursor() != nullptr;
+    seen.offCentre = window->frameGeometry().center() - main.mapToGlobal(main.rect().center());
+    window->Close();
+  });
+
+  QString failure;
+  try {
+    CreateAndShowModal(window, created, fault);
+  } catch (const std::exception &e) {
+    failure = QString::fromUtf8(e.what());
+  }
+
+  QVERIFY(TCreatedWindow::hourglassWhileBuilt);
+  QVERIFY(!QApplication::overrideCursor());
+  QVERIFY(!created);
+  if (fault == CreationFault::None) {
+    QCOMPARE(failure, QString());
+    QVERIFY(seen.open && seen.flag && seen.modal);
+    QVERIFY(!seen.hourglass); // the modal loop runs under the normal cursor
+    QVERIFY2(seen.offCentre.manhattanLength() <= 2, "centred over the host");
+  } else {
+    QVERIFY(!failure.isEmpty());
+  }
+  // Released on close, or deleted half-built.
+  QVERIFY(!AnyWindowNamed(QStringLiteral("frmCriado")));
+  QVERIFY(!window);
+  SetMainForm(nullptr);
+}
+
+void TestFrmPadrao::secondCreationWhileOpenShowsTheSameWindow()
+{
+  QPointer<TCreatedWindow> window;
+  bool created = false;
+  TCreatedWindow::built = 0;
+  QPointer<TCreatedWindow> first, again;
+  bool secondReturnedAtOnce = false;
+  QTimer::singleShot(0, [&] {
+    first = window;
+    CreateAndShowModal(window, created, CreationFault::None);
+    secondReturnedAtOnce = first && first->isVisible();
+    again = window;
+    first->Close();
+  });
+  CreateAndShowModal(window, created, CreationFault::None);
+  QVERIFY(secondReturnedAtOnce);
+  QCOMPARE(again, first);
+  QCOMPARE(TCreatedWindow::built, 1);
+
+  // Each call after a close builds a new window.
+  QTimer::singleShot(0, [&] { window->Close(); });
+  CreateAndShowModal(window, created, CreationFault::None);
+  QCOMPARE(TCreatedWindow::built, 2);
+  QVERIFY(!AnyWindowNamed(QStringLiteral("frmCriado")));
 }
 
 QTEST_MAIN(TestFrmPadrao)

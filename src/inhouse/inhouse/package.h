@@ -1,6 +1,8 @@
 #pragma once
 // The contract between the host's package loader and a loadable module. A module exports, by
 // name and with C linkage: Initialize, Finalize, GetPackageInfoTable and IniProc.
+// IniProc lets no exception out: it reports a failure itself (through the library's error
+// report, which the host set) and returns false, so the host only notes the failure.
 extern "C" {
 
 struct TPackageUnitInfo {
@@ -15,5 +17,6 @@ struct TPackageInfoTable {
 };
 
 using TPackageProc = void (*)();
+using TIniProc = bool (*)();
 using TGetPackageInfoTable = const TPackageInfoTable *(*)();
 }

@@ -2,10 +2,13 @@
 #include "package/units.h"
 
 #include <inhouse/package.h>
+#include <inhouse/services/errors.h>
+
+#include <QtGlobal>
 
 #include <vector>
 
-#define ZRT_EXPORT extern "C" __attribute__((visibility("default")))
+#define ZRT_EXPORT extern "C" Q_DECL_EXPORT
 
 namespace {
 std::vector<TPackageUnitInfo> &Table()
@@ -38,7 +41,8 @@ ZRT_EXPORT const TPackageInfoTable *GetPackageInfoTable()
   return &info;
 }
 
-ZRT_EXPORT void IniProc()
+// A failure to open the sheet is reported here, once, and returned as the status.
+ZRT_EXPORT bool IniProc()
 {
-  Cli_zrt02600::IniProc();
+  return TryGuarded([] { Cli_zrt02600::IniProc(); });
 }

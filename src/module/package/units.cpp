@@ -1,5 +1,6 @@
 #include "package/units.h"
 
+#include "shared/creation.h"
 #include "sheet/frmplanilha.h"
 
 #include <inhouse/services/application.h>
@@ -7,14 +8,6 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-
-namespace {
-// The hourglass for the length of a scope: restored on every path, failures included.
-struct BusyCursor {
-  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-} // namespace
 
 namespace Cli_zrt02600 {
 QPointer<TfrmPlanilha> frmPlanilha;
@@ -44,7 +37,7 @@ void Finalization()
 
 void IniProc()
 {
-  BusyCursor busy;
+  TBusyCursor busy;
   // The flag stays set after the sheet closes; a destroyed sheet is never touched again, a
   // new one is made instead.
   if (!boStCriado || frmPlanilha.isNull()) {
@@ -57,10 +50,72 @@ void IniProc()
 }
 } // namespace Cli_zrt02600
 
+namespace Cli_zrt02601 {
+QPointer<TfrmFiltroPlanilha> frmFiltroPlanilha;
+bool boStCriado = false;
+bool BoExecut = false;
+QString ListaGrupos, ListaEquipamentos;
+
+// No initialisation: everything is zeroed here when the module is unloaded, so the next load
+// starts afresh.
+void Finalization()
+{
+  ListaGrupos = QString();
+  ListaEquipamentos = QString();
+  frmFiltroPlanilha.clear();
+  boStCriado = false;
+  BoExecut = false;
+}
+} // namespace Cli_zrt02601
+
+namespace Cli_zrt02602 {
+QPointer<TfrmReseDia> frmReseDia;
+bool boStCriado = false;
+QString P_EQUIP;
+QString P_PEND, P_AND, P_CONC;
+double P_DIA = 0, P_DATAINI = 0, P_DATAFIN = 0;
+
+void Initialization()
+{
+  boStCriado = false;
+}
+
+void Finalization()
+{
+  P_EQUIP = QString();
+  P_PEND = QString();
+  P_AND = QString();
+  P_CONC = QString();
+  P_DIA = P_DATAINI = P_DATAFIN = 0;
+  frmReseDia.clear();
+}
+} // namespace Cli_zrt02602
+
+namespace Cli_zrt02603 {
+QPointer<TfrmHoraLivre> frmHoraLivre;
+bool boIdCriado = false;
+QString ListaGrupos, ListaEquipamentos;
+
+void Initialization()
+{
+  boIdCriado = false;
+}
+
+void Finalization()
+{
+  ListaGrupos = QString();
+  ListaEquipamentos = QString();
+  frmHoraLivre.clear();
+}
+} // namespace Cli_zrt02603
+
 namespace zrt02600 {
 namespace {
 const UnitEntry kUnits[] = {
     {"Cli_zrt02600", &Cli_zrt02600::Initialization, &Cli_zrt02600::Finalization},
+    {"Cli_zrt02601", nullptr, &Cli_zrt02601::Finalization},
+    {"Cli_zrt02602", &Cli_zrt02602::Initialization, &Cli_zrt02602::Finalization},
+    {"Cli_zrt02603", &Cli_zrt02603::Initialization, &Cli_zrt02603::Finalization},
 };
 } // namespace
 

@@ -6,6 +6,9 @@
 #include <QtGlobal>
 
 class TfrmPlanilha;
+class TfrmFiltroPlanilha;
+class TfrmReseDia;
+class TfrmHoraLivre;
 
 namespace Cli_zrt02600 {
 extern QPointer<TfrmPlanilha> frmPlanilha;
@@ -19,6 +22,38 @@ void IniProc();
 void Initialization();
 void Finalization();
 } // namespace Cli_zrt02600
+
+// The filter dialog's unit. Its code lists outlive the dialog: only unloading empties them.
+namespace Cli_zrt02601 {
+extern QPointer<TfrmFiltroPlanilha> frmFiltroPlanilha;
+extern bool boStCriado;
+extern bool BoExecut; // the saved-options menu flag
+extern QString ListaGrupos, ListaEquipamentos;
+
+void Finalization();
+} // namespace Cli_zrt02601
+
+// The day reservations window's unit: its creation function stores the window's arguments here.
+namespace Cli_zrt02602 {
+extern QPointer<TfrmReseDia> frmReseDia;
+extern bool boStCriado;
+extern QString P_EQUIP;
+extern QString P_PEND, P_AND, P_CONC;
+extern double P_DIA, P_DATAINI, P_DATAFIN; // day-based date-times
+
+void Initialization();
+void Finalization();
+} // namespace Cli_zrt02602
+
+// The free-hours window's unit.
+namespace Cli_zrt02603 {
+extern QPointer<TfrmHoraLivre> frmHoraLivre;
+extern bool boIdCriado;
+extern QString ListaGrupos, ListaEquipamentos;
+
+void Initialization();
+void Finalization();
+} // namespace Cli_zrt02603
 
 // Initialisation and finalisation of every unit, in unit order, for the package table.
 namespace zrt02600 {

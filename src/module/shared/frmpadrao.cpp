@@ -1,6 +1,7 @@
 #include "shared/frmpadrao.h"
 
 #include "shared/glyphs.h"
+#include "shared/mdichild.h"
 #include "shared/placement.h"
 
 #include <inhouse/data/datasetmodel.h>
@@ -15,21 +16,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDockWidget>
+#include <QEventLoop>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMainWindow>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
-#include <QStatusBar>
 #include <QStyle>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -70,97 +67,7 @@ TMenuItem *MakeSeparator(QMenu *menu, const char *name)
 }
 } // namespace
 
-// A menu short-cut is matched before any widget sees its key. For the keys the window's key
-// handler takes over (FormKeyTakesShortcut), claim the key on its ShortcutOverride so that it
-// arrives as a key press at the key preview instead of triggering the menu item as well.
-class TShortcutClaim : public QObject {
-public:
-  explicit TShortcutClaim(TfrmPadrao *form) : QObject(form), m_form(form) { qApp->installEventFilter(this); }
-  ~TShortcutClaim() override
-  {
-    if (qApp)
-      qApp->removeEventFilter(this);
-  }
-
-protected:
-  bool eventFilter(QObject *watched, QEvent *event) override
-  {
-    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType())
-      return false;
-    auto *target = static_cast<QWidget *>(watched);
-    if (target != m_form && !m_form->isAncestorOf(target))
-      return false;
-    auto *key = static_cast<QKeyEvent *>(event);
-    bool claim = false;
-    if (m_form->m_formKeysBound)
-      Guarded([&] { claim = m_form->FormKeyTakesShortcut(key->key(), key->modifiers()); });
-    if (claim) {
-      key->accept();
-      return true;
-    }
-    // The window's menu short-cuts come before the focused control's own use of the key
-    // (a line edit would keep Ctrl+Home for itself): the item acts whenever it is enabled.
-    if (OwnsShortcut(*key)) {
-      key->ignore();
-      return true;
-    }
-    return false;
-  }
-
-  bool OwnsShortcut(const QKeyEvent &event) const
-  {
-    const QKeySequence pressed(QKeyCombination(event.modifiers() & ~Qt::KeypadModifier, Qt::Key(event.key())));
-    for (const QAction *action : m_form->actions())
-      if (action->isEnabled() && action->isVisible())
-        for (const QKeySequence &shortcut : action->shortcuts())
-          if (shortcut.matches(pressed) == QKeySequence::ExactMatch)
-            return true;
-    return false;
-  }
-
-private:
-  TfrmPadrao *m_form;
-};
-
-TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
-{
-  setFixedSize(108, 18);
-  auto *layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  const struct {
-    TButtonFlat **button;
-    const char *name;
-    const char *hint;
-    QStyle::StandardPixmap icon;
-  } buttons[] = {
-      {&btnFirst, "btnFirst", "Primeiro", QStyle::SP_MediaSkipBackward},
-      {&btnPrior, "btnPrior", "Anterior", QStyle::SP_MediaSeekBackward},
-      {&btnNext, "btnNext", "Próximo", QStyle::SP_MediaSeekForward},
-      {&btnLast, "btnLast", "Último", QStyle::SP_MediaSkipForward},
-  };
-  for (const auto &b : buttons) {
-    *b.button = new TButtonFlat(this);
-    (*b.button)->setObjectName(QLatin1String(b.name));
-    (*b.button)->SetHint(QString::fromUtf8(b.hint));
-    (*b.button)->setIcon(StdIcon(b.icon));
-    (*b.button)->setFixedSize(27, 18);
-    (*b.button)->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(*b.button);
-  }
-  auto move = [this](void (TDataSet::*step)()) {
-    return Handler([this, step] {
-      if (m_source && m_source->DataSet() && m_source->DataSet()->Active())
-        (m_source->DataSet()->*step)();
-    });
-  };
-  connect(btnFirst, &QToolButton::clicked, this, move(&TDataSet::First));
-  connect(btnPrior, &QToolButton::clicked, this, move(&TDataSet::Prior));
-  connect(btnNext, &QToolButton::clicked, this, move(&TDataSet::Next));
-  connect(btnLast, &QToolButton::clicked, this, move(&TDataSet::Last));
-}
-
-TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(parent)
+TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode, TStyle style) : QWidget(parent), m_style(style)
 {
   setObjectName(QStringLiteral("frmPadrao"));
   m_root = new QVBoxLayout(this);
@@ -181,6 +88,13 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(par
   BuildMenus();
   // Only the sheet shows its drop-downs; the other windows offer their items by short-cut.
   SetMenusVisible(false);
+  if (m_style == stDialog) {
+    panMenu->hide();
+    for (QAction *item : actions())
+      item->setEnabled(false);
+    for (QAction *item : actions())
+      removeAction(item);
+  }
 
   msgMensagensPadroes = new TMessages({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("Canc|Cancelar operação?")},
                                       this);
@@ -194,7 +108,9 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode) : QWidget(par
   lblCodTela->hide();
 
   BindStandardHandlers();
-  new TShortcutClaim(this);
+  InstallShortcutClaim(this, [this](const QKeyEvent *key) {
+    return m_formKeysBound && FormKeyTakesShortcut(key->key(), key->modifiers());
+  });
 }
 
 TfrmPadrao::~TfrmPadrao()
@@ -325,6 +241,7 @@ void TfrmPadrao::CreateStandardBody()
                         dgConfirmDelete | dgCancelOnExit);
   dbgPadrao->SetDataSource(dtsPadrao);
   BindGridKeys(dbgPadrao);
+  dbgPadrao->OnDblClick = [this](TDBGrid &) { dbgPadraoDblClick(); };
   scbFolhaDados->setWidget(dbgPadrao);
   m_root->addWidget(pgcPadrao, 1);
 
@@ -406,13 +323,13 @@ void TfrmPadrao::StandardCreation()
 
 QMdiSubWindow *TfrmPadrao::MdiSubWindow() const
 {
-  return m_subWindow;
+  return m_mdi ? m_mdi->SubWindow() : nullptr;
 }
 
 QWidget *TfrmPadrao::Frame() const
 {
-  if (m_subWindow)
-    return m_subWindow;
+  if (QMdiSubWindow *sub = MdiSubWindow())
+    return sub;
   return const_cast<TfrmPadrao *>(this);
 }
 
@@ -423,78 +340,30 @@ void TfrmPadrao::Close()
 
 void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
 {
-  auto *area = mainForm ? mainForm->findChild<QMdiArea *>() : nullptr;
-  if (!area)
-    throw std::runtime_error("A janela principal não tem área para janelas filhas.");
-  m_mdiChild = true;
-  // The designed size is the window's outer size; the area would otherwise shrink the new
-  // sub-window to its contents' hint.
-  const bool designed = testAttribute(Qt::WA_Resized);
-  const QSize outer = size();
-  mnuMenu->hide();
-  SetMenusVisible(true); // they show in the host's menu bar
-  m_subWindow = area->addSubWindow(this);
-  m_subWindow->setAttribute(Qt::WA_DeleteOnClose);
-  m_subWindow->setWindowTitle(windowTitle());
-  if (designed)
-    m_subWindow->resize(outer);
-  ReleaseCloseShortcut();
-  connect(area, &QMdiArea::subWindowActivated, this, Handler([this](QMdiSubWindow *active) {
-            const bool mine = active && active == m_subWindow;
-            MergeMenus(mine);
-            // An activation while the window is still being created (the MDI area may activate
-            // it while creation waits for the server) is left to the show that follows creation.
-            if (mine && m_formCreated)
-              FormActivate();
-          }));
-}
-
-void TfrmPadrao::ReleaseCloseShortcut()
-{
-  // The sub-window's own "Close" carries Ctrl+F4 too; two owners of one key make it an
-  // ambiguous short-cut that closes nothing. "Fecha&r" keeps it.
-  if (!m_subWindow || !m_subWindow->systemMenu())
-    return;
-  const QKeySequence closeKey(Qt::CTRL | Qt::Key_F4);
-  for (QAction *action : m_subWindow->systemMenu()->actions()) {
-    QList<QKeySequence> keys = action->shortcuts();
-    if (keys.removeAll(closeKey) > 0)
-      action->setShortcuts(keys);
+  auto *mdi = new TMdiChild(this, {mnuOperacao, mnuManutencao}, [this] { ActivateForm(); });
+  mnuMenu->hide(); // the sub-window's size is the window's without its own menu bar
+  try {
+    mdi->Attach(mainForm);
+  } catch (...) {
+    delete mdi;
+    throw;
   }
+  m_mdi = mdi;
+  SetMenusVisible(true); // they show in the host's menu bar
 }
 
 void TfrmPadrao::SetMenusVisible(bool visible)
 {
+  visible = visible && m_style == stMaintenance;
   mnuOperacao->menuAction()->setVisible(visible);
   mnuManutencao->menuAction()->setVisible(visible);
-  mnuMenu->setVisible(visible && !m_mdiChild);
+  mnuMenu->setVisible(visible && !IsMdiChild());
 }
 
-void TfrmPadrao::MergeMenus(bool active)
+void TfrmPadrao::ActivateForm()
 {
-  auto *main = qobject_cast<QMainWindow *>(MainForm());
-  if (!main || !main->menuBar() || active == m_menusMerged)
-    return;
-  QMenuBar *bar = main->menuBar();
-  if (active) {
-    // Before the host's window and help menus, as an MDI child's menus merge.
-    QAction *before = nullptr;
-    for (QAction *a : bar->actions()) {
-      const QString name = a->menu() ? a->menu()->objectName() : QString();
-      if (name == QLatin1String("mnuJanela") || name == QLatin1String("mnuAjuda") ||
-          a->text().contains(QLatin1String("Janela")) || a->text().contains(QLatin1String("Aj"))) {
-        before = a;
-        break;
-      }
-    }
-    m_mergedActions = {mnuOperacao->menuAction(), mnuManutencao->menuAction()};
-    bar->insertActions(before, m_mergedActions);
-  } else {
-    for (QAction *a : m_mergedActions)
-      bar->removeAction(a);
-    m_mergedActions.clear();
-  }
-  m_menusMerged = active;
+  if (m_formCreated)
+    Guarded([this] { FormActivate(); });
 }
 
 // --- standard handlers ---------------------------------------------------------------
@@ -774,40 +643,12 @@ void TfrmPadrao::dbgPadraoKeyPress(TDBGrid &grid, QChar &key)
 
 // --- showing and closing ---------------------------------------------------------------
 
-std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
+bool TfrmPadrao::event(QEvent *event)
 {
-  std::vector<TAlignedBar> bars;
-  auto *main = qobject_cast<QMainWindow *>(mainForm);
-  if (!main)
-    return bars;
-  auto visible = [main](QWidget *w) { return w && w->isVisibleTo(main) && !w->isWindow(); };
-  if (QWidget *menu = main->menuWidget(); visible(menu))
-    bars.push_back({TAlignedBar::Top, menu->size()});
-  for (QToolBar *tb : main->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly)) {
-    if (!visible(tb))
-      continue;
-    switch (main->toolBarArea(tb)) {
-    case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, tb->size()}); break;
-    case Qt::BottomToolBarArea: bars.push_back({TAlignedBar::Bottom, tb->size()}); break;
-    case Qt::LeftToolBarArea: bars.push_back({TAlignedBar::Left, tb->size()}); break;
-    case Qt::RightToolBarArea: bars.push_back({TAlignedBar::Right, tb->size()}); break;
-    default: break;
-    }
-  }
-  for (QDockWidget *dock : main->findChildren<QDockWidget *>(Qt::FindDirectChildrenOnly)) {
-    if (!visible(dock) || dock->isFloating())
-      continue;
-    switch (main->dockWidgetArea(dock)) {
-    case Qt::TopDockWidgetArea: bars.push_back({TAlignedBar::Top, dock->size()}); break;
-    case Qt::BottomDockWidgetArea: bars.push_back({TAlignedBar::Bottom, dock->size()}); break;
-    case Qt::LeftDockWidgetArea: bars.push_back({TAlignedBar::Left, dock->size()}); break;
-    case Qt::RightDockWidgetArea: bars.push_back({TAlignedBar::Right, dock->size()}); break;
-    default: break;
-    }
-  }
-  if (QStatusBar *status = main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly); visible(status))
-    bars.push_back({TAlignedBar::Bottom, status->size()});
-  return bars;
+  // An MDI child hears of its activation from its area; this is the window's own.
+  if (event->type() == QEvent::WindowActivate && isWindow())
+    ActivateForm();
+  return QWidget::event(event);
 }
 
 void TfrmPadrao::showEvent(QShowEvent *event)
@@ -837,24 +678,35 @@ void TfrmPadrao::WMShowWindow()
     return;
   boCentralizar = false;
   QWidget *frame = Frame();
-  QPoint position = frame->pos();
-  if (m_mdiChild) {
-    // Centred in the host's MDI area, then offset by the host's aligned bars.
-    if (auto *area = qobject_cast<QMdiArea *>(frame->parentWidget() ? frame->parentWidget()->parentWidget() : nullptr)) {
-      const QSize client = area->viewport()->size();
-      position = CentredPosition(frame->size(), QPoint(0, 0), client);
-    }
-    position = MdiChildPosition(position, HostAlignedBars(MainForm()));
-  } else if (QWidget *main = MainForm(); main && main != frame) {
-    position = CentredPosition(frame->frameGeometry().size(), main->mapToGlobal(QPoint(0, 0)), main->size());
-  }
-  frame->move(ClampToOrigin(position));
+  frame->move(ShowPosition(frame, IsMdiChild(), MainForm()));
 }
 
 void TfrmPadrao::closeEvent(QCloseEvent *event)
 {
   Guarded([this] { FormClose(); });
+  if (m_creationFlag)
+    *m_creationFlag = false;
   event->accept();
-  if (!m_mdiChild)
+  if (m_modalLoop)
+    m_modalLoop->quit();
+  if (!IsMdiChild())
     deleteLater();
+}
+
+void TfrmPadrao::ShowModal()
+{
+  if (m_modalLoop) {
+    raise();
+    activateWindow();
+    return;
+  }
+  QPointer<TfrmPadrao> self(this);
+  QEventLoop loop;
+  connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+  m_modalLoop = &loop;
+  setWindowModality(Qt::ApplicationModal);
+  show();
+  loop.exec(QEventLoop::DialogExec);
+  if (self)
+    self->m_modalLoop = nullptr;
 }

@@ -7,6 +7,7 @@
 #include <inhouse/services/messages.h>
 #include <inhouse/ui/buttons.h>
 #include <inhouse/ui/grids.h>
+#include <inhouse/ui/navigator.h>
 #include <inhouse/ui/pagecontrol.h>
 
 #include <QLabel>
@@ -16,12 +17,11 @@
 #include <QWidget>
 
 #include <functional>
-#include <vector>
-
-struct TAlignedBar;
 
 class QFrame;
+class QEventLoop;
 class QMdiSubWindow;
+class TMdiChild;
 class QVBoxLayout;
 class QScrollArea;
 class QKeyEvent;
@@ -29,24 +29,14 @@ class QPageSetupDialog;
 class QPrintDialog;
 class QPrinter;
 
-// Record navigator: first, prior, next and last of a data source's set.
-class TDBNavigator : public QWidget {
-  Q_OBJECT
-public:
-  explicit TDBNavigator(QWidget *parent = nullptr);
-  void SetDataSource(TDataSource *source) { m_source = source; }
-  TDataSource *DataSource() const { return m_source; }
-  TButtonFlat *btnFirst, *btnPrior, *btnNext, *btnLast;
-
-private:
-  QPointer<TDataSource> m_source;
-};
-
 class TfrmPadrao : public QWidget {
   Q_OBJECT
 public:
+  // The maintenance window has the button panel and the two drop-downs with their short-cuts;
+  // a dialog has neither (its buttons are its own) and no menu short-cut acts in it.
+  enum TStyle { stMaintenance, stDialog };
   // screenCode: the hidden screen code label ("ZRT02600").
-  TfrmPadrao(QWidget *parent, const QString &screenCode);
+  TfrmPadrao(QWidget *parent, const QString &screenCode, TStyle style = stMaintenance);
   ~TfrmPadrao() override;
 
   // Components of the standard window, by their names in the window definitions.
@@ -83,10 +73,23 @@ public:
 
   // The sub-window when the window is an MDI child of the host, else null.
   QMdiSubWindow *MdiSubWindow() const;
-  bool IsMdiChild() const { return m_mdiChild; }
+  bool IsMdiChild() const { return m_mdi != nullptr; }
+  TStyle Style() const { return m_style; }
   // The window as its host shows it: the MDI sub-window or the window itself.
   QWidget *Frame() const;
   void Close();
+
+  // Creation is over: activations reach FormActivate from now on. An activation while the
+  // window is still being built (an MDI child may be activated while creation waits for the
+  // server) is left to the show that follows creation.
+  void EndCreation() { m_formCreated = true; }
+  bool Created() const { return m_formCreated; }
+  // Shows the window application-modal and returns once it is closed (or destroyed). A call
+  // while it is already shown that way only brings it to the front.
+  void ShowModal();
+  bool InModalLoop() const { return m_modalLoop != nullptr; }
+  // A unit's creation flag that closing the window clears, after FormClose.
+  void SetCreationFlag(bool *flag) { m_creationFlag = flag; }
 
   // Standard handlers.
   virtual void sbtIncluirClick();
@@ -117,7 +120,11 @@ public:
   virtual void dbgPadraoKeyDown(TDBGrid &grid, int &key, Qt::KeyboardModifiers shift);
   virtual void dbgPadraoKeyPress(TDBGrid &grid, QChar &key);
   virtual void FormClose() {}
+  // Each activation once created: of the MDI sub-window for an MDI child, of the window for an
+  // ordinary one (its first show included).
   virtual void FormActivate() {}
+  // A double click on the standard grid.
+  virtual void dbgPadraoDblClick() {}
 
   // The printer set-up dialog of "Configurar Impressora..." (created on first use) and the
   // printer it configures.
@@ -155,6 +162,8 @@ protected:
   // Shows or hides the two drop-downs; their short-cuts act either way.
   void SetMenusVisible(bool visible);
 
+  // Activation of an ordinary window.
+  bool event(QEvent *event) override;
   // The placement over the host's main window when shown.
   void showEvent(QShowEvent *event) override;
   void hideEvent(QHideEvent *event) override;
@@ -166,25 +175,19 @@ protected:
   bool m_formCreated = false;
 
 private:
-  friend class TShortcutClaim;
   void BuildButtons();
   void BuildMenus();
   void BindStandardHandlers();
   void Navigate(void (TDataSet::*step)());
-  void MergeMenus(bool active);
-  void ReleaseCloseShortcut();
   bool KeyFieldProtected() const;
+  void ActivateForm();
   QVBoxLayout *m_root = nullptr;
-  bool m_mdiChild = false;
-  bool m_menusMerged = false;
+  TStyle m_style;
+  TMdiChild *m_mdi = nullptr;
   bool m_formKeysBound = false;
-  QPointer<QMdiSubWindow> m_subWindow;
-  QList<QAction *> m_mergedActions;
+  bool *m_creationFlag = nullptr;
+  QEventLoop *m_modalLoop = nullptr;
   QPageSetupDialog *m_psdConfigurar = nullptr;
   QPrintDialog *m_prdImprimir = nullptr;
   QPrinter *m_printer = nullptr;
 };
-
-// The bars placed directly on the host's main window and aligned to one of its sides (menu bar,
-// tool bars, docks, status bar), as the placement of an MDI child counts them.
-std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm);

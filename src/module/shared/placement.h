@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class QWidget;
+
 struct TAlignedBar {
   enum Align { Top, Bottom, Left, Right, None } align = None;
   QSize size;
@@ -20,3 +22,12 @@ QPoint CentredPosition(QSize ownSize, QPoint hostClientOrigin, QSize hostClientS
 
 // Never above or left of the screen's origin.
 QPoint ClampToOrigin(QPoint position);
+
+// The bars placed directly on the host's main window and aligned to one of its sides (menu bar,
+// tool bars, docks, status bar), as the placement of an MDI child counts them.
+std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm);
+
+// Where a window's frame goes when it is shown: an MDI child's sub-window is centred in its
+// area, then moved by the host's bars; an ordinary window is centred on the main window; the
+// frame stays put when there is no main window to centre on.
+QPoint ShowPosition(const QWidget *frame, bool mdiChild, QWidget *mainForm);

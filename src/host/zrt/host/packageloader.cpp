@@ -91,7 +91,8 @@ void PackageLoader::setState(State state)
 void PackageLoader::fail(const QString &message)
 {
   m_error = message;
-  m_initialize = m_finalize = m_iniProc = nullptr;
+  m_initialize = m_finalize = nullptr;
+  m_iniProc = nullptr;
   m_getInfo = nullptr;
   m_info = nullptr;
   if (m_library.isLoaded())
@@ -100,7 +101,7 @@ void PackageLoader::fail(const QString &message)
   reportText(message);
 }
 
-bool PackageLoader::call(TPackageProc proc, const QString &failurePrefix)
+bool PackageLoader::call(const std::function<void()> &proc, const QString &failurePrefix)
 {
   ++m_callDepth;
   bool ok = false;
@@ -157,7 +158,7 @@ bool PackageLoader::load()
   m_initialize = reinterpret_cast<TPackageProc>(resolve("Initialize"));
   m_finalize = reinterpret_cast<TPackageProc>(resolve("Finalize"));
   m_getInfo = reinterpret_cast<TGetPackageInfoTable>(resolve("GetPackageInfoTable"));
-  m_iniProc = reinterpret_cast<TPackageProc>(resolve("IniProc"));
+  m_iniProc = reinterpret_cast<TIniProc>(resolve("IniProc"));
   const std::pair<const char *, bool> entries[] = {
       {"Initialize", m_initialize != nullptr},
       {"Finalize", m_finalize != nullptr},
@@ -191,7 +192,12 @@ bool PackageLoader::open()
 {
   if (!load())
     return false;
-  return call(m_iniProc, QString());
+  bool opened = false;
+  if (!call([this, &opened] { opened = m_iniProc(); }, QString()))
+    return false;
+  if (!opened)
+    m_error = QStringLiteral("O módulo %1 não abriu a sua janela.").arg(QFileInfo(m_path).fileName());
+  return opened;
 }
 
 bool PackageLoader::unload()
@@ -203,7 +209,8 @@ bool PackageLoader::unload()
     if (!call(m_finalize, QStringLiteral("Falha ao finalizar o módulo %1: ").arg(name)))
       reportText(m_error.isEmpty() ? QStringLiteral("Falha ao finalizar o módulo %1.").arg(name) : m_error);
   }
-  m_initialize = m_finalize = m_iniProc = nullptr;
+  m_initialize = m_finalize = nullptr;
+  m_iniProc = nullptr;
   m_getInfo = nullptr;
   m_info = nullptr;
   if (m_library.isLoaded() && !m_library.unload()) {

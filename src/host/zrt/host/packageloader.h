@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 namespace zrt::host {
 
 class PackageLoader : public QObject {
@@ -35,7 +37,8 @@ public:
 
   // Unloaded/Failed -> Loaded -> Initialised. True when the module ends initialised.
   bool load();
-  // Loads when needed, then calls IniProc. False when loading failed or IniProc threw (reported).
+  // Loads when needed, then calls IniProc. False when loading failed or IniProc failed: the
+  // module reported its own failure; an exception that escapes it anyway is reported here.
   bool open();
   // Finalize, then release the library. Safe in any state; refuses (false) while an entry
   // point is running.
@@ -56,7 +59,7 @@ private:
   void scheduleUnloadCheck();
   bool ownsAddress(const void *address) const;
   // Runs one entry point; exceptions are reported (EAbort silently). True when it returned.
-  bool call(TPackageProc proc, const QString &failurePrefix);
+  bool call(const std::function<void()> &proc, const QString &failurePrefix);
 
   QString m_path;
   QLibrary m_library;
@@ -64,7 +67,7 @@ private:
   QString m_error;
   TPackageProc m_initialize = nullptr;
   TPackageProc m_finalize = nullptr;
-  TPackageProc m_iniProc = nullptr;
+  TIniProc m_iniProc = nullptr;
   TGetPackageInfoTable m_getInfo = nullptr;
   const TPackageInfoTable *m_info = nullptr;
   int m_callDepth = 0;

@@ -178,6 +178,13 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent)
 
 TDBGrid::~TDBGrid() = default;
 
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (OnDblClick)
+        Guarded([this] { OnDblClick(*this); });
+}
+
 TDataSet *TDBGrid::DataSet() const
 {
     return m_source ? m_source->DataSet() : nullptr;

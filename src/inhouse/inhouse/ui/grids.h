@@ -70,6 +70,9 @@ public:
 
     // After the row change (if any) that a mouse click on a cell causes. Runs guarded.
     std::function<void(TDBGrid &, TField *)> OnCellClick;
+    // A double click inside the grid's cells area, after the first click has moved the current
+    // row. Runs guarded.
+    std::function<void(TDBGrid &)> OnDblClick;
     // Keys reaching the grid (or its in-cell editor), after the form's key preview. Set the key
     // to 0 to discard it. Run guarded; an abort discards the key too.
     std::function<void(TDBGrid &, int &key, Qt::KeyboardModifiers)> OnKeyDown;
@@ -77,6 +80,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void focusOutEvent(QFocusEvent *event) override;

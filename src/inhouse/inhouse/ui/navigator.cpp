@@ -1,0 +1,48 @@
+#include <inhouse/ui/navigator.h>
+
+#include <inhouse/data/dataset.h>
+#include <inhouse/data/datasource.h>
+#include <inhouse/services/errors.h>
+#include <inhouse/ui/buttons.h>
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QStyle>
+
+TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
+{
+  setFixedSize(108, 18);
+  auto *layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  const struct {
+    TButtonFlat **button;
+    const char *name;
+    const char *hint;
+    QStyle::StandardPixmap icon;
+  } buttons[] = {
+      {&btnFirst, "btnFirst", "Primeiro", QStyle::SP_MediaSkipBackward},
+      {&btnPrior, "btnPrior", "Anterior", QStyle::SP_MediaSeekBackward},
+      {&btnNext, "btnNext", "Próximo", QStyle::SP_MediaSeekForward},
+      {&btnLast, "btnLast", "Último", QStyle::SP_MediaSkipForward},
+  };
+  for (const auto &b : buttons) {
+    *b.button = new TButtonFlat(this);
+    (*b.button)->setObjectName(QLatin1String(b.name));
+    (*b.button)->SetHint(QString::fromUtf8(b.hint));
+    (*b.button)->setIcon(QApplication::style()->standardIcon(b.icon));
+    (*b.button)->setFixedSize(27, 18);
+    (*b.button)->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(*b.button);
+  }
+  auto move = [this](void (TDataSet::*step)()) {
+    return Handler([this, step] {
+      if (m_source && m_source->DataSet() && m_source->DataSet()->Active())
+        (m_source->DataSet()->*step)();
+    });
+  };
+  connect(btnFirst, &QToolButton::clicked, this, move(&TDataSet::First));
+  connect(btnPrior, &QToolButton::clicked, this, move(&TDataSet::Prior));
+  connect(btnNext, &QToolButton::clicked, this, move(&TDataSet::Next));
+  connect(btnLast, &QToolButton::clicked, this, move(&TDataSet::Last));
+}
