@@ -55,6 +55,13 @@ class tst_sheetviews : public QObject {
     sheet->medHoraFin->SetText(toHour);
   }
 
+  // Selects a page the way a user does: a click on its tab.
+  void ClickPage(QWidget *page)
+  {
+    QTabBar *tabs = sheet->pgcOrdemProd->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
+  }
+
   const TRecordedCall *LastCall(const QString &method) const
   {
     for (int i = plant->calls.size() - 1; i >= 0; --i)
@@ -331,7 +338,7 @@ private slots:
   {
     LeavePanel();
     plant->ClearCalls();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
     QCOMPARE(plant->calls[0].params,
              nlohmann::json({"EQ1", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30)), "1", "2", "2"}));
@@ -355,7 +362,7 @@ private slots:
   {
     SetPeriod(today.addDays(5), "00:00", today.addDays(8), "23:00");
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     QCOMPARE(g->ColCount(), 5);
     QCOMPARE(g->RowCount(), 25);
@@ -371,7 +378,7 @@ private slots:
   {
     SetPeriod(today.addDays(1), "18:00", today.addDays(2), "08:00");
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->ColCount(), 3);
     QCOMPARE(sheet->stgSemana->RowCount(), 1);
   }
@@ -379,7 +386,7 @@ private slots:
   void toggleOnTheWeekPageRebuildsGridAndList()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     plant->ClearCalls();
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados", "GetReservados"}));
@@ -391,11 +398,11 @@ private slots:
   void otherEquipmentLeavesTheGridUntilRebuilt()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     sheet->qryEquipamento->Next(); // EQ10
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshDia);
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshDia);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QString());
     QCOMPARE(sheet->stgSemana->Cells(2, 3), QStringLiteral("OP2"));
   }
@@ -403,7 +410,7 @@ private slots:
   void serverFailureKeepsTheGridAndHidesTheAnimation()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     plant->StopServer();
     QTest::mouseClick(sheet->tbtPendente, Qt::LeftButton);
     QCOMPARE(plant->errors.size(), 1);
