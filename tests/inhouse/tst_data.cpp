@@ -61,6 +61,7 @@ private slots:
   void wrongStateErrors();
   void persistentFieldsSurviveReload();
   void dataRoundTripKeepsPostedEdits();
+  void closeKeepsTheLoadedPacket();
   void dataSourceMirrorsState();
   void modelFollowsDataSet();
   void queryOnSqlite();
@@ -338,6 +339,30 @@ void TstData::dataRoundTripKeepsPostedEdits()
   cds.Close();
   cds.Open();
   QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 7.25);
+}
+
+void TstData::closeKeepsTheLoadedPacket()
+{
+  // A float column may arrive with whole numbers: a close without changes keeps the packet as
+  // loaded instead of rebuilding one from the rows.
+  DataPacket wire = reservations();
+  wire.rows[0][2] = 1500;
+  const std::string loaded = wire.toJson().dump();
+  TClientDataSet cds;
+  cds.SetData(wire);
+  cds.Next();
+  cds.Close();
+  QCOMPARE(QString::fromStdString(cds.Data().toJson().dump()), QString::fromStdString(loaded));
+  // A change is what a close keeps, also after a reload of the same packet.
+  cds.Open();
+  cds.Edit();
+  cds.FieldByName("QTPRODRESPROC").SetValue(7.25);
+  cds.Post();
+  cds.Close();
+  QCOMPARE(cds.Data().rows[0][2].get<double>(), 7.25);
+  cds.Open();
+  cds.Close();
+  QCOMPARE(cds.Data().rows[0][2].get<double>(), 7.25);
 }
 
 void TstData::dataSourceMirrorsState()

@@ -207,6 +207,42 @@ private slots:
         QCOMPARE(log, (QStringList{"exit end", "exit panel"}));
     }
 
+    // A click whose focus move a check refused does not act on the control clicked: the focus
+    // stays where the check put it. Once the check passes the same click acts; a refused move
+    // made by code or the keyboard leaves the next click alone.
+    void refusedClickDoesNotAct()
+    {
+        Window w;
+        TFocusRules rules(&w.form);
+        bool valid = false;
+        rules.OnFieldExit(w.end, [&] {
+            if (!valid) {
+                w.end->setFocus();
+                MensErro(QStringLiteral("Informe uma data válida."), true);
+            }
+        });
+        int clicks = 0;
+        QObject::connect(w.button, &QPushButton::clicked, &w.form, [&] { ++clicks; });
+        w.button->setFocusPolicy(Qt::StrongFocus);
+        Show(w);
+        w.end->setFocus();
+
+        QTest::mouseClick(w.button, Qt::LeftButton);
+        QCOMPARE(clicks, 0);
+        QCOMPARE(QApplication::focusWidget(), w.end);
+        QCOMPARE(prompts.shown, QStringList{QStringLiteral("Informe uma data válida.")});
+
+        w.button->setFocus(); // refused, not by a click
+        QCOMPARE(QApplication::focusWidget(), w.end);
+        QCoreApplication::processEvents();
+        valid = true;
+        QTest::mouseClick(w.button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
+        QCOMPARE(QApplication::focusWidget(), w.button);
+        QCOMPARE(prompts.shown.size(), 2);
+        QVERIFY(reports.isEmpty());
+    }
+
     // A panel's exit that puts the focus into its first field and fails: the failure is
     // reported once, no enter runs for the focus put back, and the next move inside the panel
     // is only a field's exit.

@@ -311,16 +311,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&pages));
         QCOMPARE(pages.ActivePage(), dia);
 
-        // By the user: a click on the tab.
+        // By the user: a click on a tab, the arrow keys on the tabs, Ctrl+Tab on the control.
         QTest::mouseClick(pages.tabBar(), Qt::LeftButton, {}, pages.tabBar()->tabRect(1).center());
         QCOMPARE(pages.ActivePage(), semana);
-        // By code.
+        QTest::keyClick(pages.tabBar(), Qt::Key_Right);
+        QCOMPARE(pages.ActivePage(), mes);
+        QTest::keyClick(&pages, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(pages.ActivePage(), dia);
+        QCOMPARE(seen, (QList<QWidget *>{semana, mes, dia}));
+        // By code: the page changes, no change event runs.
+        seen.clear();
         pages.SetActivePage(mes);
         QCOMPARE(pages.ActivePage(), mes);
+        pages.setCurrentIndex(1);
+        QCOMPARE(pages.ActivePage(), semana);
         pages.SetActivePage(dia);
-        // Setting the page already active is no change.
-        pages.SetActivePage(dia);
-        QCOMPARE(seen, (QList<QWidget *>{semana, mes, dia}));
+        QVERIFY(seen.isEmpty());
         QCOMPARE(pages.ActivePageIndex(), 0);
     }
 

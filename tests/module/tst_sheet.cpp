@@ -9,6 +9,7 @@
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/waitanimation.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -68,6 +69,41 @@ private slots:
     QVERIFY(!first->MdiSubWindow()->isMaximized());
     QCOMPARE(plant->mdiArea->activeSubWindow(), first->MdiSubWindow());
     QVERIFY(plant->errors.isEmpty());
+  }
+
+  // IniProc on the sheet that is already active brings it forward in normal state and runs no
+  // activation: no server date read, the focus and the orders list stay as they were.
+  void iniProcOnTheActiveSheetRunsNoActivation()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    sheet->medHoraFin->setFocus();
+    QTest::keyClick(sheet->medHoraFin, Qt::Key_Tab);
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(focus && !sheet->panTopo->isAncestorOf(focus));
+    QVERIFY(sheet->cdsReservados->Active());
+    sheet->MdiSubWindow()->showMaximized();
+    plant->ClearCalls();
+    woAnoAtual = 1999;
+    IniProc();
+    QVERIFY(plant->calls.isEmpty());
+    QCOMPARE(int(woAnoAtual), 1999);
+    QCOMPARE(QApplication::focusWidget(), focus);
+    QVERIFY(sheet->cdsReservados->Active());
+    QVERIFY(!sheet->MdiSubWindow()->isMaximized());
+    QCOMPARE(plant->mdiArea->activeSubWindow(), sheet->MdiSubWindow());
+  }
+
+  // What assistive technology reads for the free-hours button and the two period dates.
+  void accessibleNames()
+  {
+    TfrmPlanilha *sheet = OpenSheet();
+    auto name = [](QWidget *w) {
+      QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+      return a ? a->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(name(sheet->SpeedButton3), QStringLiteral("Horários Livres"));
+    QCOMPARE(name(sheet->depInicio), QStringLiteral("de"));
+    QCOMPARE(name(sheet->depFinal), QStringLiteral("até"));
   }
 
   void iniProcAfterCloseMakesANewSheet()

@@ -55,6 +55,13 @@ class tst_sheetviews : public QObject {
     sheet->medHoraFin->SetText(toHour);
   }
 
+  // Selects a page the way a user does: a click on its tab.
+  void ClickPage(QWidget *page)
+  {
+    QTabBar *tabs = sheet->pgcOrdemProd->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
+  }
+
   const TRecordedCall *LastCall(const QString &method) const
   {
     for (int i = plant->calls.size() - 1; i >= 0; --i)
@@ -203,6 +210,46 @@ private slots:
     QCOMPARE(sheet->dbgOrdemProd->model()->rowCount(), 0);
   }
 
+  // A click on another equipment row while the period check fails: the check wins. The row
+  // stays, nothing is asked, the lists stay closed and the stored bounds keep their values.
+  void periodCheckWinsOverAClickOnTheEquipment()
+  {
+    LeavePanel();
+    const double storedFrom = sheet->PeriodoInicial();
+    const double storedTo = sheet->PeriodoFinal();
+    SetPeriod(today.addDays(10), "08:00", today.addDays(9), "18:00");
+    plant->ClearCalls();
+    auto *view = sheet->dbgEquipamentos;
+    const QRect cell = view->visualRect(view->model()->index(2, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(plant->prompts.shown, QStringList{"Data inicial deve ser menor ou igual que a data final."});
+    QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
+    QCOMPARE(sheet->qryEquipamento->RecNo(), 1);
+    QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ1"));
+    QVERIFY(plant->calls.isEmpty());
+    QVERIFY(!sheet->cdsReservados->Active());
+    QVERIFY(!sheet->cdsReseGeral->Active());
+    QCOMPARE(sheet->PeriodoInicial(), storedFrom);
+    QCOMPARE(sheet->PeriodoFinal(), storedTo);
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  // Entering the period panel shows "Dia" without running the page change: the calendar data
+  // a click on the equipment loaded stay.
+  void enteringThePanelShowsDiaWithoutAPageChange()
+  {
+    LeavePanel();
+    ClickPage(sheet->tshSemana);
+    auto *view = sheet->dbgEquipamentos;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+    QVERIFY(sheet->cdsReseGeral->Active());
+    plant->ClearCalls();
+    QTest::mouseClick(sheet->depFinal, Qt::LeftButton);
+    QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshDia);
+    QVERIFY(sheet->cdsReseGeral->Active());
+    QVERIFY(plant->calls.isEmpty());
+  }
+
   // --- day view ----------------------------------------------------------------------
 
   void ordersOfTheEquipmentInTheDayGrid()
@@ -331,7 +378,7 @@ private slots:
   {
     LeavePanel();
     plant->ClearCalls();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
     QCOMPARE(plant->calls[0].params,
              nlohmann::json({"EQ1", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30)), "1", "2", "2"}));
@@ -355,7 +402,7 @@ private slots:
   {
     SetPeriod(today.addDays(5), "00:00", today.addDays(8), "23:00");
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     QCOMPARE(g->ColCount(), 5);
     QCOMPARE(g->RowCount(), 25);
@@ -367,11 +414,65 @@ private slots:
     QCOMPARE(NonEmptyDataCells(), 3);
   }
 
+  // An empty start date and a click on "Semana": one message, no request, no grid built;
+  // whether the focus was in the field (its check refuses the click) or elsewhere.
+  void weekWithAnEmptyStartDate_data()
+  {
+    QTest::addColumn<bool>("focusInTheField");
+    QTest::newRow("focus in the start date") << true;
+    QTest::newRow("focus in the equipment list") << false;
+  }
+  void weekWithAnEmptyStartDate()
+  {
+    QFETCH(bool, focusInTheField);
+    LeavePanel();
+    if (focusInTheField)
+      sheet->depInicio->setFocus();
+    sheet->depInicio->SetDigitsText(QStringLiteral("        "));
+    plant->ClearCalls();
+    const int cols = sheet->stgSemana->ColCount();
+    ClickPage(sheet->tshSemana);
+    QCOMPARE(plant->prompts.shown, QStringList{"Informe uma data válida."});
+    QVERIFY(plant->calls.isEmpty());
+    QVERIFY(plant->errors.isEmpty());
+    QCOMPARE(sheet->stgSemana->ColCount(), cols);
+    QCOMPARE(ShowAviDepth(), 0);
+    if (focusInTheField) {
+      QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
+      QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshDia);
+    }
+  }
+
+  // The user's widths and heights stay while the grid is rebuilt for the same period; another
+  // period starts from the defaults again.
+  void weekGridKeepsUserSizesForTheSamePeriod()
+  {
+    LeavePanel();
+    ClickPage(sheet->tshSemana);
+    TStringGrid *g = sheet->stgSemana;
+    g->SetColWidth(0, 70);
+    g->SetColWidth(3, 150);
+    g->SetRowHeight(0, 50);
+    g->SetRowHeight(2, 60);
+    auto sizes = [g] { return QList<int>{g->ColWidths(0), g->ColWidths(3), g->RowHeights(0), g->RowHeights(2)}; };
+    const QList<int> userSizes{70, 150, 50, 60};
+    QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton); // rebuilds the grid
+    QCOMPARE(sizes(), userSizes);
+    ClickPage(sheet->tshDia);
+    ClickPage(sheet->tshSemana);
+    QCOMPARE(sizes(), userSizes);
+
+    SetPeriod(today.addDays(1), "08:00", today.addDays(5), "18:00");
+    LeavePanel();
+    ClickPage(sheet->tshSemana);
+    QCOMPARE(sizes(), (QList<int>{90, 90, 30, 38}));
+  }
+
   void weekGridWithHoursReversedAcrossDays()
   {
     SetPeriod(today.addDays(1), "18:00", today.addDays(2), "08:00");
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->ColCount(), 3);
     QCOMPARE(sheet->stgSemana->RowCount(), 1);
   }
@@ -379,7 +480,7 @@ private slots:
   void toggleOnTheWeekPageRebuildsGridAndList()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     plant->ClearCalls();
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados", "GetReservados"}));
@@ -391,11 +492,11 @@ private slots:
   void otherEquipmentLeavesTheGridUntilRebuilt()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     sheet->qryEquipamento->Next(); // EQ10
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshDia);
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshDia);
+    ClickPage(sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QString());
     QCOMPARE(sheet->stgSemana->Cells(2, 3), QStringLiteral("OP2"));
   }
@@ -403,7 +504,7 @@ private slots:
   void serverFailureKeepsTheGridAndHidesTheAnimation()
   {
     LeavePanel();
-    sheet->pgcOrdemProd->setCurrentWidget(sheet->tshSemana);
+    ClickPage(sheet->tshSemana);
     plant->StopServer();
     QTest::mouseClick(sheet->tbtPendente, Qt::LeftButton);
     QCOMPARE(plant->errors.size(), 1);

@@ -3,6 +3,7 @@
 #include "sheet/weekgrid.h"
 
 #include <inhouse/services/errors.h>
+#include <inhouse/text/regional.h>
 
 #include <QtTest>
 
@@ -60,6 +61,36 @@ private slots:
     QCOMPARE(HourLabel(8), QStringLiteral("8:00"));
     QCOMPARE(HourLabel(23), QStringLiteral("23:00"));
     QCOMPARE(HourLabel(24), QString());
+  }
+
+  // An invalid date has no next day and no day count: the shape is refused, never counted.
+  void invalidDatesAreRefused_data()
+  {
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    const QDate d(2026, 12, 6);
+    QTest::newRow("no start") << QDate() << d;
+    QTest::newRow("no end") << d << QDate();
+    QTest::newRow("neither") << QDate() << QDate();
+    QTest::newRow("31 February") << QDate(2027, 2, 31) << d;
+  }
+  void invalidDatesAreRefused()
+  {
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QVERIFY_THROWS_EXCEPTION(EConvertError, WeekGridShape(from, to, 8, 18));
+  }
+
+  void headersFollowTheRegionalDateFormat()
+  {
+    const TFormatSettings saved = FormatSettings();
+    TFormatSettings iso = saved;
+    iso.shortDateFormat = QStringLiteral("yyyy-MM-dd");
+    iso.dateSeparator = u'-';
+    SetFormatSettings(iso);
+    const QString header = DayHeader(QDate(2026, 12, 8));
+    SetFormatSettings(saved);
+    QCOMPARE(header, QStringLiteral("Ter 2026-12-08"));
   }
 
   void fillPutsEachReservationInItsStartingHour()

@@ -2,18 +2,17 @@
 
 #include "package/units.h"
 #include "shared/glyphs.h"
+#include "shared/servercall.h"
 #include "sheet/equipmentquery.h"
 #include "sheet/period.h"
 #include "sheet/weekgrid.h"
 
-#include <inhouse/net/checkresultserv.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/text/regional.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
-#include <inhouse/services/waitanimation.h>
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -21,8 +20,6 @@
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -37,44 +34,6 @@ std::function<QSize()> TfrmPlanilha::ScreenSize = [] {
 
 namespace {
 const QString kServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
-
-// The three status images: pending (amber clock), concluded (green tick), in progress (blue).
-QIcon StatusImage(int index)
-{
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  switch (index) {
-  case 0:
-    p.setBrush(QColor(0xF2, 0xA9, 0x00));
-    p.setPen(QPen(QColor(0x9A, 0x6A, 0x00), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.setPen(QPen(Qt::white, 1.6));
-    p.drawLine(QPointF(8, 4), QPointF(8, 8.5));
-    p.drawLine(QPointF(8, 8.5), QPointF(11, 10));
-    break;
-  case 1:
-    p.setBrush(QColor(0x2E, 0x9E, 0x44));
-    p.setPen(QPen(QColor(0x1D, 0x6B, 0x2D), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.setPen(QPen(Qt::white, 1.8));
-    p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
-    break;
-  default: {
-    p.setBrush(QColor(0x1E, 0x6F, 0xD9));
-    p.setPen(QPen(QColor(0x12, 0x47, 0x8C), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    QPainterPath play;
-    play.moveTo(6.5, 4.5);
-    play.lineTo(11.5, 8);
-    play.lineTo(6.5, 11.5);
-    play.closeSubpath();
-    p.fillPath(play, Qt::white);
-  }
-  }
-  return QIcon(pm);
-}
 
 QLabel *BoldLabel(const QString &text, QWidget *parent, int left)
 {
@@ -200,6 +159,7 @@ void TfrmPlanilha::BuildLayout()
   SpeedButton3->setObjectName(QStringLiteral("SpeedButton3"));
   SpeedButton3->SetBounds(252, 4, 23, 22);
   SpeedButton3->setIcon(GlyphIcon(TGlyph::FreeHours));
+  SpeedButton3->setAccessibleName(QStringLiteral("Horários Livres")); // it has no hint to name it
   // The filter and free-hours windows are not part of this build yet.
   sbtFiltro->setEnabled(false);
   SpeedButton3->setEnabled(false);
@@ -208,33 +168,11 @@ void TfrmPlanilha::BuildLayout()
   panTopo->setObjectName(QStringLiteral("panTopo"));
   panTopo->setFixedHeight(31);
   panTopo->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  ToolBar2 = new QToolBar(panTopo);
-  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-  ToolBar2->setIconSize(QSize(16, 16));
-  ToolBar2->setMovable(false);
-  ToolBar2->setFocusPolicy(Qt::NoFocus);
-  ToolBar2->setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; }"));
-  auto addToggle = [this](const char *name, const QString &hint, int image) {
-    auto *b = new QToolButton(ToolBar2);
-    b->setObjectName(QLatin1String(name));
-    b->setCheckable(true);
-    b->setChecked(true);
-    b->setToolTip(hint);
-    b->setIcon(StatusImage(image));
-    b->setFixedSize(23, 23);
-    b->setAutoRaise(true);
-    // Clicking a toggle leaves the focus where it was.
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-  };
-  tbtPendente = addToggle("tbtPendente", QStringLiteral("Pendente"), 0);
-  tbtAndamento = addToggle("tbtAndamento", QStringLiteral("Em Andamento"), 2);
-  tbtConcluida = addToggle("tbtConcluida", QStringLiteral("Concluída"), 1);
-  ToolBar2->addWidget(tbtPendente);
-  ToolBar2->addSeparator();
-  ToolBar2->addWidget(tbtAndamento);
-  ToolBar2->addSeparator();
-  ToolBar2->addWidget(tbtConcluida);
+  // The sheet's toggles show the images pending, in progress, concluded as 0, 2, 1.
+  ToolBar2 = new TStatusToggles(panTopo, {0, 2, 1});
+  tbtPendente = ToolBar2->tbtPendente;
+  tbtAndamento = ToolBar2->tbtAndamento;
+  tbtConcluida = ToolBar2->tbtConcluida;
   ToolBar2->setGeometry(5, 2, 140, 27);
 
   lblde = BoldLabel(QStringLiteral("de"), panTopo, 153);
@@ -265,6 +203,9 @@ void TfrmPlanilha::BuildLayout()
   medHoraIni = makeHour("medHoraIni", 287);
   depFinal = makeDate("depFinal", 377);
   medHoraFin = makeHour("medHoraFin", 479);
+  // The labels name the date fields for assistive technology.
+  lblde->setBuddy(depInicio);
+  lblAte->setBuddy(depFinal);
   // The hour fields are wider than the 33 pixels of the original design so "18:00" fits
   // with today's fonts; the date fields follow.
   medHoraIni->move(289, 5);
@@ -357,8 +298,7 @@ void TfrmPlanilha::BindHandlers()
   dbgEquipamentos->OnCellClick = [this](TDBGrid &, TField *) { dbgEquipamentosCellClick(); };
   cdsReservados->BeforeOpen = [this](TDataSet &) { ClientDataSet1BeforeOpen(); };
   cdsReservados->AfterClose = [this](TDataSet &) { cdsReservadosAfterClose(); };
-  for (QToolButton *toggle : {tbtPendente, tbtAndamento, tbtConcluida})
-    connect(toggle, &QToolButton::clicked, this, Handler([this] { tbtStatusClick(); }));
+  connect(ToolBar2, &TStatusToggles::clicked, this, Handler([this](QToolButton *) { tbtStatusClick(); }));
   connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
   pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
@@ -410,9 +350,10 @@ void TfrmPlanilha::FormCreate()
 
 void TfrmPlanilha::FormActivate()
 {
+  m_activated = true;
   depInicio->setFocus();
   boStCriado = true;
-  cdsHoraServidor->SetData(CheckResultServ(netPlanilha->AppServer().Call(QStringLiteral("GetHoraServidor")), true, 0));
+  CallIntoDataSet(*netPlanilha, *cdsHoraServidor, QStringLiteral("GetHoraServidor"));
   const QDate today = zrt::dateOf(cdsHoraServidor->FieldByName(QStringLiteral("DATA")).AsDateTime());
   woAnoAtual = quint16(today.year());
   woMesAtual = quint16(today.month());
@@ -432,17 +373,26 @@ void TfrmPlanilha::ShowAsActive()
   sub->show();
   sub->raise();
   if (QMdiArea *area = sub->mdiArea()) {
-    if (area->activeSubWindow() == sub)
-      Guarded([this] { FormActivate(); });
-    else
+    // Already active: only the activation that creation left pending runs here; an active
+    // sheet shown again is just brought forward.
+    if (area->activeSubWindow() != sub)
       area->setActiveSubWindow(sub);
+    else if (!m_activated)
+      Guarded([this] { FormActivate(); });
   }
 }
 
 void TfrmPlanilha::ShowNormal()
 {
-  if (QMdiSubWindow *sub = MdiSubWindow(); sub && (sub->isMaximized() || sub->isMinimized()))
-    sub->showNormal();
+  QMdiSubWindow *sub = MdiSubWindow();
+  if (!sub || !(sub->isMaximized() || sub->isMinimized()))
+    return;
+  // The sub-window hands the focus to a child of its own choosing when it leaves the maximised
+  // state; the control the user was in keeps it.
+  QPointer<QWidget> focused = QApplication::focusWidget();
+  sub->showNormal();
+  if (focused && isAncestorOf(focused) && QApplication::focusWidget() != focused)
+    focused->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmPlanilha::netPlanilhaBeforeConnect(TNetConnection &connection)
@@ -534,8 +484,7 @@ void TfrmPlanilha::ComputePeriodBounds()
 
 void TfrmPlanilha::RebuildStatusSelection()
 {
-  const auto s = TStatusSelection::FromToggles(tbtPendente->isChecked(), tbtAndamento->isChecked(),
-                                               tbtConcluida->isChecked());
+  const TStatusTexts s = ToolBar2->Texts();
   P_PEND = s.pend;
   P_AND = s.andamento;
   P_CONC = s.conc;
@@ -543,19 +492,15 @@ void TfrmPlanilha::RebuildStatusSelection()
 
 // --- day view ----------------------------------------------------------------------------
 
+nlohmann::json TfrmPlanilha::RequestValues() const
+{
+  return {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), m_dataHoraIni,
+          m_dataHoraFin};
+}
+
 void TfrmPlanilha::RequestOrders()
 {
-  cdsReservados->Close();
-  {
-    WaitAnimation wait(MainForm(), 1);
-    ServerResult result = netPlanilha->AppServer().Call(
-        QStringLiteral("GetReservados"),
-        {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), m_dataHoraIni,
-         m_dataHoraFin});
-    cdsReservados->SetData(CheckResultServ(std::move(result), true, 0));
-  }
-  if (!cdsReservados->Active())
-    cdsReservados->Open();
+  CallIntoDataSet(*netPlanilha, *cdsReservados, QStringLiteral("GetReservados"), RequestValues(), TCallWait::Sheet);
 }
 
 void TfrmPlanilha::ClientDataSet1BeforeOpen()
@@ -585,13 +530,7 @@ void TfrmPlanilha::qryEquipamentoAfterScroll()
 
 void TfrmPlanilha::dbgEquipamentosCellClick()
 {
-  cdsReseGeral->Close();
-  ServerResult result = netPlanilha->AppServer().Call(
-      QStringLiteral("GetReseGeral"), {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(),
-                                       P_CONC.toStdString(), m_dataHoraIni, m_dataHoraFin});
-  cdsReseGeral->SetData(CheckResultServ(std::move(result), true, 0));
-  if (!cdsReseGeral->Active())
-    cdsReseGeral->Open();
+  CallIntoDataSet(*netPlanilha, *cdsReseGeral, QStringLiteral("GetReseGeral"), RequestValues());
 }
 
 void TfrmPlanilha::tbtStatusClick()
@@ -640,21 +579,18 @@ void TfrmPlanilha::ControlaSemana()
   RebuildStatusSelection();
   const QDate inicio = depInicio->GetDate();
   const QDate fim = depFinal->GetDate();
-  cdsDiasReservados->Close();
-  {
-    WaitAnimation wait(MainForm(), 1);
-    ServerResult result = netPlanilha->AppServer().Call(
-        QStringLiteral("GetDiasReservados"), {m_codEquip.toStdString(), zrt::toDateTime(inicio), zrt::toDateTime(fim),
-                                              P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString()});
-    cdsDiasReservados->SetData(CheckResultServ(std::move(result), true, 0));
-  }
-  if (!cdsDiasReservados->Active())
-    cdsDiasReservados->Open();
-  stgSemana->BeginUpdate();
+  // The grid is built day by day from these dates: an empty or impossible one (the field was
+  // changed while the focus was elsewhere) is refused before anything is asked.
+  if (!inicio.isValid() || !fim.isValid())
+    MensErro(msgPadrao->Msg(QStringLiteral("Informe_data_val")), true);
+  CallIntoDataSet(*netPlanilha, *cdsDiasReservados, QStringLiteral("GetDiasReservados"),
+                  {m_codEquip.toStdString(), zrt::toDateTime(inicio), zrt::toDateTime(fim), P_PEND.toStdString(),
+                   P_AND.toStdString(), P_CONC.toStdString()},
+                  TCallWait::Sheet);
+  TStringGridUpdate update(*stgSemana);
   GeraGrade(zrt::toDateTime(inicio));
   LimpaGrid();
   FillWeekGridFromData();
-  stgSemana->EndUpdate();
 }
 
 void TfrmPlanilha::GeraGrade(zrt::TDateTime)
@@ -665,7 +601,12 @@ void TfrmPlanilha::GeraGrade(zrt::TDateTime)
   int col = 1;
   for (QDate day = shape.firstDay; day <= shape.lastDay; day = day.addDays(1), ++col)
     stgSemana->SetCells(col, 0, DayHeader(day));
-  stgSemana->SetRowHeight(0, 30);
+  // The widths and heights the user gave the grid stay while it shows the same period.
+  if (shape != m_builtShape) {
+    stgSemana->ResetSizes();
+    stgSemana->SetRowHeight(0, 30);
+    m_builtShape = shape;
+  }
   for (int r = 1; r < shape.rowCount; ++r)
     stgSemana->SetCells(0, r, HourLabel(shape.startHour + r - 1));
 }

@@ -11,6 +11,7 @@
 #include <inhouse/services/focus.h>
 #include <inhouse/ui/dateedit.h>
 #include <inhouse/ui/maskedit.h>
+#include <inhouse/ui/statustoggles.h>
 #include <inhouse/ui/stringgrid.h>
 #include <zrt/common/datetime.h>
 
@@ -39,7 +40,7 @@ public:
   // Components beyond the standard window.
   TButtonFlat *sbtFiltro, *SpeedButton3;
   QFrame *panTopo;
-  QToolBar *ToolBar2;
+  TStatusToggles *ToolBar2;
   QToolButton *tbtPendente, *tbtAndamento, *tbtConcluida;
   QLabel *lblde, *lblAte;
   TDateEditPlus *depInicio, *depFinal;
@@ -113,6 +114,7 @@ private:
   void BuildDataSets();
   void BindHandlers();
   void RebuildStatusSelection();
+  nlohmann::json RequestValues() const; // code, statuses, period start and end
   void ComputePeriodBounds();
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);
@@ -120,6 +122,8 @@ private:
   TWeekGridShape CurrentWeekShape() const;
 
   TFocusRules *m_focus = nullptr;
+  TWeekGridShape m_builtShape; // the period the week grid was last built for
+  bool m_activated = false; // the activation handler has run at least once
   QString m_codEquip;
   zrt::TDateTime m_dataHoraIni = 0;
   zrt::TDateTime m_dataHoraFin = 0;

@@ -1,11 +1,16 @@
 #include "sheet/weekgrid.h"
 
+#include <inhouse/services/errors.h>
+#include <inhouse/text/regional.h>
 #include <inhouse/services/texts.h>
 
 #include <QHash>
 
 TWeekGridShape WeekGridShape(const QDate &startDate, const QDate &endDate, int startHour, int endHour)
 {
+  // An invalid date has no day count and no next day: the columns could not be counted.
+  if (!startDate.isValid() || !endDate.isValid())
+    throw EConvertError(QStringLiteral("Informe uma data válida."));
   TWeekGridShape s;
   s.firstDay = startDate;
   s.lastDay = endDate;
@@ -21,7 +26,7 @@ TWeekGridShape WeekGridShape(const QDate &startDate, const QDate &endDate, int s
 
 QString DayHeader(const QDate &day)
 {
-  return NomeDia(day).left(3) + QLatin1Char(' ') + day.toString(QStringLiteral("dd/MM/yyyy"));
+  return NomeDia(day).left(3) + QLatin1Char(' ') + DateToStr(zrt::toDateTime(day));
 }
 
 QString HourLabel(int hour)

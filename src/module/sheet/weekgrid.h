@@ -15,11 +15,14 @@ struct TWeekGridShape {
   int startHour = 0;
   int colCount = 1; // days + 1
   int rowCount = 1; // hours + 1, never below 1
+  bool operator==(const TWeekGridShape &) const = default;
 };
 
+// Throws EConvertError when a date is not valid.
 TWeekGridShape WeekGridShape(const QDate &startDate, const QDate &endDate, int startHour, int endHour);
 
-// "Seg 07/12/2026": three letters of the weekday name, a blank, the date.
+// "Seg 07/12/2026": three letters of the weekday name, a blank, the date in the regional short
+// date format.
 QString DayHeader(const QDate &day);
 // "8:00", "14:00"; empty from hour 24 on.
 QString HourLabel(int hour);

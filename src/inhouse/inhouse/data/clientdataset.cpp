@@ -59,7 +59,12 @@ nlohmann::json toJson(const QVariant &value, TFieldType type)
 
 } // namespace
 
-TClientDataSet::TClientDataSet(QObject *parent) : TDataSet(parent) {}
+TClientDataSet::TClientDataSet(QObject *parent) : TDataSet(parent)
+{
+  // Rows changed since the packet was loaded: only then does a close rebuild the packet.
+  for (auto signal : {&TDataSet::rowInserted, &TDataSet::rowRemoved, &TDataSet::rowChanged})
+    connect(this, signal, this, [this] { m_changed = true; });
+}
 
 void TClientDataSet::SetData(const zrt::DataPacket &packet)
 {
@@ -68,6 +73,7 @@ void TClientDataSet::SetData(const zrt::DataPacket &packet)
 
 void TClientDataSet::SetData(zrt::DataPacket &&packet)
 {
+  m_changed = false; // the rows are replaced: closing need not keep them
   Close();
   m_packet = std::move(packet);
   Open();
@@ -100,12 +106,16 @@ void TClientDataSet::InternalOpen()
     rows.push_back(std::move(row));
   }
   EndLoad(std::move(rows));
+  m_changed = false;
 }
 
 void TClientDataSet::InternalClose()
 {
-  // Posted edits survive a close and reopen, as the packet now holds them.
-  m_packet = Data();
+  // Posted edits survive a close and reopen, as the packet then holds them; an unchanged set
+  // keeps the packet it was loaded from.
+  if (m_changed)
+    m_packet = Data();
+  m_changed = false;
 }
 
 zrt::DataPacket TClientDataSet::Data() const
@@ -130,4 +140,5 @@ void TClientDataSet::EmptyDataSet()
 {
   CheckActive();
   ResetRows({});
+  m_changed = true;
 }

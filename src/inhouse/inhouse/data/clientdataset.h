@@ -26,4 +26,5 @@ protected:
 
 private:
   std::optional<zrt::DataPacket> m_packet;
+  bool m_changed = false; // rows inserted, changed or removed since the packet was loaded
 };

@@ -2,6 +2,8 @@
 #include <inhouse/services/focus.h>
 
 #include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -33,6 +35,49 @@ public:
     void Add(TFocusRules *rules) { rules_.push_back(rules); }
     void Remove(TFocusRules *rules) { rules_.erase(std::remove(rules_.begin(), rules_.end(), rules), rules_.end()); }
 
+    // A handler refused the move to `target`. When that move came from a mouse press (Qt gives
+    // the focus before it delivers the press), the press and the rest of that click are
+    // swallowed: the click must not act on a control the check kept the focus away from.
+    void Refused(QWidget *target)
+    {
+        refusedTarget_ = target;
+        swallowing_ = nullptr;
+        qApp->installEventFilter(this);
+        // A move made by the keyboard or by code has no press following in this dispatch.
+        QTimer::singleShot(0, this, [this] {
+            if (!swallowing_)
+                StopFiltering();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (swallowing_) // a new click while the refused one never ended: stop there
+                StopFiltering();
+            if (refusedTarget_ && watched->isWidgetType() && PressGivesFocusTo(static_cast<QWidget *>(watched), refusedTarget_)) {
+                refusedTarget_ = nullptr;
+                swallowing_ = watched;
+                return true;
+            }
+            break;
+        case QEvent::MouseButtonDblClick: // follows the second press of a double click
+        case QEvent::MouseMove:
+            return swallowing_ && watched == swallowing_;
+        case QEvent::MouseButtonRelease:
+            if (swallowing_ && watched == swallowing_) {
+                StopFiltering();
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
 private:
     TFocusDispatcher()
     {
@@ -55,7 +100,31 @@ private:
                 rules->Move(now);
         }
     }
+    // Whether a press on `pressed` is the one that gives the focus to `target`: the target or
+    // one of its children was pressed, or a pressed ancestor hands its focus on to the target.
+    static bool PressGivesFocusTo(const QWidget *pressed, const QWidget *target)
+    {
+        for (const QWidget *w = pressed; w; w = w->parentWidget()) {
+            if (w == target)
+                return true;
+            for (const QWidget *proxy = w->focusProxy(); proxy; proxy = proxy->focusProxy())
+                if (proxy == target)
+                    return true;
+            if (w->isWindow())
+                break;
+        }
+        return false;
+    }
+    void StopFiltering()
+    {
+        refusedTarget_ = nullptr;
+        swallowing_ = nullptr;
+        qApp->removeEventFilter(this);
+    }
+
     std::vector<TFocusRules *> rules_;
+    QPointer<QWidget> refusedTarget_;
+    QPointer<QObject> swallowing_;
 };
 
 TFocusRules::TFocusRules(QWidget *form)
@@ -139,12 +208,20 @@ void TFocusRules::Move(QWidget *now)
         return;
 
     QPointer<TFocusRules> self(this);
+    QPointer<QWidget> target(now);
     ++g_running;
     ++running_;
+    bool refused = false;
     for (const auto &fn : chain) {
-        if (!TryGuarded(fn) || !self)
+        if (!TryGuarded(fn)) {
+            refused = true;
+            break;
+        }
+        if (!self)
             break;
     }
+    if (refused && target)
+        TFocusDispatcher::Instance().Refused(target);
     --g_running;
     if (!self)
         return;

@@ -2,7 +2,7 @@
 // Names for assistive technology. A screen reader says a control's accessible name; flat
 // buttons, toggles and text fields of the component set have none of their own (the hint is
 // only a tool tip), so each window names its controls once its texts are final.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Record navigator: first, prior, next and last of a data source's set.
-#include <inhouse/export.h>
+#include <inhouse/inhouse_export.h>
 
 #include <QPointer>
 #include <QWidget>

@@ -2,19 +2,68 @@
 
 #include <inhouse/services/errors.h>
 
+#include <QKeyEvent>
 #include <QTabBar>
+#include <QWheelEvent>
+
+namespace {
+// Marks the length of one input event of the user on the control.
+struct UserInput {
+    explicit UserInput(int &depth) : depth(depth) { ++depth; }
+    ~UserInput() { --depth; }
+    int &depth;
+};
+} // namespace
+
+// The tabs, telling the control when a page change comes from the user's own input.
+class TPageTabBar : public QTabBar
+{
+public:
+    explicit TPageTabBar(TPageControl *owner) : QTabBar(owner), m_owner(owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        UserInput input(m_owner->m_userInput);
+        QTabBar::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        UserInput input(m_owner->m_userInput);
+        QTabBar::mouseReleaseEvent(event);
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        UserInput input(m_owner->m_userInput);
+        QTabBar::keyPressEvent(event);
+    }
+#if QT_CONFIG(wheelevent)
+    void wheelEvent(QWheelEvent *event) override
+    {
+        UserInput input(m_owner->m_userInput);
+        QTabBar::wheelEvent(event);
+    }
+#endif
+
+private:
+    TPageControl *m_owner;
+};
 
 TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent)
 {
+    setTabBar(new TPageTabBar(this));
     setTabPosition(QTabWidget::South);
     SetTabStop(true);
     connect(this, &QTabWidget::currentChanged, this, [this](int index) {
-        // The first page added becomes active by itself: that is building, not a change.
-        const bool wasEmpty = m_lastIndex < 0;
-        m_lastIndex = index;
-        if (OnChange && !wasEmpty && index >= 0)
+        if (OnChange && m_userInput > 0 && index >= 0)
             Guarded([this] { OnChange(*this); });
     });
+}
+
+void TPageControl::keyPressEvent(QKeyEvent *event)
+{
+    UserInput input(m_userInput); // Ctrl+Tab, Ctrl+PageDown
+    QTabWidget::keyPressEvent(event);
 }
 
 int TPageControl::AddPage(QWidget *page, const QString &caption)

@@ -1,6 +1,7 @@
 #pragma once
-// Page control: tab pages with the tabs at the bottom and one change event, run after every
-// change of the active page, whether the user or the code changed it.
+// Page control: tab pages with the tabs at the bottom and one change event, run after the USER
+// changed the active page (a click on a tab, the keyboard, the wheel over the tabs). A page set
+// from code (SetActivePage, setCurrentIndex) runs no change event.
 #include <inhouse/inhouse_export.h>
 
 #include <QTabWidget>
@@ -32,6 +33,11 @@ public:
     // Runs guarded: an abort or error in it never leaves the event loop.
     std::function<void(TPageControl &)> OnChange;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override; // Ctrl+Tab and the like
+
 private:
-    int m_lastIndex = -1;
+    friend class TPageTabBar;
+    // Input events of the user under way on the control or its tabs.
+    int m_userInput = 0;
 };

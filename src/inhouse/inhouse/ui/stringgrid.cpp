@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QVector>
 
@@ -134,7 +135,12 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), m_model(new TStr
     }
     verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { saveSizes_(); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { syncHeaders_(); });
+    for (QHeaderView *h : {horizontalHeader(), verticalHeader()}) {
+        h->viewport()->installEventFilter(this);
+        h->viewport()->setMouseTracking(true);
+    }
     SetDefaultColWidth(m_defaultColWidth);
     SetDefaultRowHeight(m_defaultRowHeight);
     setShowGrid(true);
@@ -272,9 +278,92 @@ QRect TStringGrid::Selection() const
     return QRect(QPoint(l, t), QPoint(r, b));
 }
 
+void TStringGrid::ResetSizes()
+{
+    SetDefaultColWidth(m_defaultColWidth);
+    SetDefaultRowHeight(m_defaultRowHeight);
+}
+
+void TStringGrid::saveSizes_()
+{
+    auto sizes = [](const QHeaderView *h) {
+        QVector<int> v(h->count());
+        for (int i = 0; i < h->count(); ++i)
+            v[i] = h->sectionSize(i);
+        return v;
+    };
+    m_savedColWidths = sizes(horizontalHeader());
+    m_savedRowHeights = sizes(verticalHeader());
+}
+
 void TStringGrid::syncHeaders_()
 {
-    // A reset puts every section back to the default size.
+    // A reset puts every section back to the default size: the sizes the columns and rows had
+    // are given back to those that still exist.
     horizontalHeader()->setDefaultSectionSize(m_defaultColWidth);
     verticalHeader()->setDefaultSectionSize(m_defaultRowHeight);
+    auto restore = [](QHeaderView *h, const QVector<int> &sizes) {
+        for (int i = 0; i < qMin(h->count(), int(sizes.size())); ++i)
+            h->resizeSection(i, sizes[i]);
+    };
+    restore(horizontalHeader(), m_savedColWidths);
+    restore(verticalHeader(), m_savedRowHeights);
+}
+
+bool TStringGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    QHeaderView *header = nullptr;
+    if (watched == horizontalHeader()->viewport())
+        header = horizontalHeader();
+    else if (watched == verticalHeader()->viewport())
+        header = verticalHeader();
+    if (!header)
+        return QTableView::eventFilter(watched, event);
+    // The horizontal header is the fixed row (its height is row 0's), the vertical one the fixed
+    // column (its width is column 0's); each is resized by its edge towards the cells.
+    const bool fixedRow = header == horizontalHeader();
+    constexpr int kEdge = 4, kMinimum = 8;
+    auto along = [fixedRow](const QMouseEvent *e) {
+        const QPoint p = e->position().toPoint();
+        return fixedRow ? p.y() : p.x();
+    };
+    auto thickness = [&] { return fixedRow ? header->height() : header->width(); };
+    auto onEdge = [&](const QMouseEvent *e) { return thickness() - along(e) <= kEdge && along(e) >= 0; };
+    const Qt::CursorShape edgeCursor = fixedRow ? Qt::SplitVCursor : Qt::SplitHCursor;
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *e = static_cast<QMouseEvent *>(event);
+        if (e->button() != Qt::LeftButton || !onEdge(e))
+            break;
+        m_edgeDrag = {header, along(e), thickness()};
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto *e = static_cast<QMouseEvent *>(event);
+        if (m_edgeDrag.header == header) {
+            const int size = qMax(kMinimum, m_edgeDrag.startSize + along(e) - m_edgeDrag.startPos);
+            fixedRow ? SetRowHeight(0, size) : SetColWidth(0, size);
+            return true;
+        }
+        if (e->buttons() != Qt::NoButton)
+            break; // a section drag of the header itself
+        if (onEdge(e)) {
+            header->setCursor(edgeCursor);
+            return true;
+        }
+        if (header->testAttribute(Qt::WA_SetCursor) && header->cursor().shape() == edgeCursor)
+            header->unsetCursor();
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_edgeDrag.header == header) {
+            m_edgeDrag = {};
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QTableView::eventFilter(watched, event);
 }

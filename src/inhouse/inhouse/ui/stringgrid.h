@@ -2,6 +2,9 @@
 // Text grid addressed by (column, row) from 0, with one fixed column and one fixed row drawn
 // like headers (they stay in place while the rest scrolls). Not editable. Cells live in one
 // flat table; a rebuild between BeginUpdate/EndUpdate costs one model reset, not one per cell.
+// The user resizes columns and rows by their borders, the fixed row and column too (by the
+// bottom edge of the fixed row, the right edge of the fixed column); sizes stay with their
+// column or row number across changes of the counts and rebuilds, as set.
 #include <inhouse/inhouse_export.h>
 
 #include <QTableView>
@@ -31,6 +34,8 @@ public:
     void SetRowHeight(int row, int h);
     int ColWidths(int col) const;
     void SetColWidth(int col, int w);
+    // Every column and row back to the default width and height, the fixed ones included.
+    void ResetSizes();
 
     // Bulk changes: nest freely; the view is reset once when the outermost EndUpdate runs.
     void BeginUpdate();
@@ -45,10 +50,35 @@ public:
     // current cell alone when nothing is selected.
     QRect Selection() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void saveSizes_();
     void syncHeaders_();
 
     TStringGridModel *m_model;
     int m_defaultColWidth = 64;
     int m_defaultRowHeight = 24;
+    QVector<int> m_savedColWidths, m_savedRowHeights; // across a model reset
+    // A drag of the fixed row's bottom edge or the fixed column's right edge.
+    struct EdgeDrag {
+        QWidget *header = nullptr;
+        int startPos = 0;
+        int startSize = 0;
+    } m_edgeDrag;
+};
+
+// BeginUpdate for the length of a scope: EndUpdate runs on every path, failures included, so
+// a failed rebuild never leaves the grid frozen.
+class TStringGridUpdate
+{
+public:
+    explicit TStringGridUpdate(TStringGrid &grid) : m_grid(grid) { m_grid.BeginUpdate(); }
+    ~TStringGridUpdate() { m_grid.EndUpdate(); }
+    TStringGridUpdate(const TStringGridUpdate &) = delete;
+    TStringGridUpdate &operator=(const TStringGridUpdate &) = delete;
+
+private:
+    TStringGrid &m_grid;
 };

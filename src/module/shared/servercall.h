@@ -1,0 +1,17 @@
+#pragma once
+// One server call into a client data set, as every window makes it: the data set is closed,
+// the method is called (under the wait animation over the host's main window when asked), the
+// result is checked and its packet loaded, which opens the data set.
+#include <inhouse/data/clientdataset.h>
+#include <inhouse/net/netconnection.h>
+
+#include <QString>
+#include <nlohmann/json.hpp>
+
+// Wait animation kinds: none, the sheet's requests, the dialogs' requests.
+enum class TCallWait { None = 0, Sheet = 1, Dialog = 6 };
+
+// A failed call or result check reaches the caller; the animation is hidden on every path and
+// the data set is then left closed.
+void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method,
+                     nlohmann::json params = nlohmann::json::array(), TCallWait wait = TCallWait::None);

@@ -1,0 +1,103 @@
+// One server call into a client data set against the real application server: the packet
+// lands in the set, the wait animation shows only while the call runs, and a failure reaches
+// the caller with the animation gone and the set closed.
+#include "plantfixture.h"
+
+#include "shared/servercall.h"
+
+#include <inhouse/net/checkresultserv.h>
+#include <inhouse/services/waitanimation.h>
+#include <zrt/common/datetime.h>
+#include <zrt/common/jsonrpc.h>
+
+#include <QtTest>
+
+class tst_servercall : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TPlant> plant;
+  std::unique_ptr<TNetConnection> net;
+  QList<int> depthDuringCalls; // the wait animation's depth as each call went out
+
+private slots:
+  void init()
+  {
+    plant = std::make_unique<TPlant>();
+    net = std::make_unique<TNetConnection>();
+    net->Host = QStringLiteral("127.0.0.1");
+    net->Port = plant->port;
+    net->ServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
+    net->Open();
+    depthDuringCalls.clear();
+    auto record = TNetConnection::OnCall;
+    TNetConnection::OnCall = [this, record](const QString &method, const nlohmann::json &params) {
+      depthDuringCalls << ShowAviDepth();
+      record(method, params);
+    };
+  }
+
+  void cleanup()
+  {
+    net.reset();
+    plant.reset();
+  }
+
+  void fillsAndOpensTheSet_data()
+  {
+    QTest::addColumn<int>("wait");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("no animation") << int(TCallWait::None) << 0;
+    QTest::newRow("the sheet's animation") << int(TCallWait::Sheet) << 1;
+    QTest::newRow("a dialog's animation") << int(TCallWait::Dialog) << 1;
+  }
+  void fillsAndOpensTheSet()
+  {
+    QFETCH(int, wait);
+    QFETCH(int, depth);
+    TClientDataSet reservados;
+    int opens = 0;
+    reservados.AfterOpen = [&](TDataSet &) { ++opens; };
+    const QDate today = plant->today;
+    CallIntoDataSet(*net, reservados, QStringLiteral("GetReservados"),
+                    {"EQ1", "1", "2", "2", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30), QTime(18, 0))},
+                    TCallWait(wait));
+    QVERIFY(reservados.Active());
+    QCOMPARE(opens, 1);
+    QVERIFY(reservados.RecordCount() > 0);
+    QCOMPARE(reservados.FieldByName("NRORDPROD").AsString(), QStringLiteral("OP1"));
+    QCOMPARE(depthDuringCalls, QList<int>{depth});
+    QCOMPARE(ShowAviDepth(), 0);
+    QCOMPARE(plant->CallMethods(), QStringList{"GetReservados"});
+  }
+
+  void failureReachesTheCaller_data()
+  {
+    QTest::addColumn<bool>("serverDown");
+    QTest::newRow("refused by the server") << false;
+    QTest::newRow("server gone") << true;
+  }
+  void failureReachesTheCaller()
+  {
+    QFETCH(bool, serverDown);
+    TClientDataSet hora;
+    CallIntoDataSet(*net, hora, QStringLiteral("GetHoraServidor"));
+    QVERIFY(hora.Active());
+    if (serverDown)
+      plant->StopServer();
+    bool failed = false;
+    try {
+      CallIntoDataSet(*net, hora, serverDown ? QStringLiteral("GetHoraServidor") : QStringLiteral("MetodoInexistente"), {},
+                      TCallWait::Sheet);
+    } catch (const std::exception &e) {
+      failed = true;
+      QVERIFY2(!QString::fromUtf8(e.what()).isEmpty(), "a failure names its cause");
+    }
+    QVERIFY(failed);
+    QCOMPARE(ShowAviDepth(), 0);
+    QCOMPARE(ShowAviWidget(), nullptr);
+    QVERIFY(!hora.Active());
+  }
+};
+
+QTEST_MAIN(tst_servercall)
+#include "tst_servercall.moc"
