@@ -45,17 +45,20 @@ QStringList UnnamedControls(QWidget *window)
   QList<QWidget *> controls = window->findChildren<QWidget *>();
   controls.prepend(window);
   for (QWidget *w : controls) {
+    // A control hidden on purpose (a tab bar of one page, an overflow chevron with nothing to
+    // show) is not reachable.
+    if (w != window && w->isHidden())
+      continue;
     if (auto *tabs = qobject_cast<QTabBar *>(w)) {
-      // The tab bar is said through its tabs.
+      // The tab bar is said through its tabs, which come first among its accessible children.
       QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(tabs);
-      for (int i = 0; iface && i < iface->childCount(); ++i)
-        if (QAccessibleInterface *tab = iface->child(i); tab && tab->role() == QAccessible::PageTab &&
-                                                          tab->text(QAccessible::Name).trimmed().isEmpty())
+      for (int i = 0; iface && i < tabs->count(); ++i)
+        if (QAccessibleInterface *tab = iface->child(i);
+            tabs->isTabVisible(i) && (!tab || tab->text(QAccessible::Name).trimmed().isEmpty()))
           unnamed << QStringLiteral("%1 tab %2").arg(Describe(tabs)).arg(i);
       continue;
     }
-    // A control hidden on purpose (an overflow chevron with nothing to show) is not reachable.
-    if (w != window && !w->isHidden() && IsInteractiveControl(w) && SpokenName(w).trimmed().isEmpty())
+    if (w != window && IsInteractiveControl(w) && SpokenName(w).trimmed().isEmpty())
       unnamed << Describe(w);
   }
   return unnamed;

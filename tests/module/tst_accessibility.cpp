@@ -4,7 +4,10 @@
 #include "plantfixture.h"
 
 #include "package/units.h"
+#include "shared/frmpadrao.h"
 #include "sheet/frmplanilha.h"
+
+#include <inhouse/data/clientdataset.h>
 
 #include <inhouse/services/brivon.h>
 
@@ -12,6 +15,22 @@
 #include <QtTest>
 
 using namespace Cli_zrt02600;
+
+namespace {
+// The standard window as the coming windows build on it: a data set in the standard grid.
+class TStandardWindow : public TfrmPadrao {
+public:
+  explicit TStandardWindow(TStyle style) : TfrmPadrao(nullptr, QStringLiteral("ZRT09998"), style)
+  {
+    setWindowTitle(QStringLiteral("Reservas de teste"));
+    auto *cds = new TClientDataSet(this);
+    cds->AddField(QStringLiteral("CODIGO"), ftString, 10);
+    dtsPadrao->SetDataSet(cds);
+    CreateStandardBody();
+    StandardCreation();
+  }
+};
+} // namespace
 
 class tst_accessibility : public QObject {
   Q_OBJECT
@@ -54,6 +73,23 @@ private slots:
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
   }
 
+  void standardWindowHasNoNamelessControl_data()
+  {
+    QTest::addColumn<TfrmPadrao::TStyle>("style");
+    QTest::newRow("maintenance") << TfrmPadrao::stMaintenance;
+    QTest::newRow("dialog") << TfrmPadrao::stDialog;
+  }
+
+  void standardWindowHasNoNamelessControl()
+  {
+    QFETCH(TfrmPadrao::TStyle, style);
+    TStandardWindow window(style);
+    window.show();
+    const QStringList unnamed = UnnamedControls(&window);
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    QCOMPARE(SpokenName(window.dbgPadrao), QStringLiteral("Reservas de teste"));
+  }
+
   void sheetControlsSayTheirHintCaptionOrLabel_data()
   {
     QTest::addColumn<QString>("control");
@@ -63,6 +99,8 @@ private slots:
     QTest::newRow("status toggle") << "tbtConcluida" << "Concluída";
     QTest::newRow("start date by its label") << "depInicio" << "de";
     QTest::newRow("end date by its label") << "depFinal" << "até";
+    QTest::newRow("free hours, no hint") << "SpeedButton3" << "Horários Livres";
+    QTest::newRow("start hour") << "medHoraIni" << "Hora inicial";
   }
 
   void sheetControlsSayTheirHintCaptionOrLabel()

@@ -231,6 +231,7 @@ void TfrmPadrao::CreateStandardBody()
   scbFolhaDados->setObjectName(QStringLiteral("scbFolhaDados"));
   scbFolhaDados->setFrameShape(QFrame::NoFrame);
   scbFolhaDados->setWidgetResizable(true);
+  scbFolhaDados->setFocusPolicy(Qt::NoFocus); // only frames the grid, which takes the focus
   panLayout->addWidget(scbFolhaDados);
 
   dbgPadrao = new TDBGrid;
@@ -309,6 +310,9 @@ void TfrmPadrao::CreationStepInstallAfterCancel()
 
 void TfrmPadrao::CreationStepTranslate()
 {
+  // The standard grid holds what the window is about: a screen reader calls it by the title.
+  if (dbgPadrao && dbgPadrao->accessibleName().isEmpty())
+    dbgPadrao->setAccessibleName(windowTitle());
   Trad(this);
 }
 

@@ -278,6 +278,13 @@ void TfrmPlanilha::BuildLayout()
   stgSemana->SetRowCount(12);
   tshSemana->layout()->addWidget(stgSemana);
 
+  // Controls with no hint, caption or label of their own, named for assistive technology.
+  medHoraIni->setAccessibleName(QStringLiteral("Hora inicial"));
+  medHoraFin->setAccessibleName(QStringLiteral("Hora final"));
+  dbgEquipamentos->setAccessibleName(QStringLiteral("Equipamentos"));
+  dbgOrdemProd->setAccessibleName(QStringLiteral("Ordens de produção"));
+  stgSemana->setAccessibleName(QStringLiteral("Semana"));
+
   SptPlanilha->addWidget(pgcOrdemProd);
   SptPlanilha->setStretchFactor(1, 1);
   SptPlanilha->setSizes({300, 574});
