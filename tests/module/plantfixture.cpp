@@ -1,5 +1,8 @@
 #include "plantfixture.h"
 
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+
 #include <inhouse/errors.h>
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/application.h>
@@ -152,4 +155,35 @@ QStringList TPlant::CallMethods() const
   for (const auto &c : calls)
     m << c.method;
   return m;
+}
+
+bool BeginSheetTest(TPlant &plant)
+{
+  Cli_zrt02600::Initialization();
+  TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
+  plant.mainWindow->show();
+  return QTest::qWaitForWindowActive(plant.mainWindow);
+}
+
+void EndSheetTest(std::unique_ptr<TPlant> &plant)
+{
+  plant.reset();
+  FlushDeletes();
+  Cli_zrt02600::Finalization();
+  Brivon::SetUnloadBPLHandler(nullptr);
+}
+
+void FlushDeletes()
+{
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+}
+
+TfrmPlanilha *OpenSheet()
+{
+  Cli_zrt02600::IniProc();
+  TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
+  if (sheet)
+    QTest::qWait(50);
+  return sheet;
 }

@@ -64,3 +64,14 @@ private:
   QObject *m_dataModule = nullptr;
   QString m_connectionName;
 };
+
+class TfrmPlanilha;
+
+// The sheet's unit around one test: fresh unit state, a 1280x1024 screen and the host window
+// active at the start; the plant gone, pending deletions run and the unit released at the end.
+bool BeginSheetTest(TPlant &plant);
+void EndSheetTest(std::unique_ptr<TPlant> &plant);
+// Runs deletions posted by closed windows.
+void FlushDeletes();
+// IniProc as the host calls it, then a moment for the first requests to settle; the sheet or null.
+TfrmPlanilha *OpenSheet();

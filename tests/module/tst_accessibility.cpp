@@ -37,33 +37,14 @@ class tst_accessibility : public QObject {
 
   std::unique_ptr<TPlant> plant;
 
-  TfrmPlanilha *OpenSheet()
-  {
-    IniProc();
-    TfrmPlanilha *sheet = frmPlanilha;
-    if (sheet)
-      QTest::qWait(50);
-    return sheet;
-  }
-
 private slots:
   void init()
   {
     plant = std::make_unique<TPlant>();
-    Initialization();
-    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
-    plant->mainWindow->show();
-    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+    QVERIFY(BeginSheetTest(*plant));
   }
 
-  void cleanup()
-  {
-    plant.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    Finalization();
-    Brivon::SetUnloadBPLHandler(nullptr);
-  }
+  void cleanup() { EndSheetTest(plant); }
 
   void sheetHasNoNamelessControl()
   {

@@ -22,38 +22,14 @@ class tst_sheet : public QObject {
 
   std::unique_ptr<TPlant> plant;
 
-  TfrmPlanilha *OpenSheet()
-  {
-    IniProc();
-    TfrmPlanilha *sheet = frmPlanilha;
-    if (sheet)
-      QTest::qWait(50);
-    return sheet;
-  }
-
-  static void FlushDeletes()
-  {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-  }
-
 private slots:
   void init()
   {
     plant = std::make_unique<TPlant>();
-    Initialization();
-    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
-    plant->mainWindow->show();
-    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+    QVERIFY(BeginSheetTest(*plant));
   }
 
-  void cleanup()
-  {
-    plant.reset();
-    FlushDeletes();
-    Finalization();
-    Brivon::SetUnloadBPLHandler(nullptr);
-  }
+  void cleanup() { EndSheetTest(plant); }
 
   // --- lifecycle ---------------------------------------------------------------------
 

@@ -84,23 +84,14 @@ private slots:
   {
     today = QDate::currentDate();
     plant = std::make_unique<TPlant>(today);
-    Initialization();
-    TfrmPlanilha::ScreenSize = [] { return QSize(1280, 1024); };
-    plant->mainWindow->show();
-    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
-    IniProc();
-    sheet = frmPlanilha;
+    QVERIFY(BeginSheetTest(*plant));
+    sheet = OpenSheet();
     QVERIFY(sheet);
     QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
     plant->ClearCalls();
   }
 
-  void cleanup()
-  {
-    plant.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Finalization();
-  }
+  void cleanup() { EndSheetTest(plant); }
 
   // --- period entry --------------------------------------------------------------------
 
