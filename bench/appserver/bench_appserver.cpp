@@ -4,8 +4,8 @@
 // Usage: bench_appserver [--db sqlite:PATH] [--seconds N]   (the plant is built when missing)
 #include <zrt/appserver/schema.h>
 #include <zrt/common/datetime.h>
-#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
+#include <zrt/dburl/dburl.h>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
@@ -67,10 +67,7 @@ double percentile(std::vector<double> v, double p)
   return v.empty() ? 0 : v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
 }
 
-double msSince(Clock::time_point t0)
-{
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 long peakKiB(qint64 pid)
 {
@@ -144,12 +141,12 @@ int main(int argc, char **argv)
     QSqlDatabase db = zrt::openDatabase(url, QStringLiteral("direct"));
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral(
-        "SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD, O.IDSITORDPROD,"
-        " R.QTPRODRESPROC FROM RESEQUIPPROD R JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-        " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"
-        " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN (?, ?, ?) AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
-        " ORDER BY R.DTHRINIPROD, R.NRORDPROD"));
+    q.prepare(
+        QStringLiteral("SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD, O.IDSITORDPROD,"
+                       " R.QTPRODRESPROC FROM RESEQUIPPROD R JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
+                       " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"
+                       " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN (?, ?, ?) AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
+                       " ORDER BY R.DTHRINIPROD, R.NRORDPROD"));
     int rows = 0;
     for (int i = 0; i < n; ++i) {
       auto t0 = Clock::now();
@@ -221,13 +218,13 @@ int main(int argc, char **argv)
     std::size_t rows = 0;
     for (int i = 0; i < 10; ++i) {
       auto t0 = Clock::now();
-      const std::string reply = c.post(
-          zrt::rpc::makeRequest("HoraLivre", {false, false, "06:00:00", "22:00:00", "", d0, d1, ""}, i).dump());
+      const std::string reply =
+          c.post(zrt::rpc::makeRequest("HoraLivre", {false, false, "06:00:00", "22:00:00", "", d0, d1, ""}, i).dump());
       times.push_back(msSince(t0));
       rows = json::parse(reply)["result"]["rows"].size();
     }
-    std::printf("HoraLivre, all 500 equipment x 31 days: %zu spans, p50 %.1f ms, max %.1f ms  (target < 100 ms)\n",
-                rows, percentile(times, 0.5), *std::max_element(times.begin(), times.end()));
+    std::printf("HoraLivre, all 500 equipment x 31 days: %zu spans, p50 %.1f ms, max %.1f ms  (target < 100 ms)\n", rows,
+                percentile(times, 0.5), *std::max_element(times.begin(), times.end()));
   }
 
   const long kib = peakKiB(server.processId());

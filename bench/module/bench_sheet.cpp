@@ -5,12 +5,12 @@
 #include "sheet/frmplanilha.h"
 #include "sheet/weekgrid.h"
 
-#include <inhouse/sql/databaseconnection.h>
 #include <inhouse/net/checkresultserv.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/prompts.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/sql/databaseconnection.h>
 #include <zrt/appserver/schema.h>
 #include <zrt/appserver/server.h>
 #include <zrt/dburl/dburl.h>
@@ -96,10 +96,7 @@ struct Host {
   }
 };
 
-double Ms(const QElapsedTimer &t)
-{
-  return double(t.nsecsElapsed()) / 1e6;
-}
+double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
 // The fill as first written: every cell against every record, comparing texts.
 void NaiveFill(TfrmPlanilha *sheet, int columns)
@@ -109,7 +106,8 @@ void NaiveFill(TfrmPlanilha *sheet, int columns)
   for (int c = 1; c <= columns; ++c)
     for (int r = 1; r < g->RowCount(); ++r)
       for (int i = 0; i < ds->RecordCount(); ++i) {
-        const QString text = ds->Field(ds->FieldByName("DTHRINIPROD").Index()).DisplayTextOf(ds->CellValue(i, ds->FieldByName("DTHRINIPROD").Index()));
+        const QString text = ds->Field(ds->FieldByName("DTHRINIPROD").Index())
+                                 .DisplayTextOf(ds->CellValue(i, ds->FieldByName("DTHRINIPROD").Index()));
         const int hour = text.mid(11, 2).toInt();
         const QString label = g->Cells(0, r);
         if (label.isEmpty() || label.section(':', 0, 0).toInt() != hour)
@@ -230,8 +228,8 @@ int main(int argc, char **argv)
   const int start = sheet->cdsDiasReservados->FieldByName("DTHRINIPROD").Index();
   const int order = sheet->cdsDiasReservados->FieldByName("NRORDPROD").Index();
   for (int i = 0; i < sheet->cdsDiasReservados->RecordCount(); ++i)
-    rs.push_back({sheet->cdsDiasReservados->CellValue(i, start).toDouble(),
-                  sheet->cdsDiasReservados->CellValue(i, order).toString()});
+    rs.push_back(
+        {sheet->cdsDiasReservados->CellValue(i, start).toDouble(), sheet->cdsDiasReservados->CellValue(i, order).toString()});
   FillWeekGrid(shape, rs, [&](int c, int r, const QString &text) { sheet->stgSemana->SetCells(c, r, text); });
   const double fill = Ms(t);
   sheet->stgSemana->EndUpdate();
@@ -246,8 +244,8 @@ int main(int argc, char **argv)
   const double naiveSample = Ms(t);
   sheet->stgSemana->EndUpdate();
   const double naive = naiveSample * (sheet->stgSemana->ColCount() - 1) / sample;
-  std::printf("  cell-by-record fill: %.1f ms for %d columns, about %.0f s for the year; ratio %.0fx\n", naiveSample,
-              sample, naive / 1000, naive / fill);
+  std::printf("  cell-by-record fill: %.1f ms for %d columns, about %.0f s for the year; ratio %.0fx\n", naiveSample, sample,
+              naive / 1000, naive / fill);
   std::printf("\npeak RSS %ld MB\n", PeakKb() / 1024);
   sheet->Close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -31,18 +31,42 @@ struct GroupDef {
 const std::vector<GroupDef> &groups()
 {
   static const std::vector<GroupDef> g = {
-      {"INJ", "Injetoras", "Injetora", {"Horizontal 180 t", "Horizontal 250 t", "Elétrica 450 t"},
-       {"Tampa rosca 28 mm", "Balde 20 L", "Caixa organizadora 12 L", "Pote 500 ml"}, 900},
-      {"EXT", "Extrusoras", "Extrusora", {"Monorrosca 90 mm", "Dupla Rosca 60 mm"},
-       {"Tubo PVC 25 mm", "Perfil U 20 mm", "Filme stretch 500 mm"}, 250},
-      {"PRE", "Prensas", "Prensa", {"Hidráulica 200 t", "Excêntrica 80 t", "Viradeira 100 t"},
-       {"Suporte estampado", "Arruela lisa 10 mm", "Chapa dobrada 2 mm"}, 1200},
-      {"TOR", "Tornos CNC", "Torno CNC", {"2 Eixos", "Multitarefa", "Cabeçote Móvel"},
-       {"Eixo retificado 20 mm", "Bucha de bronze 30 mm", "Pino guia 12 mm"}, 60},
-      {"FOR", "Fornos", "Forno", {"Contínuo Elétrico", "Túnel a Gás", "Câmara de Têmpera"},
-       {"Têmpera de engrenagens", "Cura de peças pintadas"}, 400},
-      {"EMB", "Embaladoras", "Embaladora", {"Flow Pack", "Vertical", "Seladora Automática"},
-       {"Fardo 12 unidades", "Caixa de papelão 6 un", "Saco valvulado 25 kg"}, 1500},
+      {"INJ",
+       "Injetoras",
+       "Injetora",
+       {"Horizontal 180 t", "Horizontal 250 t", "Elétrica 450 t"},
+       {"Tampa rosca 28 mm", "Balde 20 L", "Caixa organizadora 12 L", "Pote 500 ml"},
+       900},
+      {"EXT",
+       "Extrusoras",
+       "Extrusora",
+       {"Monorrosca 90 mm", "Dupla Rosca 60 mm"},
+       {"Tubo PVC 25 mm", "Perfil U 20 mm", "Filme stretch 500 mm"},
+       250},
+      {"PRE",
+       "Prensas",
+       "Prensa",
+       {"Hidráulica 200 t", "Excêntrica 80 t", "Viradeira 100 t"},
+       {"Suporte estampado", "Arruela lisa 10 mm", "Chapa dobrada 2 mm"},
+       1200},
+      {"TOR",
+       "Tornos CNC",
+       "Torno CNC",
+       {"2 Eixos", "Multitarefa", "Cabeçote Móvel"},
+       {"Eixo retificado 20 mm", "Bucha de bronze 30 mm", "Pino guia 12 mm"},
+       60},
+      {"FOR",
+       "Fornos",
+       "Forno",
+       {"Contínuo Elétrico", "Túnel a Gás", "Câmara de Têmpera"},
+       {"Têmpera de engrenagens", "Cura de peças pintadas"},
+       400},
+      {"EMB",
+       "Embaladoras",
+       "Embaladora",
+       {"Flow Pack", "Vertical", "Seladora Automática"},
+       {"Fardo 12 unidades", "Caixa de papelão 6 un", "Saco valvulado 25 kg"},
+       1500},
   };
   return g;
 }
@@ -53,17 +77,14 @@ constexpr int kVariantCount = 5;
 constexpr std::int64_t kDay = 86400, kHour = 3600, kMinute = 60;
 const qint64 kEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
 
-std::int64_t secondsOf(const QDate &d, int hour = 0)
-{
-  return (d.toJulianDay() - kEpochJulianDay) * kDay + hour * kHour;
-}
+std::int64_t secondsOf(const QDate &d, int hour = 0) { return (d.toJulianDay() - kEpochJulianDay) * kDay + hour * kHour; }
 
 QString sqlText(std::int64_t s)
 {
   const QDate d = QDate::fromJulianDay(s / kDay + kEpochJulianDay);
   const std::int64_t t = s % kDay;
-  return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), int(t / kHour),
-                           int(t / kMinute % 60), int(t % 60));
+  return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), int(t / kHour), int(t / kMinute % 60),
+                           int(t % 60));
 }
 
 struct Order {
@@ -130,8 +151,8 @@ void fillDemo(const QString &dbUrl, const DemoOptions &o)
     check(insEquip.prepare("INSERT INTO EQUIPAPROD (CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, CDGRUPOEQUIPA) VALUES (?, ?, ?, ?)"),
           insEquip, "equipamentos");
     check(insProd.prepare("INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO) VALUES (?, ?)"), insProd, "produtos");
-    check(insOrder.prepare("INSERT INTO ORDPROD (NRORDPROD, CDARVPROD, CDPRODUTO, IDSITORDPROD) VALUES (?, ?, ?, ?)"),
-          insOrder, "ordens");
+    check(insOrder.prepare("INSERT INTO ORDPROD (NRORDPROD, CDARVPROD, CDPRODUTO, IDSITORDPROD) VALUES (?, ?, ?, ?)"), insOrder,
+          "ordens");
     check(insRes.prepare("INSERT INTO RESEQUIPPROD (CDEQUIPPRO, NRORDPROD, DTHRINIPROD, DTHRFINPROD, QTPRODRESPROC)"
                          " VALUES (?, ?, ?, ?, ?)"),
           insRes, "reservas");
@@ -171,8 +192,9 @@ void fillDemo(const QString &dbUrl, const DemoOptions &o)
       const QString code = QLatin1String(g.code) + number;
       insEquip.bindValue(0, code);
       insEquip.bindValue(1, QLatin1String(g.code) + QLatin1Char('-') + number);
-      insEquip.bindValue(2, QStringLiteral("%1 %2 nº %3")
-                                .arg(QString::fromUtf8(g.singular), QString::fromUtf8(g.models[pick(unsigned(g.models.size()))]), number));
+      insEquip.bindValue(
+          2, QStringLiteral("%1 %2 nº %3")
+                 .arg(QString::fromUtf8(g.singular), QString::fromUtf8(g.models[pick(unsigned(g.models.size()))]), number));
       insEquip.bindValue(3, QString::fromLatin1(g.code));
       check(insEquip.exec(), insEquip, "equipamentos");
 

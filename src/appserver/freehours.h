@@ -18,8 +18,8 @@ struct Interval {
 // Spans of [windowStart, windowEnd] that no busy interval covers. `busy` is sorted by start
 // and may overlap. An empty window (start == end) is one free point unless a reservation
 // covers that instant.
-std::vector<Interval> freeSpans(std::int64_t windowStart, std::int64_t windowEnd,
-                                const Interval *busyBegin, const Interval *busyEnd);
+std::vector<Interval> freeSpans(std::int64_t windowStart, std::int64_t windowEnd, const Interval *busyBegin,
+                                const Interval *busyEnd);
 
 // "08:00:00", "08:00" or "8:00" as seconds since midnight; nullopt for anything else.
 std::optional<int> parseHourText(const QString &text);

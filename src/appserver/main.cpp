@@ -52,7 +52,8 @@ int runInit(const QStringList &args)
   QCommandLineParser p;
   p.setApplicationDescription(QStringLiteral("Cria ou atualiza o esquema do banco de dados (idempotente)."));
   p.addHelpOption();
-  p.addOption({QStringLiteral("db"), QStringLiteral("Banco de dados (sqlite:CAMINHO ou postgresql://...)."), QStringLiteral("URL")});
+  p.addOption(
+      {QStringLiteral("db"), QStringLiteral("Banco de dados (sqlite:CAMINHO ou postgresql://...)."), QStringLiteral("URL")});
   p.addOption({QStringLiteral("demo"), QStringLiteral("Substitui os dados por uma planta de demonstração.")});
   p.addOption({QStringLiteral("seed"), QStringLiteral("Semente da planta de demonstração (padrão 1)."), QStringLiteral("N")});
   p.addOption({QStringLiteral("equipment"), QStringLiteral("Equipamentos da demonstração (padrão 40)."), QStringLiteral("N")});
@@ -94,7 +95,8 @@ int runServe(const QStringList &args)
   p.setApplicationDescription(QStringLiteral("Atende \"ZRT02600.rmdPlanUtilEquipProd\" em POST /ZRT02600.rmdPlanUtilEquipProd "
                                              "e GET /health. Para com Ctrl+C (SIGINT) ou SIGTERM."));
   p.addHelpOption();
-  p.addOption({QStringLiteral("db"), QStringLiteral("Banco de dados (sqlite:CAMINHO ou postgresql://...)."), QStringLiteral("URL")});
+  p.addOption(
+      {QStringLiteral("db"), QStringLiteral("Banco de dados (sqlite:CAMINHO ou postgresql://...)."), QStringLiteral("URL")});
   p.addOption({QStringLiteral("listen"), QStringLiteral("Endereço de escuta (padrão 127.0.0.1)."), QStringLiteral("ADDR")});
   p.addOption({QStringLiteral("port"), QStringLiteral("Porta (padrão 8080; 0 escolhe uma livre)."), QStringLiteral("N")});
   p.addOption({QStringLiteral("threads"), QStringLiteral("Threads de atendimento (padrão 2)."), QStringLiteral("N")});

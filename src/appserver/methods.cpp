@@ -4,8 +4,8 @@
 
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
-#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -25,59 +25,57 @@ using nlohmann::json;
 // stores and PostgreSQL reads as a timestamp literal. A reservation occupies
 // [DTHRINIPROD, DTHRFINPROD); the period [start, end] includes both of its ends.
 
-#define RESERVATION_FROM                                                                           \
-  " FROM RESEQUIPPROD R"                                                                           \
-  " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"                                                   \
-  " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"                                              \
+#define RESERVATION_FROM                                                                                                         \
+  " FROM RESEQUIPPROD R"                                                                                                         \
+  " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"                                                                                 \
+  " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"                                                                            \
   " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN (?, ?, ?)"
 
-#define RESERVATION_COLUMNS                                                                        \
-  "SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD,"     \
+#define RESERVATION_COLUMNS                                                                                                      \
+  "SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD,"                                     \
   " O.IDSITORDPROD, R.QTPRODRESPROC"
 
 // The last parameter of each query is the earliest start that can still reach the period
 // (its start less the longest reservation): it turns "started before the end" into an index range.
-const char *const kSqlPeriod = RESERVATION_COLUMNS RESERVATION_FROM
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-    " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
+const char *const kSqlPeriod =
+    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
-const char *const kSqlStartsInPeriod = "SELECT R.DTHRINIPROD" RESERVATION_FROM
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+const char *const kSqlStartsInPeriod =
+    "SELECT R.DTHRINIPROD" RESERVATION_FROM " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
 // Whole days: [first day 00:00, last day + 1) is half-open.
-const char *const kSqlDays = RESERVATION_COLUMNS RESERVATION_FROM
-    " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-    " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
+const char *const kSqlDays =
+    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
 // The day [day, day + 1) and the period [start, end] together.
-const char *const kSqlDayInPeriod = RESERVATION_COLUMNS RESERVATION_FROM
-    " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ?"
-    " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-    " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
+const char *const kSqlDayInPeriod =
+    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ?"
+                                         " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
 
-const char *const kSqlLongestSQLite =
-    "SELECT MAX(julianday(DTHRFINPROD) - julianday(DTHRINIPROD)) FROM RESEQUIPPROD";
-const char *const kSqlLongestPostgres =
-    "SELECT EXTRACT(EPOCH FROM MAX(DTHRFINPROD - DTHRINIPROD)) / 86400.0 FROM RESEQUIPPROD";
+const char *const kSqlLongestSQLite = "SELECT MAX(julianday(DTHRFINPROD) - julianday(DTHRINIPROD)) FROM RESEQUIPPROD";
+const char *const kSqlLongestPostgres = "SELECT EXTRACT(EPOCH FROM MAX(DTHRFINPROD - DTHRINIPROD)) / 86400.0 FROM RESEQUIPPROD";
 
 // Code lists are tested as whole codes: ';' || CODE || ';' inside ';A;B;'.
-#define EQUIPMENT_SELECTION                                                                        \
-  " (? = 0 OR INSTR(?, ';' || E.CDGRUPOEQUIPA || ';') > 0)"                                        \
+#define EQUIPMENT_SELECTION                                                                                                      \
+  " (? = 0 OR INSTR(?, ';' || E.CDGRUPOEQUIPA || ';') > 0)"                                                                      \
   " AND (? = 0 OR INSTR(?, ';' || E.CDEQUIPPRO || ';') > 0)"
 
-const char *const kSqlFreeEquipment = "SELECT E.CDEQUIPPRO, E.NMEQUIPPRO FROM EQUIPAPROD E WHERE"
-    EQUIPMENT_SELECTION " ORDER BY E.CDEQUIPPRO";
+const char *const kSqlFreeEquipment =
+    "SELECT E.CDEQUIPPRO, E.NMEQUIPPRO FROM EQUIPAPROD E WHERE" EQUIPMENT_SELECTION " ORDER BY E.CDEQUIPPRO";
 
 // Every status but concluded ("3") occupies time.
 // Equipment first (CROSS JOIN fixes that order on SQLite): each one's reservations are then an
 // index range, instead of one pass over the whole reservation index.
 const char *const kSqlFreeBusy = "SELECT R.CDEQUIPPRO, R.DTHRINIPROD, R.DTHRFINPROD"
-    " FROM EQUIPAPROD E CROSS JOIN RESEQUIPPROD R"
-    " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-    " WHERE R.CDEQUIPPRO = E.CDEQUIPPRO AND" EQUIPMENT_SELECTION
-    " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-    " ORDER BY E.CDEQUIPPRO, R.DTHRINIPROD";
+                                 " FROM EQUIPAPROD E CROSS JOIN RESEQUIPPROD R"
+                                 " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
+                                 " WHERE R.CDEQUIPPRO = E.CDEQUIPPRO AND" EQUIPMENT_SELECTION
+                                 " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
+                                 " ORDER BY E.CDEQUIPPRO, R.DTHRINIPROD";
 
 // ---- values -----------------------------------------------------------------------------------
 
@@ -107,8 +105,8 @@ std::optional<std::int64_t> secondsOf(const QVariant &v)
     return true;
   };
   int y, mo, d, h = 0, mi = 0, se = 0;
-  if (s.size() >= 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-') && digits(0, 4, y) &&
-      digits(5, 2, mo) && digits(8, 2, d)) {
+  if (s.size() >= 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-') && digits(0, 4, y) && digits(5, 2, mo) &&
+      digits(8, 2, d)) {
     const bool hasTime = s.size() >= 19 && digits(11, 2, h) && digits(14, 2, mi) && digits(17, 2, se);
     const QDate date(y, mo, d);
     if (date.isValid() && (hasTime || s.size() == 10) && h < 24 && mi < 60 && se < 60)
@@ -152,21 +150,15 @@ json floatCell(const QVariant &v)
 // ---- arguments --------------------------------------------------------------------------------
 
 // User text echoed in a message is kept short.
-std::string clip(const std::string &s)
-{
-  return s.size() <= 40 ? s : s.substr(0, 40) + "...";
-}
+std::string clip(const std::string &s) { return s.size() <= 40 ? s : s.substr(0, 40) + "..."; }
 
-[[noreturn]] void badParams(const std::string &why)
-{
-  throw CallError(rpc::kInvalidParams, "Parâmetros inválidos: " + why);
-}
+[[noreturn]] void badParams(const std::string &why) { throw CallError(rpc::kInvalidParams, "Parâmetros inválidos: " + why); }
 
 void expectCount(const json &params, std::size_t n, const char *method)
 {
   if (params.size() != n)
-    badParams(std::string(method) + " espera " + std::to_string(n) + " argumentos, recebeu " +
-              std::to_string(params.size()) + ".");
+    badParams(std::string(method) + " espera " + std::to_string(n) + " argumentos, recebeu " + std::to_string(params.size()) +
+              ".");
 }
 
 std::string argText(const json &params, std::size_t i, const char *what)
@@ -208,15 +200,9 @@ std::array<QVariant, 3> statusCodes(const std::string &pend, const std::string &
 }
 
 // ";A;B;" whatever the picker's edges: a code is selected when ";CODE;" occurs in it.
-QString codeList(const std::string &list)
-{
-  return QLatin1Char(';') + QString::fromStdString(list) + QLatin1Char(';');
-}
+QString codeList(const std::string &list) { return QLatin1Char(';') + QString::fromStdString(list) + QLatin1Char(';'); }
 
-QString sqlTime(double value)
-{
-  return toSqlText(value);
-}
+QString sqlTime(double value) { return toSqlText(value); }
 
 // The earliest start a reservation reaching past `after` can have, as bound text. Read per
 // call (an index answers it) so a reservation added meanwhile is never missed.
@@ -236,11 +222,10 @@ QString earliestStart(Store &store, double after)
 
 const std::vector<FieldDef> &fieldsReservados()
 {
-  static const std::vector<FieldDef> f = {
-      {"NRORDPROD", FieldType::String, 10},  {"CDARVPROD", FieldType::String, 20},
-      {"CDPRODUTO", FieldType::String, 10},  {"PRODUTO", FieldType::String, 50},
-      {"DTHRINIPROD", FieldType::DateTime, 0}, {"DTHRFINPROD", FieldType::DateTime, 0},
-      {"IDSITORDPROD", FieldType::String, 1}, {"QTPRODRESPROC", FieldType::Float, 0}};
+  static const std::vector<FieldDef> f = {{"NRORDPROD", FieldType::String, 10},    {"CDARVPROD", FieldType::String, 20},
+                                          {"CDPRODUTO", FieldType::String, 10},    {"PRODUTO", FieldType::String, 50},
+                                          {"DTHRINIPROD", FieldType::DateTime, 0}, {"DTHRFINPROD", FieldType::DateTime, 0},
+                                          {"IDSITORDPROD", FieldType::String, 1},  {"QTPRODRESPROC", FieldType::Float, 0}};
   return f;
 }
 
@@ -255,8 +240,7 @@ json fieldsJson(const std::vector<FieldDef> &fields)
 enum { cOrd, cArv, cProd, cNome, cIni, cFim, cSit, cQt };
 
 // Runs one reservation query and lays its rows out in `order` (positions of RESERVATION_COLUMNS).
-CallResult reservationPacket(Store &store, QSqlQuery &q, const std::vector<FieldDef> &fields,
-                             std::initializer_list<int> order)
+CallResult reservationPacket(Store &store, QSqlQuery &q, const std::vector<FieldDef> &fields, std::initializer_list<int> order)
 {
   store.exec(q);
   json rows = json::array();
@@ -337,11 +321,10 @@ CallResult getDiasReservados(Store &store, const json &params)
                               argText(params, 5, "a situação concluída"));
   if (!isValidDateTime(to + 1))
     badParams("a data final fora do intervalo de datas válido.");
-  static const std::vector<FieldDef> fields = {
-      {"CDARVPROD", FieldType::String, 20},    {"NRORDPROD", FieldType::String, 10},
-      {"CDPRODUTO", FieldType::String, 10},    {"PRODUTO", FieldType::String, 50},
-      {"DTHRINIPROD", FieldType::DateTime, 0}, {"QTPRODRESPROC", FieldType::Float, 0},
-      {"DTHRFINPROD", FieldType::DateTime, 0}, {"IDSITORDPROD", FieldType::String, 1}};
+  static const std::vector<FieldDef> fields = {{"CDARVPROD", FieldType::String, 20},    {"NRORDPROD", FieldType::String, 10},
+                                               {"CDPRODUTO", FieldType::String, 10},    {"PRODUTO", FieldType::String, 50},
+                                               {"DTHRINIPROD", FieldType::DateTime, 0}, {"QTPRODRESPROC", FieldType::Float, 0},
+                                               {"DTHRFINPROD", FieldType::DateTime, 0}, {"IDSITORDPROD", FieldType::String, 1}};
   QSqlQuery &q = store.prepared(kSqlDays);
   bindStatusAndEquipment(q, equip, st);
   q.bindValue(4, sqlTime(to + 1));
@@ -361,11 +344,10 @@ CallResult getReservaDia(Store &store, const json &params)
   const double to = argDateTime(params, 6, "a data final do período");
   if (!isValidDateTime(day + 1))
     badParams("o dia fora do intervalo de datas válido.");
-  static const std::vector<FieldDef> fields = {
-      {"NRORDPROD", FieldType::String, 10},    {"CDARVPROD", FieldType::String, 20},
-      {"CDPRODUTO", FieldType::String, 10},    {"NMPRODUTO", FieldType::String, 50},
-      {"DTHRINIPROD", FieldType::DateTime, 0}, {"DTHRFINPROD", FieldType::DateTime, 0},
-      {"QTPRODRESPROC", FieldType::Float, 0},  {"IDSITORDPROD", FieldType::String, 1}};
+  static const std::vector<FieldDef> fields = {{"NRORDPROD", FieldType::String, 10},    {"CDARVPROD", FieldType::String, 20},
+                                               {"CDPRODUTO", FieldType::String, 10},    {"NMPRODUTO", FieldType::String, 50},
+                                               {"DTHRINIPROD", FieldType::DateTime, 0}, {"DTHRFINPROD", FieldType::DateTime, 0},
+                                               {"QTPRODRESPROC", FieldType::Float, 0},  {"IDSITORDPROD", FieldType::String, 1}};
   QSqlQuery &q = store.prepared(kSqlDayInPeriod);
   bindStatusAndEquipment(q, equip, st);
   q.bindValue(4, sqlTime(day + 1));
@@ -488,10 +470,7 @@ Store::Store(QString dbUrl, QString connectionName) : url_(std::move(dbUrl)), na
   }
 }
 
-Store::~Store()
-{
-  drop();
-}
+Store::~Store() { drop(); }
 
 void Store::open()
 {

@@ -79,8 +79,7 @@ public:
   explicit Connection(const QString &url)
       : name_(QStringLiteral("zrt-schema-%1").arg(++connectionSerial)), db_(openDatabase(url, name_)),
         postgres_(dbKindOf(url) == DbKind::PostgreSQL)
-  {
-  }
+  {}
   ~Connection()
   {
     db_.close();
@@ -99,9 +98,8 @@ private:
 void run(QSqlQuery &q, const QString &sql)
 {
   if (!q.exec(sql))
-    throw std::runtime_error(QStringLiteral("Falha ao preparar o banco de dados (%1): %2")
-                                 .arg(sql.left(60), q.lastError().text())
-                                 .toStdString());
+    throw std::runtime_error(
+        QStringLiteral("Falha ao preparar o banco de dados (%1): %2").arg(sql.left(60), q.lastError().text()).toStdString());
 }
 
 } // namespace

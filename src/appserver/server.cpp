@@ -4,8 +4,8 @@
 
 #include <zrt/common/jsonrpc.h>
 
-#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -32,10 +32,7 @@ std::atomic<int> serverSerial{0};
 thread_local Store *workerStore = nullptr;
 std::mutex logMutex;
 
-std::string dumpJson(const json &j)
-{
-  return j.dump(-1, ' ', false, json::error_handler_t::replace);
-}
+std::string dumpJson(const json &j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
 
 // Compares without an early exit so the time taken tells nothing about the token.
 bool sameToken(std::string_view a, std::string_view b)
@@ -196,10 +193,7 @@ private:
     res_.body() = dumpJson(rpc::makeError(nullptr, rpc::kInvalidRequest, message));
   }
 
-  void write()
-  {
-    http::async_write(stream_, res_, beast::bind_front_handler(&Session::onWrite, shared_from_this()));
-  }
+  void write() { http::async_write(stream_, res_, beast::bind_front_handler(&Session::onWrite, shared_from_this())); }
 
   void onWrite(beast::error_code ec, std::size_t)
   {
@@ -273,10 +267,7 @@ void Server::Impl::accept()
 
 Server::Server(ServerOptions options) : d(std::make_unique<Impl>(std::move(options))) {}
 
-Server::~Server()
-{
-  stop();
-}
+Server::~Server() { stop(); }
 
 void Server::start()
 {
@@ -295,8 +286,8 @@ void Server::start()
   auto check = [&](const char *what) {
     if (ec) {
       d->acceptor.reset();
-      throw std::runtime_error(std::string("Não foi possível ") + what + " " + d->opt.listen + ":" +
-                               std::to_string(d->opt.port) + ": " + ec.message());
+      throw std::runtime_error(std::string("Não foi possível ") + what + " " + d->opt.listen + ":" + std::to_string(d->opt.port) +
+                               ": " + ec.message());
     }
   };
   d->acceptor->open(endpoint.protocol(), ec);
@@ -320,10 +311,7 @@ void Server::start()
   }
 }
 
-unsigned short Server::port() const
-{
-  return d->boundPort;
-}
+unsigned short Server::port() const { return d->boundPort; }
 
 void Server::stop()
 {

@@ -5,8 +5,8 @@
 namespace zrt {
 namespace {
 constexpr std::pair<FieldType, std::string_view> kTypeNames[] = {
-    {FieldType::String, "string"},   {FieldType::DateTime, "datetime"}, {FieldType::Date, "date"},
-    {FieldType::Float, "float"},     {FieldType::Integer, "integer"},   {FieldType::Boolean, "boolean"},
+    {FieldType::String, "string"}, {FieldType::DateTime, "datetime"}, {FieldType::Date, "date"},
+    {FieldType::Float, "float"},   {FieldType::Integer, "integer"},   {FieldType::Boolean, "boolean"},
 };
 
 bool cellFits(FieldType type, const nlohmann::json &cell)

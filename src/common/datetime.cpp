@@ -16,25 +16,16 @@ TDateTime compose(qint64 days, qint64 msecs)
 }
 } // namespace
 
-bool isValidDateTime(TDateTime value)
-{
-  return std::isfinite(value) && value >= kMinDateTime && value < kMaxDateTime;
-}
+bool isValidDateTime(TDateTime value) { return std::isfinite(value) && value >= kMinDateTime && value < kMaxDateTime; }
 
-TDateTime toDateTime(const QDate &date)
-{
-  return compose(date.toJulianDay() - kEpochJulianDay, 0);
-}
+TDateTime toDateTime(const QDate &date) { return compose(date.toJulianDay() - kEpochJulianDay, 0); }
 
 TDateTime toDateTime(const QDate &date, const QTime &time)
 {
   return compose(date.toJulianDay() - kEpochJulianDay, time.isValid() ? time.msecsSinceStartOfDay() : 0);
 }
 
-TDateTime toDateTime(const QDateTime &dateTime)
-{
-  return toDateTime(dateTime.date(), dateTime.time());
-}
+TDateTime toDateTime(const QDateTime &dateTime) { return toDateTime(dateTime.date(), dateTime.time()); }
 
 static bool split(TDateTime value, qint64 &days, qint64 &msecs)
 {
@@ -74,21 +65,15 @@ QDateTime fromDateTime(TDateTime value)
   return QDateTime(QDate::fromJulianDay(days + kEpochJulianDay), QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
-TDateTime dayOf(TDateTime value)
-{
-  return toDateTime(dateOf(value));
-}
+TDateTime dayOf(TDateTime value) { return toDateTime(dateOf(value)); }
 
-QString toSqlText(TDateTime value)
-{
-  return fromDateTime(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
+QString toSqlText(TDateTime value) { return fromDateTime(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
 std::optional<TDateTime> fromSqlText(const QString &text)
 {
   const QString t = text.trimmed();
-  for (const auto *format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss",
-                             "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
+  for (const auto *format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz",
+                             "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
     const QDateTime dt = QDateTime::fromString(t, QLatin1String(format));
     if (dt.isValid())
       return toDateTime(dt);

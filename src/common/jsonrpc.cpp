@@ -27,10 +27,11 @@ Response parseResponse(std::string_view body)
     return r;
   }
   if (auto it = json.find("error"); it != json.end()) {
-    r.code = it->is_object() && it->contains("code") && (*it)["code"].is_number_integer()
-                 ? (*it)["code"].get<int>() : kInternalError;
+    r.code =
+        it->is_object() && it->contains("code") && (*it)["code"].is_number_integer() ? (*it)["code"].get<int>() : kInternalError;
     r.message = it->is_object() && it->contains("message") && (*it)["message"].is_string()
-                    ? (*it)["message"].get<std::string>() : "Erro desconhecido no servidor de aplicação.";
+                    ? (*it)["message"].get<std::string>()
+                    : "Erro desconhecido no servidor de aplicação.";
     return r;
   }
   if (auto it = json.find("result"); it != json.end()) {

@@ -7,10 +7,7 @@
 
 namespace zrt {
 namespace {
-[[noreturn]] void fail(const QString &text)
-{
-  throw std::runtime_error(text.toStdString());
-}
+[[noreturn]] void fail(const QString &text) { throw std::runtime_error(text.toStdString()); }
 
 QString sqlitePath(const QString &url)
 {

@@ -41,8 +41,8 @@ int main(int argc, char *argv[])
   QStringList args;
   for (int i = 0; i < argc; ++i)
     args.append(QString::fromLocal8Bit(argv[i]));
-  static const QStringList early = {QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("-?"),
-                                    QStringLiteral("-v"), QStringLiteral("--version")};
+  static const QStringList early = {QStringLiteral("-h"), QStringLiteral("--help"), QStringLiteral("-?"), QStringLiteral("-v"),
+                                    QStringLiteral("--version")};
   if (std::any_of(args.begin() + 1, args.end(), [](const QString &a) { return early.contains(a); })) {
     const zrt::host::ParseResult r = zrt::host::parseOptions(args);
     if (r.status == zrt::host::ParseResult::Status::Error) {

@@ -18,7 +18,7 @@ namespace net = boost::asio;
 using tcp = net::ip::tcp;
 
 struct Reply {
-  int status = 0;        // 0: no answer (the error is in `error`)
+  int status = 0; // 0: no answer (the error is in `error`)
   std::string body;
   std::string error;
   bool keepAlive = false;

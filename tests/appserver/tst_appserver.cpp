@@ -6,8 +6,8 @@
 #include <zrt/appserver/server.h>
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
-#include <zrt/dburl/dburl.h>
 #include <zrt/common/jsonrpc.h>
+#include <zrt/dburl/dburl.h>
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -25,10 +25,7 @@ namespace {
 
 const std::string kPath = "/" + std::string(rpc::kServerName);
 
-double dt(const char *text)
-{
-  return *fromSqlText(QString::fromLatin1(text));
-}
+double dt(const char *text) { return *fromSqlText(QString::fromLatin1(text)); }
 
 // The known plant. EQ1 and EQ10, G1 and G10 tell whole codes from contained ones.
 void fillKnownRows(const QString &url)
@@ -132,7 +129,8 @@ class tst_appserver : public QObject {
 
   // Adds the backend column; PostgreSQL rows are skipped in the test body without a server.
   static void backendColumn() { QTest::addColumn<QString>("backend"); }
-  template <typename F> static void forBackends(F rowsFor)
+  template <typename F>
+  static void forBackends(F rowsFor)
   {
     for (const char *b : {"sqlite", "postgresql"})
       rowsFor(QString::fromLatin1(b));
@@ -186,12 +184,30 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("all three, as the client sends them") << b << "1" << "2" << "2" << "O1,O2,O3,O5,O2,O6";
-      *row("only concluded, sent as 2") << b << "" << "" << "2" << "O3";
-      *row("only in progress") << b << "" << "2" << "" << "O2,O5,O2";
-      *row("only pending") << b << "1" << "" << "" << "O1,O6";
-      *row("any text in a position selects it") << b << "x" << "" << "y" << "O1,O3,O6";
-      *row("none selects nothing; stopped orders never") << b << "" << "" << "" << "";
+      *row("all three, as the client sends them") << b << "1"
+                                                  << "2"
+                                                  << "2"
+                                                  << "O1,O2,O3,O5,O2,O6";
+      *row("only concluded, sent as 2") << b << ""
+                                        << ""
+                                        << "2"
+                                        << "O3";
+      *row("only in progress") << b << ""
+                               << "2"
+                               << ""
+                               << "O2,O5,O2";
+      *row("only pending") << b << "1"
+                           << ""
+                           << ""
+                           << "O1,O6";
+      *row("any text in a position selects it") << b << "x"
+                                                << ""
+                                                << "y"
+                                                << "O1,O3,O6";
+      *row("none selects nothing; stopped orders never") << b << ""
+                                                         << ""
+                                                         << ""
+                                                         << "";
     });
   }
   void statusIsReadByPosition()
@@ -201,9 +217,9 @@ private slots:
     QFETCH(QString, and_);
     QFETCH(QString, conc);
     QFETCH(QString, orders);
-    const auto r = call(portFor(backend), "GetReservados",
-                        {"EQ1", pend.toStdString(), and_.toStdString(), conc.toStdString(), dt("2026-03-02 00:00"),
-                         dt("2026-03-03 23:59")});
+    const auto r =
+        call(portFor(backend), "GetReservados",
+             {"EQ1", pend.toStdString(), and_.toStdString(), conc.toStdString(), dt("2026-03-02 00:00"), dt("2026-03-03 23:59")});
     QCOMPARE(column(r, "NRORDPROD"), orders);
   }
 
@@ -216,18 +232,37 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("ending at the period start is out") << b << "GetReservados" << "2026-03-02 10:00" << "2026-03-02 12:00" << "O2";
-      *row("starting at the period end is in") << b << "GetReservados" << "2026-03-02 12:00" << "2026-03-02 13:00" << "O3";
-      *row("begun before, running in") << b << "GetReservados" << "2026-03-03 00:00" << "2026-03-03 12:00" << "O5,O2,O6";
-      *row("period inside a reservation") << b << "GetReservados" << "2026-03-02 10:30" << "2026-03-02 10:31" << "O2";
-      *row("same start ordered by order number") << b << "GetReservados" << "2026-03-04 00:00" << "2026-03-04 23:00" << "O1,O2";
-      *row("empty period") << b << "GetReservados" << "2026-03-05 00:00" << "2026-03-06 00:00" << "";
-      *row("calendar marks: one start per reservation") << b << "GetReseGeral" << "2026-03-03 00:00" << "2026-03-04 23:00"
-                                                         << QString::number(dt("2026-03-02 22:00"), 'g', 17) + ","
-                                                                + QString::number(dt("2026-03-03 10:00"), 'g', 17) + ","
-                                                                + QString::number(dt("2026-03-03 10:20"), 'g', 17) + ","
-                                                                + QString::number(dt("2026-03-04 08:00"), 'g', 17) + ","
-                                                                + QString::number(dt("2026-03-04 08:00"), 'g', 17);
+      *row("ending at the period start is out") << b << "GetReservados"
+                                                << "2026-03-02 10:00"
+                                                << "2026-03-02 12:00"
+                                                << "O2";
+      *row("starting at the period end is in") << b << "GetReservados"
+                                               << "2026-03-02 12:00"
+                                               << "2026-03-02 13:00"
+                                               << "O3";
+      *row("begun before, running in") << b << "GetReservados"
+                                       << "2026-03-03 00:00"
+                                       << "2026-03-03 12:00"
+                                       << "O5,O2,O6";
+      *row("period inside a reservation") << b << "GetReservados"
+                                          << "2026-03-02 10:30"
+                                          << "2026-03-02 10:31"
+                                          << "O2";
+      *row("same start ordered by order number") << b << "GetReservados"
+                                                 << "2026-03-04 00:00"
+                                                 << "2026-03-04 23:00"
+                                                 << "O1,O2";
+      *row("empty period") << b << "GetReservados"
+                           << "2026-03-05 00:00"
+                           << "2026-03-06 00:00"
+                           << "";
+      *row("calendar marks: one start per reservation")
+          << b << "GetReseGeral"
+          << "2026-03-03 00:00"
+          << "2026-03-04 23:00"
+          << QString::number(dt("2026-03-02 22:00"), 'g', 17) + "," + QString::number(dt("2026-03-03 10:00"), 'g', 17) + "," +
+                 QString::number(dt("2026-03-03 10:20"), 'g', 17) + "," + QString::number(dt("2026-03-04 08:00"), 'g', 17) + "," +
+                 QString::number(dt("2026-03-04 08:00"), 'g', 17);
     });
   }
   void periodOverlap()
@@ -237,8 +272,7 @@ private slots:
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QString, orders);
-    const auto r = call(portFor(backend), method.toStdString(),
-                        {"EQ1", "1", "2", "2", dt(from.toLatin1()), dt(to.toLatin1())});
+    const auto r = call(portFor(backend), method.toStdString(), {"EQ1", "1", "2", "2", dt(from.toLatin1()), dt(to.toLatin1())});
     if (method == QLatin1String("GetReseGeral")) {
       QStringList starts;
       for (const auto &row : DataPacket::fromJson(r.result).rows)
@@ -256,8 +290,9 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       QTest::newRow(qPrintable(b + ": GetDiasReservados takes whole days, times ignored")) << b << "GetDiasReservados"
-                                                                                          << "O5,O2,O6";
-      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia" << "O5,O2";
+                                                                                           << "O5,O2,O6";
+      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia"
+                                                                                  << "O5,O2";
     });
   }
   void wholeDaysAndOneDay()
@@ -282,8 +317,7 @@ private slots:
   {
     // Begun eight weeks before the period, ending inside it.
     QFETCH(QString, backend);
-    const auto r = call(portFor(backend), "GetReservados",
-                        {"EQ20", "", "2", "", dt("2026-03-01 12:00"), dt("2026-03-01 13:00")});
+    const auto r = call(portFor(backend), "GetReservados", {"EQ20", "", "2", "", dt("2026-03-01 12:00"), dt("2026-03-01 13:00")});
     QCOMPARE(column(r, "NRORDPROD"), QStringLiteral("O5"));
     const auto free = call(portFor(backend), "HoraLivre",
                            {false, true, "08:00", "18:00", "", dt("2026-02-27 00:00"), dt("2026-03-02 00:00"), "EQ20"});
@@ -296,36 +330,37 @@ private slots:
     QTest::addColumn<QString>("fields");
     const QString reservados = "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 PRODUTO:string50 "
                                "DTHRINIPROD:datetime DTHRFINPROD:datetime IDSITORDPROD:string1 QTPRODRESPROC:float";
-    QTest::newRow("GetHoraServidor") << "GetHoraServidor" << "DATA:datetime";
+    QTest::newRow("GetHoraServidor") << "GetHoraServidor"
+                                     << "DATA:datetime";
     QTest::newRow("GetReservados") << "GetReservados" << reservados;
-    QTest::newRow("GetReseGeral") << "GetReseGeral" << "DTHRINIPROD:datetime";
+    QTest::newRow("GetReseGeral") << "GetReseGeral"
+                                  << "DTHRINIPROD:datetime";
     QTest::newRow("GetDiasReservados") << "GetDiasReservados"
                                        << "CDARVPROD:string20 NRORDPROD:string10 CDPRODUTO:string10 PRODUTO:string50 "
                                           "DTHRINIPROD:datetime QTPRODRESPROC:float DTHRFINPROD:datetime IDSITORDPROD:string1";
     QTest::newRow("GetReservaDia") << "GetReservaDia"
                                    << "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 NMPRODUTO:string50 "
                                       "DTHRINIPROD:datetime DTHRFINPROD:datetime QTPRODRESPROC:float IDSITORDPROD:string1";
-    QTest::newRow("HoraLivre") << "HoraLivre" << "CODIGO:string15 NOME:string50 DATA:date HORAINI:string10 HORAFIN:string10";
+    QTest::newRow("HoraLivre") << "HoraLivre"
+                               << "CODIGO:string15 NOME:string50 DATA:date HORAINI:string10 HORAFIN:string10";
   }
   void resultFields()
   {
     QFETCH(QString, method);
     QFETCH(QString, fields);
     const double d = dt("2026-03-02 00:00");
-    const std::map<QString, json> params = {
-        {"GetHoraServidor", json::array()},
-        {"GetReservados", {"EQ1", "1", "2", "2", d, d + 1}},
-        {"GetReseGeral", {"EQ1", "1", "2", "2", d, d + 1}},
-        {"GetDiasReservados", {"EQ1", d, d, "1", "2", "2"}},
-        {"GetReservaDia", {"EQ1", "1", "2", "2", d, d, d + 1}},
-        {"HoraLivre", {false, false, "08:00:00", "18:00:00", "", d, d, ""}}};
+    const std::map<QString, json> params = {{"GetHoraServidor", json::array()},
+                                            {"GetReservados", {"EQ1", "1", "2", "2", d, d + 1}},
+                                            {"GetReseGeral", {"EQ1", "1", "2", "2", d, d + 1}},
+                                            {"GetDiasReservados", {"EQ1", d, d, "1", "2", "2"}},
+                                            {"GetReservaDia", {"EQ1", "1", "2", "2", d, d, d + 1}},
+                                            {"HoraLivre", {false, false, "08:00:00", "18:00:00", "", d, d, ""}}};
     QCOMPARE(fieldList(call(portFor("sqlite"), method.toStdString(), params.at(method))), fields);
   }
 
   void reservationCellsAreTyped()
   {
-    const auto r = call(portFor("sqlite"), "GetReservados",
-                        {"EQ1", "1", "", "", dt("2026-03-02 08:00"), dt("2026-03-02 08:00")});
+    const auto r = call(portFor("sqlite"), "GetReservados", {"EQ1", "1", "", "", dt("2026-03-02 08:00"), dt("2026-03-02 08:00")});
     QVERIFY2(r.ok, r.message.c_str());
     const auto p = DataPacket::fromJson(r.result);
     QCOMPARE(p.rows.size(), size_t(1));
@@ -364,32 +399,73 @@ private slots:
     QTest::addColumn<QString>("expected");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("overlaps merge, concluded frees, stopped occupies")
-          << b << false << true << "" << ";EQ1;" << "08:00:00 18:00:00" << "2 2" << "EQ1 02 12:00-15:00 EQ1 02 16:00-18:00";
-      *row("reservation up to midnight and from midnight")
-          << b << false << true << "" << ";EQ1;" << "00:00 12:00" << "3 3" << "EQ1 03 06:00-10:00 EQ1 03 10:40-12:00";
-      *row("evening up to a reservation over midnight")
-          << b << false << true << "" << ";EQ1;" << "16:00 23:59:59" << "2 2" << "EQ1 02 16:00-22:00";
-      *row("fully booked day gives no span, free day one")
-          << b << false << true << "" << ";EQ10;" << "08:00 18:00" << "2 3" << "EQ10 03 08:00-18:00";
-      *row("reservations touching the window") << b << false << true << "" << ";EQ2;" << "08:00 18:00" << "2 2"
-                                                << "EQ2 02 08:00-18:00";
-      *row("equal hours, free instant") << b << false << true << "" << ";EQ1;EQ2;" << "12:30 12:30" << "2 2"
+      *row("overlaps merge, concluded frees, stopped occupies") << b << false << true << ""
+                                                                << ";EQ1;"
+                                                                << "08:00:00 18:00:00"
+                                                                << "2 2"
+                                                                << "EQ1 02 12:00-15:00 EQ1 02 16:00-18:00";
+      *row("reservation up to midnight and from midnight") << b << false << true << ""
+                                                           << ";EQ1;"
+                                                           << "00:00 12:00"
+                                                           << "3 3"
+                                                           << "EQ1 03 06:00-10:00 EQ1 03 10:40-12:00";
+      *row("evening up to a reservation over midnight") << b << false << true << ""
+                                                        << ";EQ1;"
+                                                        << "16:00 23:59:59"
+                                                        << "2 2"
+                                                        << "EQ1 02 16:00-22:00";
+      *row("fully booked day gives no span, free day one") << b << false << true << ""
+                                                           << ";EQ10;"
+                                                           << "08:00 18:00"
+                                                           << "2 3"
+                                                           << "EQ10 03 08:00-18:00";
+      *row("reservations touching the window") << b << false << true << ""
+                                               << ";EQ2;"
+                                               << "08:00 18:00"
+                                               << "2 2"
+                                               << "EQ2 02 08:00-18:00";
+      *row("equal hours, free instant") << b << false << true << ""
+                                        << ";EQ1;EQ2;"
+                                        << "12:30 12:30"
+                                        << "2 2"
                                         << "EQ1 02 12:30-12:30 EQ2 02 12:30-12:30";
-      *row("equal hours, covered instant") << b << false << true << "" << ";EQ1;" << "10:00 10:00" << "2 2" << "";
-      *row("whole code: EQ10 picked, EQ1 not") << b << false << true << "" << ";EQ10;" << "08:00 09:00" << "4 4"
+      *row("equal hours, covered instant") << b << false << true << ""
+                                           << ";EQ1;"
+                                           << "10:00 10:00"
+                                           << "2 2"
+                                           << "";
+      *row("whole code: EQ10 picked, EQ1 not") << b << false << true << ""
+                                               << ";EQ10;"
+                                               << "08:00 09:00"
+                                               << "4 4"
                                                << "EQ10 04 08:00-09:00";
-      *row("whole code: group G1 picked, G10 not") << b << true << false << ";G1;" << "" << "19:00 20:00" << "2 2"
+      *row("whole code: group G1 picked, G10 not") << b << true << false << ";G1;"
+                                                   << ""
+                                                   << "19:00 20:00"
+                                                   << "2 2"
                                                    << "EQ1 02 19:00-20:00 EQ10 02 19:00-20:00";
-      *row("list without outer separators") << b << true << false << "G10" << "" << "19:00 20:00" << "3 3"
+      *row("list without outer separators") << b << true << false << "G10"
+                                            << ""
+                                            << "19:00 20:00"
+                                            << "3 3"
                                             << "EQ20 03 19:00-20:00";
       *row("all equipment, ordered by code then day")
-          << b << false << false << "" << "" << "19:00 20:00" << "3 4"
+          << b << false << false << ""
+          << ""
+          << "19:00 20:00"
+          << "3 4"
           << "EQ1 03 19:00-20:00 EQ1 04 19:00-20:00 EQ10 03 19:00-20:00 EQ10 04 19:00-20:00 EQ2 03 19:00-20:00 "
              "EQ2 04 19:00-20:00 EQ20 03 19:00-20:00 EQ20 04 19:00-20:00 EQ3 03 19:00-20:00 EQ3 04 19:00-20:00";
-      *row("both lists narrow together") << b << true << true << ";G2;" << ";EQ1;EQ3;" << "08:00 09:00" << "2 2"
+      *row("both lists narrow together") << b << true << true << ";G2;"
+                                         << ";EQ1;EQ3;"
+                                         << "08:00 09:00"
+                                         << "2 2"
                                          << "EQ3 02 08:00-09:00";
-      *row("listed flag with an empty list selects none") << b << true << false << "" << "" << "08:00 09:00" << "2 2" << "";
+      *row("listed flag with an empty list selects none") << b << true << false << ""
+                                                          << ""
+                                                          << "08:00 09:00"
+                                                          << "2 2"
+                                                          << "";
     });
   }
   void freeHours()
@@ -403,10 +479,10 @@ private slots:
     QFETCH(QString, days);
     QFETCH(QString, expected);
     const QStringList h = hours.split(QLatin1Char(' ')), d = days.split(QLatin1Char(' '));
-    const auto r = call(portFor(backend), "HoraLivre",
-                        {listGroups, listEquip, h[0].toStdString(), h[1].toStdString(), groups.toStdString(),
-                         toDateTime(QDate(2026, 3, d[0].toInt())), toDateTime(QDate(2026, 3, d[1].toInt())),
-                         equipment.toStdString()});
+    const auto r =
+        call(portFor(backend), "HoraLivre",
+             {listGroups, listEquip, h[0].toStdString(), h[1].toStdString(), groups.toStdString(),
+              toDateTime(QDate(2026, 3, d[0].toInt())), toDateTime(QDate(2026, 3, d[1].toInt())), equipment.toStdString()});
     QCOMPARE(freeRows(r), expected);
   }
 
@@ -416,11 +492,16 @@ private slots:
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("lastDay"); // days after 2 March 2026
     QTest::addColumn<QString>("message");
-    QTest::newRow("start hour after end hour") << "18:00:00" << "08:00:00" << 0 << "intervalo inicial";
-    QTest::newRow("end date before start date") << "08:00" << "18:00" << -1 << "data inicial";
-    QTest::newRow("more than 366 days") << "08:00" << "18:00" << 366 << "366 dias";
-    QTest::newRow("hour that is no time") << "8h" << "18:00" << 0 << "hora inicial";
-    QTest::newRow("hour past the day") << "08:00" << "24:00" << 0 << "hora final";
+    QTest::newRow("start hour after end hour") << "18:00:00"
+                                               << "08:00:00" << 0 << "intervalo inicial";
+    QTest::newRow("end date before start date") << "08:00"
+                                                << "18:00" << -1 << "data inicial";
+    QTest::newRow("more than 366 days") << "08:00"
+                                        << "18:00" << 366 << "366 dias";
+    QTest::newRow("hour that is no time") << "8h"
+                                          << "18:00" << 0 << "hora inicial";
+    QTest::newRow("hour past the day") << "08:00"
+                                       << "24:00" << 0 << "hora final";
   }
   void freeHoursRejects()
   {
@@ -429,8 +510,8 @@ private slots:
     QFETCH(int, lastDay);
     QFETCH(QString, message);
     const double d = dt("2026-03-02 00:00");
-    const auto r = call(portFor("sqlite"), "HoraLivre",
-                        {false, false, from.toStdString(), to.toStdString(), "", d, d + lastDay, ""});
+    const auto r =
+        call(portFor("sqlite"), "HoraLivre", {false, false, from.toStdString(), to.toStdString(), "", d, d + lastDay, ""});
     QVERIFY(!r.ok);
     QCOMPARE(r.code, rpc::kInvalidParams);
     const QString text = QString::fromStdString(r.message);
@@ -456,8 +537,7 @@ private slots:
     QTest::newRow("NaN is no JSON") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",NaN,46000]") << rpc::kParseError;
     QTest::newRow("not an object") << "[1,2]" << rpc::kInvalidRequest;
     QTest::newRow("no version") << R"({"id":1,"method":"GetHoraServidor","params":[]})" << rpc::kInvalidRequest;
-    QTest::newRow("unknown method") << R"({"jsonrpc":"2.0","id":1,"method":"DropTables","params":[]})"
-                                    << rpc::kMethodNotFound;
+    QTest::newRow("unknown method") << R"({"jsonrpc":"2.0","id":1,"method":"DropTables","params":[]})" << rpc::kMethodNotFound;
     QTest::newRow("named params") << ok.arg("{\"equip\":\"EQ1\"}") << rpc::kInvalidParams;
     QTest::newRow("too few arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000]") << rpc::kInvalidParams;
     QTest::newRow("too many arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000,46001,1]") << rpc::kInvalidParams;
@@ -624,8 +704,9 @@ private slots:
       threads.emplace_back([&good, port, t] {
         testhttp::Client c(port);
         for (int i = 0; i < 25; ++i) {
-          const json req = rpc::makeRequest("GetReservados", {t % 2 ? "EQ1" : "EQ10", "1", "2", "2",
-                                                              dt("2026-03-02 00:00"), dt("2026-03-02 23:00")}, t * 100 + i);
+          const json req = rpc::makeRequest(
+              "GetReservados", {t % 2 ? "EQ1" : "EQ10", "1", "2", "2", dt("2026-03-02 00:00"), dt("2026-03-02 23:00")},
+              t * 100 + i);
           const auto reply = c.post(kPath, req.dump());
           const auto j = json::parse(reply.body, nullptr, false);
           if (j.is_object() && j["id"] == t * 100 + i && j["result"]["rows"].size() == (t % 2 ? 4u : 1u))
@@ -711,7 +792,8 @@ private slots:
         q.next();
         out << q.value(0).toString();
         // Some reservations run over midnight.
-        q.exec(QStringLiteral("SELECT COUNT(*) FROM RESEQUIPPROD WHERE SUBSTR(DTHRINIPROD, 1, 10) <> SUBSTR(DTHRFINPROD, 1, 10)"));
+        q.exec(
+            QStringLiteral("SELECT COUNT(*) FROM RESEQUIPPROD WHERE SUBSTR(DTHRINIPROD, 1, 10) <> SUBSTR(DTHRFINPROD, 1, 10)"));
         q.next();
         out << (q.value(0).toInt() > 0 ? QStringLiteral("midnight") : QStringLiteral("no-midnight"));
       }

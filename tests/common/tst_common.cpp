@@ -57,8 +57,8 @@ private slots:
   void packetRoundTripAndChecks()
   {
     DataPacket p;
-    p.fields = {{"NRORDPROD", FieldType::String, 10}, {"DTHRINIPROD", FieldType::DateTime, 0},
-                {"QTPRODRESPROC", FieldType::Float, 0}};
+    p.fields = {
+        {"NRORDPROD", FieldType::String, 10}, {"DTHRINIPROD", FieldType::DateTime, 0}, {"QTPRODRESPROC", FieldType::Float, 0}};
     p.rows = {{"OP1", 46000.25, 12.5}, {"OP2", nullptr, 3}};
     const DataPacket back = DataPacket::fromJson(nlohmann::json::parse(p.toJson().dump()));
     QCOMPARE(back.fields, p.fields);

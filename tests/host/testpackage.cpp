@@ -80,10 +80,7 @@ Q_DECL_EXPORT void Finalize()
     u.finalization();
 }
 
-Q_DECL_EXPORT const TPackageInfoTable *GetPackageInfoTable()
-{
-  return &table;
-}
+Q_DECL_EXPORT const TPackageInfoTable *GetPackageInfoTable() { return &table; }
 
 #ifndef TESTPKG_NO_INIPROC
 Q_DECL_EXPORT bool IniProc()

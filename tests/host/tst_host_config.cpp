@@ -3,8 +3,8 @@
 #include "zrt/host/datamodule.h"
 #include "zrt/host/options.h"
 
-#include <inhouse/sql/databaseconnection.h>
 #include <inhouse/services/brivon.h>
+#include <inhouse/sql/databaseconnection.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,34 +50,35 @@ private slots:
     QTest::addColumn<bool>("openSheet");
 
     const QString demo = QStringLiteral("sqlite:") + zrt::host::defaultDataDir() + QStringLiteral("/demo.db");
-    const QStringList plantIni = {
-        QStringLiteral("[Banco]"), QStringLiteral("URL=postgresql://zrt@db.fabrica:5433/producao"),
-        QStringLiteral("[Servidor]"), QStringLiteral("Endereco=10.0.0.5"), QStringLiteral("Porta=9000"),
-        QStringLiteral("[Usuario]"), QStringLiteral("Operador=ANA"),
-        QStringLiteral("[Pessoal]"), QStringLiteral("3=S"), QStringLiteral("5=X"),
-        QStringLiteral("[Inicio]"), QStringLiteral("AbrirPlanilha=true")};
+    const QStringList plantIni = {QStringLiteral("[Banco]"),      QStringLiteral("URL=postgresql://zrt@db.fabrica:5433/producao"),
+                                  QStringLiteral("[Servidor]"),   QStringLiteral("Endereco=10.0.0.5"),
+                                  QStringLiteral("Porta=9000"),   QStringLiteral("[Usuario]"),
+                                  QStringLiteral("Operador=ANA"), QStringLiteral("[Pessoal]"),
+                                  QStringLiteral("3=S"),          QStringLiteral("5=X"),
+                                  QStringLiteral("[Inicio]"),     QStringLiteral("AbrirPlanilha=true")};
 
-    QTest::newRow("defaults") << QStringList() << QStringList{QStringLiteral("--operator"), QStringLiteral("JOSE")}
-                              << demo << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("JOSE") << QString()
-                              << false;
-    QTest::newRow("INI over defaults")
-        << plantIni << QStringList() << QStringLiteral("postgresql://zrt@db.fabrica:5433/producao")
-        << QStringLiteral("10.0.0.5") << 9000 << QStringLiteral("ANA") << QStringLiteral("3=S;5=X") << true;
-    QTest::newRow("command line over INI")
-        << plantIni
-        << QStringList{QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/x.db"), QStringLiteral("--server"),
-                       QStringLiteral("app.fabrica"), QStringLiteral("--port"), QStringLiteral("8300"),
-                       QStringLiteral("--operator"), QStringLiteral("BIA"), QStringLiteral("--personal"),
-                       QStringLiteral("3=N"), QStringLiteral("--personal"), QStringLiteral("7=")}
-        << QStringLiteral("sqlite:/tmp/x.db") << QStringLiteral("app.fabrica") << 8300 << QStringLiteral("BIA")
-        << QStringLiteral("3=N;5=X;7=") << true;
+    QTest::newRow("defaults") << QStringList() << QStringList{QStringLiteral("--operator"), QStringLiteral("JOSE")} << demo
+                              << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("JOSE") << QString() << false;
+    QTest::newRow("INI over defaults") << plantIni << QStringList() << QStringLiteral("postgresql://zrt@db.fabrica:5433/producao")
+                                       << QStringLiteral("10.0.0.5") << 9000 << QStringLiteral("ANA") << QStringLiteral("3=S;5=X")
+                                       << true;
+    QTest::newRow("command line over INI") << plantIni
+                                           << QStringList{QStringLiteral("--db"),       QStringLiteral("sqlite:/tmp/x.db"),
+                                                          QStringLiteral("--server"),   QStringLiteral("app.fabrica"),
+                                                          QStringLiteral("--port"),     QStringLiteral("8300"),
+                                                          QStringLiteral("--operator"), QStringLiteral("BIA"),
+                                                          QStringLiteral("--personal"), QStringLiteral("3=N"),
+                                                          QStringLiteral("--personal"), QStringLiteral("7=")}
+                                           << QStringLiteral("sqlite:/tmp/x.db") << QStringLiteral("app.fabrica") << 8300
+                                           << QStringLiteral("BIA") << QStringLiteral("3=N;5=X;7=") << true;
     QTest::newRow("only what the command line names changes")
         << plantIni << QStringList{QStringLiteral("--port"), QStringLiteral("8400")}
         << QStringLiteral("postgresql://zrt@db.fabrica:5433/producao") << QStringLiteral("10.0.0.5") << 8400
         << QStringLiteral("ANA") << QStringLiteral("3=S;5=X") << true;
-    QTest::newRow("--open-sheet") << QStringList() << QStringList{QStringLiteral("--open-sheet"), QStringLiteral("--operator"), QStringLiteral("X")}
-                                  << demo << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("X")
-                                  << QString() << true;
+    QTest::newRow("--open-sheet") << QStringList()
+                                  << QStringList{QStringLiteral("--open-sheet"), QStringLiteral("--operator"),
+                                                 QStringLiteral("X")}
+                                  << demo << QStringLiteral("127.0.0.1") << 8080 << QStringLiteral("X") << QString() << true;
   }
   void precedence()
   {
@@ -110,14 +111,13 @@ private slots:
                                        << QStringLiteral("Porta inválida: \"80a\".");
     QTest::newRow("port in INI") << QStringList{QStringLiteral("[Servidor]"), QStringLiteral("Porta=0")} << QStringList()
                                  << QStringLiteral("Porta inválida em");
-    QTest::newRow("personal without number")
-        << QStringList() << QStringList{QStringLiteral("--personal"), QStringLiteral("S")}
-        << QStringLiteral("Configuração pessoal inválida: \"S\".");
-    QTest::newRow("personal key in INI") << QStringList{QStringLiteral("[Pessoal]"), QStringLiteral("tres=S")}
-                                         << QStringList() << QStringLiteral("Configuração pessoal inválida em");
-    QTest::newRow("missing token file")
-        << QStringList() << QStringList{QStringLiteral("--token-file"), QStringLiteral("/nonexistent/token")}
-        << QStringLiteral("Não foi possível ler o arquivo de token /nonexistent/token");
+    QTest::newRow("personal without number") << QStringList() << QStringList{QStringLiteral("--personal"), QStringLiteral("S")}
+                                             << QStringLiteral("Configuração pessoal inválida: \"S\".");
+    QTest::newRow("personal key in INI") << QStringList{QStringLiteral("[Pessoal]"), QStringLiteral("tres=S")} << QStringList()
+                                         << QStringLiteral("Configuração pessoal inválida em");
+    QTest::newRow("missing token file") << QStringList()
+                                        << QStringList{QStringLiteral("--token-file"), QStringLiteral("/nonexistent/token")}
+                                        << QStringLiteral("Não foi possível ler o arquivo de token /nonexistent/token");
     QTest::newRow("empty server") << QStringList() << QStringList{QStringLiteral("--server"), QStringLiteral(" ")}
                                   << QStringLiteral("Endereço do servidor de aplicação vazio.");
     QTest::newRow("unknown option") << QStringList() << QStringList{QStringLiteral("--porta"), QStringLiteral("1")}
@@ -166,10 +166,10 @@ private slots:
   {
     QTemporaryDir dir;
     const QString configDir = dir.filePath(QStringLiteral("usuario/config"));
-    const ParseResult r = zrt::host::parseOptions(
-        {QStringLiteral("zrt-host"), QStringLiteral("--config-dir"), configDir, QStringLiteral("--server"),
-         QStringLiteral("10.1.2.3"), QStringLiteral("--port"), QStringLiteral("8555"), QStringLiteral("--operator"),
-         QStringLiteral("OPER1"), QStringLiteral("--personal"), QStringLiteral("3=S")});
+    const ParseResult r = zrt::host::parseOptions({QStringLiteral("zrt-host"), QStringLiteral("--config-dir"), configDir,
+                                                   QStringLiteral("--server"), QStringLiteral("10.1.2.3"),
+                                                   QStringLiteral("--port"), QStringLiteral("8555"), QStringLiteral("--operator"),
+                                                   QStringLiteral("OPER1"), QStringLiteral("--personal"), QStringLiteral("3=S")});
     QCOMPARE(r.status, ParseResult::Status::Ok);
     zrt::host::applyOptions(r.options);
     QVERIFY(QDir(configDir).exists());

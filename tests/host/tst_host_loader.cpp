@@ -5,12 +5,12 @@
 #include "zrt/host/packageloader.h"
 
 #include <QAction>
-#include <QLabel>
-#include <QStatusBar>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,10 +20,7 @@ Q_DECLARE_METATYPE(PackageLoader::State)
 
 namespace {
 
-QString trace()
-{
-  return QString::fromUtf8(qgetenv("ZRT_TESTPKG_TRACE"));
-}
+QString trace() { return QString::fromUtf8(qgetenv("ZRT_TESTPKG_TRACE")); }
 
 QList<State> states(const QSignalSpy &spy)
 {
@@ -110,8 +107,7 @@ private slots:
     window.sheetAction()->trigger();
     QCOMPARE(loader->state(), State::Initialised);
     QCOMPARE(trace(), QStringLiteral("I init P F fini I init P"));
-    QCOMPARE(states(spy), (QList<State>{State::Loaded, State::Initialised, State::Unloaded, State::Loaded,
-                                        State::Initialised}));
+    QCOMPARE(states(spy), (QList<State>{State::Loaded, State::Initialised, State::Unloaded, State::Loaded, State::Initialised}));
     // Closing the frame takes the module's windows with it, then finalises and unmaps.
     QVERIFY(window.close());
     QTRY_COMPARE(loader->state(), State::Unloaded);
@@ -143,17 +139,16 @@ private slots:
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("calls");
     QTest::newRow("missing file") << QStringLiteral("/nonexistent/libPkg_zrt02600.so")
-                                  << QStringLiteral("Módulo não encontrado: /nonexistent/libPkg_zrt02600.so")
-                                  << QString();
-    QTest::newRow("missing entry point") << QStringLiteral(TESTPKG_NOENTRY)
-                                         << QStringLiteral("não exporta a função IniProc.") << QString();
-    QTest::newRow("not a library") << QStringLiteral("NOT_A_LIBRARY")
-                                   << QStringLiteral("Não foi possível carregar o módulo") << QString();
-    QTest::newRow("Initialize throws")
-        << QStringLiteral(TESTPKG_INITFAILS)
-        << QStringLiteral("Falha ao inicializar o módulo libzrt_testpkg_initfails.so: unidade Cli_teste sem "
-                          "configuração")
-        << QStringLiteral("I");
+                                  << QStringLiteral("Módulo não encontrado: /nonexistent/libPkg_zrt02600.so") << QString();
+    QTest::newRow("missing entry point") << QStringLiteral(TESTPKG_NOENTRY) << QStringLiteral("não exporta a função IniProc.")
+                                         << QString();
+    QTest::newRow("not a library") << QStringLiteral("NOT_A_LIBRARY") << QStringLiteral("Não foi possível carregar o módulo")
+                                   << QString();
+    QTest::newRow("Initialize throws") << QStringLiteral(TESTPKG_INITFAILS)
+                                       << QStringLiteral(
+                                              "Falha ao inicializar o módulo libzrt_testpkg_initfails.so: unidade Cli_teste sem "
+                                              "configuração")
+                                       << QStringLiteral("I");
   }
   void brokenModules()
   {

@@ -66,12 +66,16 @@ private slots:
   {
     QTest::addColumn<int>("context");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("general help")
-        << 0
-        << QStringList{QStringLiteral("Planilha de Utilização dos Equipamentos na Produção"),
-                       QStringLiteral("Lista de equipamentos"), QStringLiteral("Período"), QStringLiteral("Pendente"),
-                       QStringLiteral("Em Andamento"), QStringLiteral("Concluída"), QStringLiteral("Semana"),
-                       QStringLiteral("Horários Livres"), QStringLiteral("Filtro de Equipamentos")};
+    QTest::newRow("general help") << 0
+                                  << QStringList{QStringLiteral("Planilha de Utilização dos Equipamentos na Produção"),
+                                                 QStringLiteral("Lista de equipamentos"),
+                                                 QStringLiteral("Período"),
+                                                 QStringLiteral("Pendente"),
+                                                 QStringLiteral("Em Andamento"),
+                                                 QStringLiteral("Concluída"),
+                                                 QStringLiteral("Semana"),
+                                                 QStringLiteral("Horários Livres"),
+                                                 QStringLiteral("Filtro de Equipamentos")};
     QTest::newRow("Manutenção menu") << 820060
                                      << QStringList{QStringLiteral("Menu Manutenção"), QStringLiteral("Procurar"),
                                                     QStringLiteral("Registro não encontrado.")};

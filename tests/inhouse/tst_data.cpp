@@ -95,19 +95,45 @@ void TstData::editMasks_data()
   QTest::addColumn<QString>("mask");
   QTest::addColumn<QString>("value");
   QTest::addColumn<QString>("text");
-  QTest::newRow("hour kept with literals") << "!90:00;1; " << "08:00" << "08:00";
-  QTest::newRow("product code without literals") << "999.999.99;0;_" << "12345678" << "123.456.78";
-  QTest::newRow("short code padded with blank") << "999.999;0;_" << "123" << "123.___";
-  QTest::newRow("escaped literal") << "\\A-000;0;_" << "12" << "A-12_";
-  QTest::newRow("part typed short, blanks first") << "!90:00;1; " << "8:00" << " 8:00";
-  QTest::newRow("part typed short, blanks after") << "90:00;1; " << "8:00" << "8 :00";
-  QTest::newRow("literals put in when not saved") << "00/00;0;_" << "1234" << "12/34";
-  QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "12 34";
-  QTest::newRow("blank defaults to _") << "000" << "1" << "1__";
-  QTest::newRow("empty blank section") << "000;0;" << "1" << "1__";
-  QTest::newRow("escaped separator") << "0\\;0;1;_" << "1;2" << "1;2";
-  QTest::newRow("upper case") << ">LL-000;1;_" << "ab-123" << "AB-123";
-  QTest::newRow("lower case, then as typed") << "<L<>L;1;_" << "AB" << "aB";
+  QTest::newRow("hour kept with literals") << "!90:00;1; "
+                                           << "08:00"
+                                           << "08:00";
+  QTest::newRow("product code without literals") << "999.999.99;0;_"
+                                                 << "12345678"
+                                                 << "123.456.78";
+  QTest::newRow("short code padded with blank") << "999.999;0;_"
+                                                << "123"
+                                                << "123.___";
+  QTest::newRow("escaped literal") << "\\A-000;0;_"
+                                   << "12"
+                                   << "A-12_";
+  QTest::newRow("part typed short, blanks first") << "!90:00;1; "
+                                                  << "8:00"
+                                                  << " 8:00";
+  QTest::newRow("part typed short, blanks after") << "90:00;1; "
+                                                  << "8:00"
+                                                  << "8 :00";
+  QTest::newRow("literals put in when not saved") << "00/00;0;_"
+                                                  << "1234"
+                                                  << "12/34";
+  QTest::newRow("_ is a blank literal") << "00_00;0;*"
+                                        << "1234"
+                                        << "12 34";
+  QTest::newRow("blank defaults to _") << "000"
+                                       << "1"
+                                       << "1__";
+  QTest::newRow("empty blank section") << "000;0;"
+                                       << "1"
+                                       << "1__";
+  QTest::newRow("escaped separator") << "0\\;0;1;_"
+                                     << "1;2"
+                                     << "1;2";
+  QTest::newRow("upper case") << ">LL-000;1;_"
+                              << "ab-123"
+                              << "AB-123";
+  QTest::newRow("lower case, then as typed") << "<L<>L;1;_"
+                                             << "AB"
+                                             << "aB";
 }
 
 void TstData::editMasks()
@@ -166,7 +192,10 @@ void TstData::fieldTexts()
   code.SetValue("ABCDEFGHIJKLMN"); // longer than its size of 10
   QCOMPARE(code.AsString(), QString("ABCDEFGHIJ"));
   QString seen;
-  code.OnSetText = [&](TField &f, const QString &t) { seen = t; f.SetValue(t.toUpper()); };
+  code.OnSetText = [&](TField &f, const QString &t) {
+    seen = t;
+    f.SetValue(t.toUpper());
+  };
   code.SetText("op9");
   QCOMPARE(seen, QString("op9"));
   QCOMPARE(code.AsString(), QString("OP9"));
@@ -468,8 +497,7 @@ void TstData::queryOnSqlite()
   qry.Name = "qryEquipamento";
   qry.SQL = QStringList{"SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, DTCAD", "FROM EQUIPAPROD",
                         "WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))",
-                        "AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))",
-                        "ORDER BY CDEQUIPPRO"};
+                        "AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))", "ORDER BY CDEQUIPPRO"};
   qry.SQL_IB = QStringList{"SELECT broken FROM PARAM(:P_GR)"}; // never chosen on SQLite
   qry.BindDataModule();
   QCOMPARE(qry.Connection()->Kind(), TDatabaseKind::Generic);

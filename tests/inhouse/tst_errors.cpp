@@ -61,7 +61,10 @@ private slots:
     auto raise = [kind] {
       TClientDataSet cds;
       switch (kind) {
-      case 0: cds.SetData(oneRow()); cds.FieldByName(QStringLiteral("NADA")); break;
+      case 0:
+        cds.SetData(oneRow());
+        cds.FieldByName(QStringLiteral("NADA"));
+        break;
       case 1: StrToTime(QStringLiteral("25:00")); break;
       case 2: CheckResultServ(ServerResult{false, {}, -32000, QStringLiteral("Equipamento não cadastrado.")}); break;
       case 3: throw ENetError(QStringLiteral("Sem conexão com o servidor."));

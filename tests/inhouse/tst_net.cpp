@@ -24,8 +24,8 @@ class QWindowSystemInterface {
 public:
   struct AsynchronousDelivery;
   template <typename Delivery>
-  static bool handleKeyEvent(QWindow *window, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
-                             const QString &text = QString(), bool autorep = false, ushort count = 1);
+  static bool handleKeyEvent(QWindow *window, QEvent::Type t, int k, Qt::KeyboardModifiers mods, const QString &text = QString(),
+                             bool autorep = false, ushort count = 1);
 };
 
 using nlohmann::json;
@@ -77,14 +77,12 @@ void TstNet::initTestCase()
     db.setDatabaseName(m_dir.filePath("plant.db"));
     QVERIFY(db.open());
     QSqlQuery q(db);
-    for (const char *sql : {
-             "INSERT INTO GRUPOEQUIPA VALUES ('G1','Prensas')",
-             "INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa 1','G1')",
-             "INSERT INTO PRODUTO VALUES ('P1','Parafuso')",
-             "INSERT INTO ORDPROD VALUES ('OP1','ARV1','P1','1')",
-             "INSERT INTO ORDPROD VALUES ('OP2','ARV2','P1','3')",
-             "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP1','2024-12-06 08:00:00','2024-12-06 12:00:00',10.5)",
-             "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP2','2024-12-07 08:00:00','2024-12-07 09:00:00',3)"})
+    for (const char *sql :
+         {"INSERT INTO GRUPOEQUIPA VALUES ('G1','Prensas')", "INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa 1','G1')",
+          "INSERT INTO PRODUTO VALUES ('P1','Parafuso')", "INSERT INTO ORDPROD VALUES ('OP1','ARV1','P1','1')",
+          "INSERT INTO ORDPROD VALUES ('OP2','ARV2','P1','3')",
+          "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP1','2024-12-06 08:00:00','2024-12-06 12:00:00',10.5)",
+          "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP2','2024-12-07 08:00:00','2024-12-07 09:00:00',3)"})
       QVERIFY2(q.exec(QString::fromLatin1(sql)), sql);
   }
   QSqlDatabase::removeDatabase("tst_net_setup");
@@ -118,7 +116,8 @@ void TstNet::callLoadsDataSet()
   net->Open();
   QVERIFY(net->Connected());
   TClientDataSet cds;
-  cds.SetData(CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "2", "2", m_day, m_day + 30})), true, 0));
+  cds.SetData(
+      CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "2", "2", m_day, m_day + 30})), true, 0));
   QCOMPARE(cds.RecordCount(), 2);
   QCOMPARE(cds.FieldByName("NRORDPROD").AsString(), QString("OP1"));
   QCOMPARE(cds.FieldByName("DTHRINIPROD").DisplayText(), QString("06/12/2024 08:00:00"));
@@ -137,8 +136,12 @@ void TstNet::serverErrorMessageComesThrough_data()
   QTest::addColumn<QString>("method");
   QTest::addColumn<QString>("params");
   QTest::addColumn<QString>("messageStart");
-  QTest::newRow("unknown method") << "NaoExiste" << "[]" << "Método desconhecido no servidor de aplicação";
-  QTest::newRow("missing arguments") << "GetReservados" << "[\"EQ1\"]" << "Parâmetros inválidos";
+  QTest::newRow("unknown method") << "NaoExiste"
+                                  << "[]"
+                                  << "Método desconhecido no servidor de aplicação";
+  QTest::newRow("missing arguments") << "GetReservados"
+                                     << "[\"EQ1\"]"
+                                     << "Parâmetros inválidos";
 }
 
 void TstNet::serverErrorMessageComesThrough()
@@ -235,7 +238,10 @@ void TstNet::keepAliveReconnects()
   };
   int connects = 0;
   auto before = net->BeforeConnect;
-  net->BeforeConnect = [&, before](TNetConnection &n) { ++connects; before(n); };
+  net->BeforeConnect = [&, before](TNetConnection &n) {
+    ++connects;
+    before(n);
+  };
   net->Open();
   QVERIFY(net->AppServer().Call("GetHoraServidor").ok);
   QTest::qWait(400); // the server drops the idle keep-alive socket meanwhile

@@ -18,11 +18,26 @@ private slots:
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("name");
-    QTest::newRow("hint wins") << "Confirmar" << "&OK" << "Rótulo" << "Confirmar";
-    QTest::newRow("caption without its mnemonic") << "" << "Fec&har" << "Rótulo" << "Fechar";
-    QTest::newRow("label naming the control") << "" << "" << "&até" << "até";
-    QTest::newRow("rich-text hint said as words") << "<b>Pendente</b>" << "" << "" << "Pendente";
-    QTest::newRow("nothing to say") << "" << "" << "" << "";
+    QTest::newRow("hint wins") << "Confirmar"
+                               << "&OK"
+                               << "Rótulo"
+                               << "Confirmar";
+    QTest::newRow("caption without its mnemonic") << ""
+                                                  << "Fec&har"
+                                                  << "Rótulo"
+                                                  << "Fechar";
+    QTest::newRow("label naming the control") << ""
+                                              << ""
+                                              << "&até"
+                                              << "até";
+    QTest::newRow("rich-text hint said as words") << "<b>Pendente</b>"
+                                                  << ""
+                                                  << ""
+                                                  << "Pendente";
+    QTest::newRow("nothing to say") << ""
+                                    << ""
+                                    << ""
+                                    << "";
   }
 
   void nameComesFromHintThenCaptionThenLabel()

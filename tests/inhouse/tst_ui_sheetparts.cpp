@@ -1,7 +1,7 @@
 // Library pieces the reservation windows share: the week grid's string grid (sizes the user
 // sets, bulk updates that fail) and the three status toggles, driven as a user drives them.
-#include <inhouse/ui/stringgrid.h>
 #include <inhouse/ui/statustoggles.h>
+#include <inhouse/ui/stringgrid.h>
 
 #include <QHeaderView>
 #include <QLineEdit>

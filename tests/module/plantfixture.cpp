@@ -21,15 +21,9 @@ int TScriptedPrompts::Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int)
   return answers.isEmpty() ? mrNo : answers.takeFirst();
 }
 
-void TScriptedPrompts::Show(const QString &text, TMsgDlgType)
-{
-  shown << text;
-}
+void TScriptedPrompts::Show(const QString &text, TMsgDlgType) { shown << text; }
 
-std::optional<QString> TScriptedPrompts::AskText(const QString &, const QString &, const QString &)
-{
-  return std::nullopt;
-}
+std::optional<QString> TScriptedPrompts::AskText(const QString &, const QString &, const QString &) { return std::nullopt; }
 
 std::optional<SearchAnswer> TScriptedPrompts::AskSearch(const QString &, const QStringList &)
 {
@@ -69,8 +63,7 @@ TPlant::TPlant(const QDate &day) : today(day)
   };
   for (const QString &sql : rows)
     Exec(sql);
-  auto reserve = [this](const char *equip, const char *order, int day, const char *from, int endDay, const char *to,
-                        double qty) {
+  auto reserve = [this](const char *equip, const char *order, int day, const char *from, int endDay, const char *to, double qty) {
     Exec(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES ('%1', '%2', '%3', '%4', %5)")
              .arg(QLatin1String(equip), QLatin1String(order), At(day, from), At(endDay, to))
              .arg(qty));
@@ -101,9 +94,7 @@ TPlant::TPlant(const QDate &day) : today(day)
 
   SetPrompts(&prompts);
   SetErrorReporter([this](const QString &text) { errors << text; });
-  TNetConnection::OnCall = [this](const QString &method, const nlohmann::json &params) {
-    calls.append({method, params});
-  };
+  TNetConnection::OnCall = [this](const QString &method, const nlohmann::json &params) { calls.append({method, params}); };
 }
 
 TPlant::~TPlant()
@@ -144,10 +135,7 @@ void TPlant::StartServer()
   Brivon::Configure(settings);
 }
 
-void TPlant::StopServer()
-{
-  m_server.reset();
-}
+void TPlant::StopServer() { m_server.reset(); }
 
 QStringList TPlant::CallMethods() const
 {

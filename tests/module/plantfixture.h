@@ -17,9 +17,9 @@
 
 class TScriptedPrompts : public IPrompts {
 public:
-  QStringList asked;           // questions, in order
-  QStringList shown;           // messages shown (errors included)
-  QList<int> answers;          // answers to the next questions; mrNo when none is left
+  QStringList asked;  // questions, in order
+  QStringList shown;  // messages shown (errors included)
+  QList<int> answers; // answers to the next questions; mrNo when none is left
   QList<SearchAnswer> searches;
 
   int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int) override;
@@ -50,8 +50,8 @@ public:
   QMainWindow *mainWindow = nullptr;
   QMdiArea *mdiArea = nullptr;
   TScriptedPrompts prompts;
-  QStringList errors;                // what reached the general error report
-  QList<TRecordedCall> calls;        // every server call the module made
+  QStringList errors;         // what reached the general error report
+  QList<TRecordedCall> calls; // every server call the module made
   QStringList CallMethods() const;
   void ClearCalls() { calls.clear(); }
 

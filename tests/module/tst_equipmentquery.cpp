@@ -36,12 +36,12 @@ class tst_equipmentquery : public QObject {
     QSqlDatabase db = zrt::openDatabase(url, name);
     connections << name;
     QSqlQuery q(db);
-    for (const char *sql : {"DELETE FROM RESEQUIPPROD", "DELETE FROM EQUIPAPROD", "DELETE FROM GRUPOEQUIPA",
-                            "INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')",
-                            "INSERT INTO GRUPOEQUIPA VALUES ('G10', 'Extrusoras')",
-                            "INSERT INTO EQUIPAPROD VALUES ('EQ1', 'I1', 'Injetora 1', 'G1')",
-                            "INSERT INTO EQUIPAPROD VALUES ('EQ10', 'I10', 'Injetora 10', 'G1')",
-                            "INSERT INTO EQUIPAPROD VALUES ('EQ2', 'E2', 'Extrusora 2', 'G10')"})
+    for (const char *sql :
+         {"DELETE FROM RESEQUIPPROD", "DELETE FROM EQUIPAPROD", "DELETE FROM GRUPOEQUIPA",
+          "INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')", "INSERT INTO GRUPOEQUIPA VALUES ('G10', 'Extrusoras')",
+          "INSERT INTO EQUIPAPROD VALUES ('EQ1', 'I1', 'Injetora 1', 'G1')",
+          "INSERT INTO EQUIPAPROD VALUES ('EQ10', 'I10', 'Injetora 10', 'G1')",
+          "INSERT INTO EQUIPAPROD VALUES ('EQ2', 'E2', 'Extrusora 2', 'G10')"})
       if (!q.exec(QLatin1String(sql)))
         qFatal("%s: %s", sql, qPrintable(q.lastError().text()));
     return name;
@@ -64,13 +64,34 @@ private slots:
     QTest::addColumn<QStringList>("expected");
     for (const char *kind : {"sqlite", "postgresql"}) {
       auto row = [&](const char *name) { return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(kind, name))); };
-      *row("all") << kind << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
-      *row("EQ1 is not EQ10") << kind << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
-      *row("G1 is not G10") << kind << ";G1;" << "" << "" << "T" << QStringList({"EQ1", "EQ10"});
-      *row("G10 only") << kind << ";G10;" << "" << "" << "T" << QStringList({"EQ2"});
-      *row("group and equipment") << kind << ";G1;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
-      *row("empty list, no flag") << kind << "" << "" << "" << "T" << QStringList();
-      *row("quote is data") << kind << "" << "T" << "';DROP TABLE EQUIPAPROD;--" << "" << QStringList();
+      *row("all") << kind << ""
+                  << "T"
+                  << ""
+                  << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
+      *row("EQ1 is not EQ10") << kind << ""
+                              << "T"
+                              << ";EQ1;"
+                              << "" << QStringList({"EQ1"});
+      *row("G1 is not G10") << kind << ";G1;"
+                            << ""
+                            << ""
+                            << "T" << QStringList({"EQ1", "EQ10"});
+      *row("G10 only") << kind << ";G10;"
+                       << ""
+                       << ""
+                       << "T" << QStringList({"EQ2"});
+      *row("group and equipment") << kind << ";G1;"
+                                  << ""
+                                  << ";EQ2;EQ10;"
+                                  << "" << QStringList({"EQ10"});
+      *row("empty list, no flag") << kind << ""
+                                  << ""
+                                  << ""
+                                  << "T" << QStringList();
+      *row("quote is data") << kind << ""
+                            << "T"
+                            << "';DROP TABLE EQUIPAPROD;--"
+                            << "" << QStringList();
     }
   }
   void selectsWholeCodes()

@@ -22,10 +22,7 @@ public:
   using TfrmPadrao::AttachAsMdiChild;
 };
 
-TAlignedBar Bar(TAlignedBar::Align align, int width, int height)
-{
-  return {align, QSize(width, height)};
-}
+TAlignedBar Bar(TAlignedBar::Align align, int width, int height) { return {align, QSize(width, height)}; }
 } // namespace
 
 Q_DECLARE_METATYPE(Bars)
@@ -59,8 +56,8 @@ void TestPlacement::mdiChildOffset_data()
       << QPoint(98, 62);
   QTest::newRow("left and right docks") << Bars{Bar(TAlignedBar::Left, 150, 500), Bar(TAlignedBar::Right, 50, 500)}
                                         << QPoint(-2, 98);
-  QTest::newRow("odd sum rounds toward zero") << Bars{Bar(TAlignedBar::Top, 900, 21), Bar(TAlignedBar::Left, 31, 9)}
-                                              << QPoint(83, 88);
+  QTest::newRow("odd sum rounds toward zero")
+      << Bars{Bar(TAlignedBar::Top, 900, 21), Bar(TAlignedBar::Left, 31, 9)} << QPoint(83, 88);
   QTest::newRow("unaligned ignored") << Bars{Bar(TAlignedBar::None, 300, 300)} << QPoint(98, 98);
 }
 
@@ -78,10 +75,8 @@ void TestPlacement::centred_data()
   QTest::addColumn<QSize>("client");
   QTest::addColumn<QPoint>("expected");
   QTest::newRow("even") << QSize(400, 300) << QPoint(50, 40) << QSize(1000, 700) << QPoint(350, 240);
-  QTest::newRow("odd halves drop the fraction") << QSize(401, 301) << QPoint(0, 0) << QSize(1001, 701)
-                                                << QPoint(300, 200);
-  QTest::newRow("larger than the host") << QSize(900, 700) << QPoint(10, 10) << QSize(600, 400)
-                                        << QPoint(-140, -140);
+  QTest::newRow("odd halves drop the fraction") << QSize(401, 301) << QPoint(0, 0) << QSize(1001, 701) << QPoint(300, 200);
+  QTest::newRow("larger than the host") << QSize(900, 700) << QPoint(10, 10) << QSize(600, 400) << QPoint(-140, -140);
 }
 
 void TestPlacement::centred()

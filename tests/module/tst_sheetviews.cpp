@@ -16,10 +16,7 @@
 using namespace Cli_zrt02600;
 
 namespace {
-double At(const QDate &d, int h, int m = 0)
-{
-  return zrt::toDateTime(d, QTime(h, m));
-}
+double At(const QDate &d, int h, int m = 0) { return zrt::toDateTime(d, QTime(h, m)); }
 
 QStringList Column(TDataSet *ds, const QString &field)
 {
@@ -104,12 +101,17 @@ private slots:
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
     QTest::newRow("dates reversed") << 10 << "08:00" << 9 << "18:00"
-                                    << "Data inicial deve ser menor ou igual que a data final." << "depInicio";
+                                    << "Data inicial deve ser menor ou igual que a data final."
+                                    << "depInicio";
     QTest::newRow("same day, hours reversed") << 3 << "18:00" << 3 << "08:00"
                                               << "Data/Hora inicial deve ser menor ou igual a data/hora final."
                                               << "medHoraIni";
-    QTest::newRow("a single instant") << 3 << "10:00" << 3 << "10:00" << "" << "dbgEquipamentos";
-    QTest::newRow("hours not compared across days") << 3 << "18:00" << 4 << "08:00" << "" << "dbgEquipamentos";
+    QTest::newRow("a single instant") << 3 << "10:00" << 3 << "10:00"
+                                      << ""
+                                      << "dbgEquipamentos";
+    QTest::newRow("hours not compared across days") << 3 << "18:00" << 4 << "08:00"
+                                                    << ""
+                                                    << "dbgEquipamentos";
   }
   void leavingThePanelChecksThePeriod()
   {
@@ -144,13 +146,27 @@ private slots:
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("cleared start date") << "depInicio" << "" << "Informe uma data válida.";
-    QTest::newRow("year below 1000") << "depFinal" << "01010999" << "Informe uma data válida.";
-    QTest::newRow("minutes above 59") << "medHoraIni" << "10:75" << "Informe uma hora válida.";
-    QTest::newRow("hour 24") << "medHoraFin" << "24:00" << "Informe uma hora válida.";
-    QTest::newRow("empty hour") << "medHoraIni" << "  :  " << "Informe uma hora válida.";
-    QTest::newRow("one-digit hour") << "medHoraFin" << " 9:30" << "";
-    QTest::newRow("last minute of the day") << "medHoraFin" << "23:59" << "";
+    QTest::newRow("cleared start date") << "depInicio"
+                                        << ""
+                                        << "Informe uma data válida.";
+    QTest::newRow("year below 1000") << "depFinal"
+                                     << "01010999"
+                                     << "Informe uma data válida.";
+    QTest::newRow("minutes above 59") << "medHoraIni"
+                                      << "10:75"
+                                      << "Informe uma hora válida.";
+    QTest::newRow("hour 24") << "medHoraFin"
+                             << "24:00"
+                             << "Informe uma hora válida.";
+    QTest::newRow("empty hour") << "medHoraIni"
+                                << "  :  "
+                                << "Informe uma hora válida.";
+    QTest::newRow("one-digit hour") << "medHoraFin"
+                                    << " 9:30"
+                                    << "";
+    QTest::newRow("last minute of the day") << "medHoraFin"
+                                            << "23:59"
+                                            << "";
   }
   void fieldChecksOnLeavingAField()
   {
@@ -269,12 +285,9 @@ private slots:
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QStringList>("orders");
     QTest::newRow("all up") << false << false << false << QStringList({"", "", ""}) << QStringList();
-    QTest::newRow("only concluded") << false << false << true << QStringList({"", "", "2"})
-                                    << QStringList({"OP3", "OP3"});
-    QTest::newRow("only in progress") << false << true << false << QStringList({"", "2", ""})
-                                      << QStringList({"OP2", "OP2"});
-    QTest::newRow("only pending") << true << false << false << QStringList({"1", "", ""})
-                                  << QStringList({"OP1", "OP1"});
+    QTest::newRow("only concluded") << false << false << true << QStringList({"", "", "2"}) << QStringList({"OP3", "OP3"});
+    QTest::newRow("only in progress") << false << true << false << QStringList({"", "2", ""}) << QStringList({"OP2", "OP2"});
+    QTest::newRow("only pending") << true << false << false << QStringList({"1", "", ""}) << QStringList({"OP1", "OP1"});
   }
   void statusTogglesSelectByPosition()
   {

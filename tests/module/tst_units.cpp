@@ -42,8 +42,9 @@ private slots:
     Cli_zrt02603::ListaGrupos = Cli_zrt02603::ListaEquipamentos = code;
     zrt02600::FinalizeUnits();
 
-    const QString texts[] = {Cli_zrt02601::ListaGrupos, Cli_zrt02601::ListaEquipamentos, Cli_zrt02602::P_EQUIP,
-                             Cli_zrt02602::P_PEND,      Cli_zrt02602::P_AND,             Cli_zrt02602::P_CONC,
+    const QString texts[] = {Cli_zrt02601::ListaGrupos, Cli_zrt02601::ListaEquipamentos,
+                             Cli_zrt02602::P_EQUIP,     Cli_zrt02602::P_PEND,
+                             Cli_zrt02602::P_AND,       Cli_zrt02602::P_CONC,
                              Cli_zrt02603::ListaGrupos, Cli_zrt02603::ListaEquipamentos};
     for (const QString &text : texts)
       QVERIFY(text.isNull());

@@ -15,10 +15,7 @@ QMap<QPair<int, int>, QString> Fill(const TWeekGridShape &shape, const std::vect
   return cells;
 }
 
-double At(const QDate &d, int h, int m = 0)
-{
-  return zrt::toDateTime(d, QTime(h, m));
-}
+double At(const QDate &d, int h, int m = 0) { return zrt::toDateTime(d, QTime(h, m)); }
 } // namespace
 
 class tst_weekgrid : public QObject {
@@ -98,13 +95,13 @@ private slots:
     const QDate d(2026, 3, 1);
     const TWeekGridShape s = WeekGridShape(d, d.addDays(2), 8, 18);
     const auto cells = Fill(s, {
-                                   {At(d, 14), "A"},               // exactly on the hour
-                                   {At(d, 7, 59), "B"},            // before the start hour
+                                   {At(d, 14), "A"},                // exactly on the hour
+                                   {At(d, 7, 59), "B"},             // before the start hour
                                    {At(d.addDays(1), 18, 59), "C"}, // in the last row
-                                   {At(d.addDays(1), 19), "D"},    // after it
-                                   {At(d.addDays(3), 9), "E"},     // after the last day
-                                   {At(d.addDays(-1), 9), "F"},    // before the first
-                                   {At(d, 14, 30), "A"},           // a repeated order is repeated
+                                   {At(d.addDays(1), 19), "D"},     // after it
+                                   {At(d.addDays(3), 9), "E"},      // after the last day
+                                   {At(d.addDays(-1), 9), "F"},     // before the first
+                                   {At(d, 14, 30), "A"},            // a repeated order is repeated
                                    {At(d, 14, 45), "G"},
                                });
     QCOMPARE(cells.size(), 2);

@@ -30,10 +30,7 @@ EInhouseError::EInhouseError(const QString &message) : std::runtime_error(messag
 
 EAbort::EAbort() : EInhouseError(QStringLiteral("Operação abortada")) {}
 
-void Abort()
-{
-  throw EAbort();
-}
+void Abort() { throw EAbort(); }
 
 QString ExceptionMessage(std::exception_ptr error)
 {
@@ -53,15 +50,9 @@ QString ExceptionMessage(std::exception_ptr error)
   }
 }
 
-void SetErrorReporter(std::function<void(const QString &)> reporter)
-{
-  InstalledReporter() = std::move(reporter);
-}
+void SetErrorReporter(std::function<void(const QString &)> reporter) { InstalledReporter() = std::move(reporter); }
 
-void SetDefaultErrorReporter(std::function<void(const QString &)> reporter)
-{
-  DefaultReporter() = std::move(reporter);
-}
+void SetDefaultErrorReporter(std::function<void(const QString &)> reporter) { DefaultReporter() = std::move(reporter); }
 
 void ReportException(std::exception_ptr error)
 {
@@ -100,7 +91,4 @@ bool TryGuarded(const std::function<void()> &fn)
   }
 }
 
-void Guarded(const std::function<void()> &fn)
-{
-  TryGuarded(fn);
-}
+void Guarded(const std::function<void()> &fn) { TryGuarded(fn); }

@@ -65,9 +65,8 @@ template <std::size_t N, class F, class Tuple>
 void CallWithFirst(F &f, Tuple &args)
 {
   if constexpr (InvocableWithFirst<F, Tuple>(std::make_index_sequence<N>{})) {
-    [&]<std::size_t... I>(std::index_sequence<I...>) {
-      f(std::get<I>(args)...);
-    }(std::make_index_sequence<N>{});
+    [&]<std::size_t... I>(std::index_sequence<I...>) { f(std::get<I>(args)...); }
+    (std::make_index_sequence<N>{});
   } else {
     static_assert(N > 0, "the handler cannot take the signal's arguments");
     CallWithFirst<N - 1>(f, args);

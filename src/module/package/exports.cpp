@@ -25,15 +25,9 @@ std::vector<TPackageUnitInfo> &Table()
 }
 } // namespace
 
-ZRT_EXPORT void Initialize()
-{
-  zrt02600::InitializeUnits();
-}
+ZRT_EXPORT void Initialize() { zrt02600::InitializeUnits(); }
 
-ZRT_EXPORT void Finalize()
-{
-  zrt02600::FinalizeUnits();
-}
+ZRT_EXPORT void Finalize() { zrt02600::FinalizeUnits(); }
 
 ZRT_EXPORT const TPackageInfoTable *GetPackageInfoTable()
 {

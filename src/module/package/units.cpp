@@ -75,10 +75,7 @@ QString P_EQUIP;
 QString P_PEND, P_AND, P_CONC;
 double P_DIA = 0, P_DATAINI = 0, P_DATAFIN = 0;
 
-void Initialization()
-{
-  boStCriado = false;
-}
+void Initialization() { boStCriado = false; }
 
 void Finalization()
 {
@@ -96,10 +93,7 @@ QPointer<TfrmHoraLivre> frmHoraLivre;
 bool boIdCriado = false;
 QString ListaGrupos, ListaEquipamentos;
 
-void Initialization()
-{
-  boIdCriado = false;
-}
+void Initialization() { boIdCriado = false; }
 
 void Finalization()
 {

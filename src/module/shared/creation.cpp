@@ -2,15 +2,9 @@
 
 #include <QApplication>
 
-TBusyCursor::TBusyCursor()
-{
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-}
+TBusyCursor::TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
-TBusyCursor::~TBusyCursor()
-{
-  QApplication::restoreOverrideCursor();
-}
+TBusyCursor::~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 
 TfrmPadrao *CreateOnce(TfrmPadrao *existing, bool &created, const std::function<TfrmPadrao *()> &create)
 {

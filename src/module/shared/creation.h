@@ -31,7 +31,7 @@ void CreateAndShowModal(QPointer<Form> &window, bool &created, Args &&...args)
 {
   TfrmPadrao *form = CreateOnce(window.data(), created, [&]() -> TfrmPadrao * {
     std::unique_ptr<Form> built(new Form(std::forward<Args>(args)...));
-    if constexpr (requires(Form &f) { f.FormCreate(); })
+    if constexpr (requires(Form & f) { f.FormCreate(); })
       built->FormCreate();
     return built.release();
   });

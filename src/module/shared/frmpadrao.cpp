@@ -30,10 +30,7 @@
 #include <QVBoxLayout>
 
 namespace {
-QIcon StdIcon(QStyle::StandardPixmap pixmap)
-{
-  return QApplication::style()->standardIcon(pixmap);
-}
+QIcon StdIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
 
 TButtonFlat *MakeButton(QWidget *parent, const char *name, int left, const QString &hint, QStyle::StandardPixmap icon,
                         bool enabled)
@@ -96,8 +93,8 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode, TStyle style)
       removeAction(item);
   }
 
-  msgMensagensPadroes = new TMessages({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("Canc|Cancelar operação?")},
-                                      this);
+  msgMensagensPadroes =
+      new TMessages({QStringLiteral("Excl|Confirma exclusão?"), QStringLiteral("Canc|Cancelar operação?")}, this);
   msgMensagensPadroes->setObjectName(QStringLiteral("msgMensagensPadroes"));
   dtsPadrao = new TDataSource(this);
   dtsPadrao->setObjectName(QStringLiteral("dtsPadrao"));
@@ -108,9 +105,8 @@ TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode, TStyle style)
   lblCodTela->hide();
 
   BindStandardHandlers();
-  InstallShortcutClaim(this, [this](const QKeyEvent *key) {
-    return m_formKeysBound && FormKeyTakesShortcut(key->key(), key->modifiers());
-  });
+  InstallShortcutClaim(
+      this, [this](const QKeyEvent *key) { return m_formKeysBound && FormKeyTakesShortcut(key->key(), key->modifiers()); });
 }
 
 TfrmPadrao::~TfrmPadrao()
@@ -238,8 +234,8 @@ void TfrmPadrao::CreateStandardBody()
   dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
   dbgPadrao->setFrameShape(QFrame::NoFrame);
   dbgPadrao->SetTooltipBackground(true);
-  dbgPadrao->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection |
-                        dgConfirmDelete | dgCancelOnExit);
+  dbgPadrao->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgAlwaysShowSelection | dgConfirmDelete |
+                        dgCancelOnExit);
   dbgPadrao->SetDataSource(dtsPadrao);
   BindGridKeys(dbgPadrao);
   dbgPadrao->OnDblClick = [this](TDBGrid &) { dbgPadraoDblClick(); };
@@ -289,10 +285,7 @@ void TfrmPadrao::BindFormKeys()
   });
 }
 
-void TfrmPadrao::AddRegion(QWidget *region, int stretch)
-{
-  m_root->addWidget(region, stretch);
-}
+void TfrmPadrao::AddRegion(QWidget *region, int stretch) { m_root->addWidget(region, stretch); }
 
 void TfrmPadrao::CreationStepApplyPersonal()
 {
@@ -325,10 +318,7 @@ void TfrmPadrao::StandardCreation()
   CreationStepTranslate();
 }
 
-QMdiSubWindow *TfrmPadrao::MdiSubWindow() const
-{
-  return m_mdi ? m_mdi->SubWindow() : nullptr;
-}
+QMdiSubWindow *TfrmPadrao::MdiSubWindow() const { return m_mdi ? m_mdi->SubWindow() : nullptr; }
 
 QWidget *TfrmPadrao::Frame() const
 {
@@ -337,10 +327,7 @@ QWidget *TfrmPadrao::Frame() const
   return const_cast<TfrmPadrao *>(this);
 }
 
-void TfrmPadrao::Close()
-{
-  Frame()->close();
-}
+void TfrmPadrao::Close() { Frame()->close(); }
 
 void TfrmPadrao::AttachAsMdiChild(QWidget *mainForm)
 {
@@ -373,10 +360,7 @@ void TfrmPadrao::ActivateForm()
 // --- standard handlers ---------------------------------------------------------------
 
 namespace {
-bool Editing(const TDataSet *ds)
-{
-  return ds && (ds->State() == dsEdit || ds->State() == dsInsert);
-}
+bool Editing(const TDataSet *ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); }
 
 // Writes what an open in-cell editor holds into its field (which puts its data set into edit),
 // so a confirmation never loses the text typed last.
@@ -496,10 +480,7 @@ void TfrmPadrao::sbtAjudaClick()
   ShowHelpContext(context);
 }
 
-void TfrmPadrao::mnuSairClick()
-{
-  Close();
-}
+void TfrmPadrao::mnuSairClick() { Close(); }
 
 void TfrmPadrao::mnuListagemClick()
 {
@@ -533,10 +514,7 @@ QPrintDialog *TfrmPadrao::prdImprimir()
   return m_prdImprimir;
 }
 
-void TfrmPadrao::mnuConfigImpressoraClick()
-{
-  psdConfigurar()->exec();
-}
+void TfrmPadrao::mnuConfigImpressoraClick() { psdConfigurar()->exec(); }
 
 // Record navigation acts only while the navigator is enabled (the set is being browsed).
 void TfrmPadrao::Navigate(void (TDataSet::*step)())
@@ -565,10 +543,7 @@ void TfrmPadrao::DoAfterCancel(TDataSet &dataSet)
 // --- keys ------------------------------------------------------------------------------
 
 namespace {
-bool IsEnterKey(int key)
-{
-  return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+bool IsEnterKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 } // namespace
 
 bool TfrmPadrao::FormKeyTakesShortcut(int key, Qt::KeyboardModifiers shift) const

@@ -42,12 +42,12 @@ public:
   // Components of the standard window, by their names in the window definitions.
   QMenuBar *mnuMenu;
   QFrame *panMenu;
-  TButtonFlat *sbtIncluir, *sbtAlterar, *sbtExcluir, *sbtProcurar, *sbtVerificar, *sbtOrdenar,
-      *sbtCancelar, *sbtConfirmar, *sbtImprimir, *sbtAjuda, *sbtFechar;
+  TButtonFlat *sbtIncluir, *sbtAlterar, *sbtExcluir, *sbtProcurar, *sbtVerificar, *sbtOrdenar, *sbtCancelar, *sbtConfirmar,
+      *sbtImprimir, *sbtAjuda, *sbtFechar;
   QMenu *mnuOperacao, *mnuManutencao, *pmnNavegar;
   TMenuItem *mnuListagem, *mnuConfigImpressora, *mnuLinha2, *mnuSair;
-  TMenuItem *mnuIncluir, *mnuAlterar, *mnuExcluir, *mnuProcurar, *mnuVerificar, *mnuOrdenar,
-      *mnuLinha3, *mnuCancelar, *mnuConfirmar;
+  TMenuItem *mnuIncluir, *mnuAlterar, *mnuExcluir, *mnuProcurar, *mnuVerificar, *mnuOrdenar, *mnuLinha3, *mnuCancelar,
+      *mnuConfirmar;
   TMenuItem *Primeiro1, *Anterior1, *Proximo1, *Ultimo1;
   TMessages *msgMensagensPadroes;
   TDataSource *dtsPadrao;
@@ -149,7 +149,7 @@ protected:
   virtual bool FocusFieldControl(TField *field);
 
   // The standard creation steps, for FormCreate of each window.
-  void CreationStepApplyPersonal();   // personal setting 3 "S": grid read-only
+  void CreationStepApplyPersonal(); // personal setting 3 "S": grid read-only
   void CreationStepInstallAfterCancel();
   void CreationStepTranslate();
   // Step 1: windows with a server connection connect it.

@@ -23,8 +23,7 @@ bool IsTrailingHostMenu(const QAction *action)
 
 TMdiChild::TMdiChild(QWidget *form, QList<QMenu *> menus, std::function<void()> onActivate)
     : QObject(form), m_form(form), m_menus(std::move(menus)), m_onActivate(std::move(onActivate))
-{
-}
+{}
 
 void TMdiChild::Attach(QWidget *mainForm)
 {
@@ -49,10 +48,7 @@ void TMdiChild::Attach(QWidget *mainForm)
           }));
 }
 
-QMdiSubWindow *TMdiChild::SubWindow() const
-{
-  return m_subWindow;
-}
+QMdiSubWindow *TMdiChild::SubWindow() const { return m_subWindow; }
 
 void TMdiChild::ReleaseCloseShortcut()
 {

@@ -25,10 +25,7 @@ QPoint CentredPosition(QSize ownSize, QPoint hostClientOrigin, QSize hostClientS
          QPoint(hostClientSize.width() / 2 - ownSize.width() / 2, hostClientSize.height() / 2 - ownSize.height() / 2);
 }
 
-QPoint ClampToOrigin(QPoint position)
-{
-  return {position.x() < 0 ? 0 : position.x(), position.y() < 0 ? 0 : position.y()};
-}
+QPoint ClampToOrigin(QPoint position) { return {position.x() < 0 ? 0 : position.x(), position.y() < 0 ? 0 : position.y()}; }
 
 std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
 {
@@ -40,10 +37,9 @@ std::vector<TAlignedBar> HostAlignedBars(QWidget *mainForm)
   if (QWidget *menu = main->menuWidget(); visible(menu))
     bars.push_back({TAlignedBar::Top, menu->size()});
   // Tool bar and dock areas number the sides alike.
-  static_assert(int(Qt::TopToolBarArea) == int(Qt::TopDockWidgetArea) &&
-                int(Qt::BottomToolBarArea) == int(Qt::BottomDockWidgetArea) &&
-                int(Qt::LeftToolBarArea) == int(Qt::LeftDockWidgetArea) &&
-                int(Qt::RightToolBarArea) == int(Qt::RightDockWidgetArea));
+  static_assert(
+      int(Qt::TopToolBarArea) == int(Qt::TopDockWidgetArea) && int(Qt::BottomToolBarArea) == int(Qt::BottomDockWidgetArea) &&
+      int(Qt::LeftToolBarArea) == int(Qt::LeftDockWidgetArea) && int(Qt::RightToolBarArea) == int(Qt::RightDockWidgetArea));
   auto add = [&bars](int area, QSize size) {
     switch (area) {
     case Qt::TopToolBarArea: bars.push_back({TAlignedBar::Top, size}); break;

@@ -7,7 +7,4 @@ QString CodeList(const QStringList &codes)
   return QLatin1Char(';') + codes.join(QLatin1Char(';')) + QLatin1Char(';');
 }
 
-QStringList CodesOf(const QString &codeList)
-{
-  return codeList.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-}
+QStringList CodesOf(const QString &codeList) { return codeList.split(QLatin1Char(';'), Qt::SkipEmptyParts); }

@@ -6,8 +6,8 @@
 
 #include <optional>
 
-void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method,
-                     nlohmann::json params, TCallWait wait)
+void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method, nlohmann::json params,
+                     TCallWait wait)
 {
   dataSet.Close();
   {

@@ -10,9 +10,9 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
-#include <inhouse/text/regional.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/text/regional.h>
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -104,10 +104,10 @@ void TfrmPlanilha::BuildDataSets()
     int size;
     const char *label;
   } orderFields[] = {
-      {"NRORDPROD", ftString, 10, "Ordem"},       {"CDARVPROD", ftString, 20, "Cód. Produto"},
+      {"NRORDPROD", ftString, 10, "Ordem"},        {"CDARVPROD", ftString, 20, "Cód. Produto"},
       {"CDPRODUTO", ftString, 10, "Cod. Produto"}, {"PRODUTO", ftString, 50, "Produto"},
-      {"DTHRINIPROD", ftDateTime, 0, "Inicio"},   {"DTHRFINPROD", ftDateTime, 0, "Fim"},
-      {"IDSITORDPROD", ftString, 1, "Situação"},  {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
+      {"DTHRINIPROD", ftDateTime, 0, "Inicio"},    {"DTHRFINPROD", ftDateTime, 0, "Fim"},
+      {"IDSITORDPROD", ftString, 1, "Situação"},   {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
   };
   for (const auto &f : orderFields)
     cdsReservados->AddField(QLatin1String(f.name), f.type, f.size).DisplayLabel = QString::fromUtf8(f.label);
@@ -226,13 +226,12 @@ void TfrmPlanilha::BuildLayout()
   dbgEquipamentos = new TDBSortGrid(panEquipamentos);
   dbgEquipamentos->setObjectName(QStringLiteral("dbgEquipamentos"));
   dbgEquipamentos->SetTooltipBackground(true);
-  dbgEquipamentos->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete |
-                              dgCancelOnExit | dgRowSelect | dgAlwaysShowSelection);
+  dbgEquipamentos->SetOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit |
+                              dgRowSelect | dgAlwaysShowSelection);
   dbgEquipamentos->SetDataSource(dtsEquipamentos);
   // Wider than the original 71/48 pixels: today's fonts would cut the short names.
-  dbgEquipamentos->SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
-                               {QStringLiteral("SGEQUIPPRO"), 66, {}},
-                               {QStringLiteral("NMEQUIPPRO"), 130, {}}});
+  dbgEquipamentos->SetColumns(
+      {{QStringLiteral("CDEQUIPPRO"), 71, {}}, {QStringLiteral("SGEQUIPPRO"), 66, {}}, {QStringLiteral("NMEQUIPPRO"), 130, {}}});
   dbgEquipamentos->horizontalHeader()->setStretchLastSection(true);
   eqLayout->addWidget(dbgEquipamentos);
   SptPlanilha->addWidget(panEquipamentos);
@@ -322,10 +321,7 @@ void TfrmPlanilha::BindHandlers()
 
 // --- creation and activation -------------------------------------------------------------
 
-void TfrmPlanilha::ConnectServer()
-{
-  netPlanilha->Open();
-}
+void TfrmPlanilha::ConnectServer() { netPlanilha->Open(); }
 
 void TfrmPlanilha::FormCreate()
 {
@@ -501,8 +497,8 @@ void TfrmPlanilha::RebuildStatusSelection()
 
 nlohmann::json TfrmPlanilha::RequestValues() const
 {
-  return {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), m_dataHoraIni,
-          m_dataHoraFin};
+  return {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(),
+          P_CONC.toStdString(),     m_dataHoraIni,        m_dataHoraFin};
 }
 
 void TfrmPlanilha::RequestOrders()
@@ -519,15 +515,9 @@ void TfrmPlanilha::ClientDataSet1BeforeOpen()
   ComputePeriodBounds();
 }
 
-void TfrmPlanilha::cdsReservadosAfterClose()
-{
-  sbtProcurar->setEnabled(false);
-}
+void TfrmPlanilha::cdsReservadosAfterClose() { sbtProcurar->setEnabled(false); }
 
-void TfrmPlanilha::dtsPadraoStateChange()
-{
-  mnuProcurar->setEnabled(sbtProcurar->isEnabled());
-}
+void TfrmPlanilha::dtsPadraoStateChange() { mnuProcurar->setEnabled(sbtProcurar->isEnabled()); }
 
 void TfrmPlanilha::qryEquipamentoAfterScroll()
 {

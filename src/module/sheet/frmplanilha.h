@@ -5,10 +5,10 @@
 #include "shared/records.h"
 #include "sheet/weekgrid.h"
 
-#include <inhouse/sql/adoibquery.h>
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/focus.h>
+#include <inhouse/sql/adoibquery.h>
 #include <inhouse/ui/dateedit.h>
 #include <inhouse/ui/maskedit.h>
 #include <inhouse/ui/statustoggles.h>
@@ -123,7 +123,7 @@ private:
 
   TFocusRules *m_focus = nullptr;
   TWeekGridShape m_builtShape; // the period the week grid was last built for
-  bool m_activated = false; // the activation handler has run at least once
+  bool m_activated = false;    // the activation handler has run at least once
   QString m_codEquip;
   zrt::TDateTime m_dataHoraIni = 0;
   zrt::TDateTime m_dataHoraFin = 0;

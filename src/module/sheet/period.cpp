@@ -1,8 +1,8 @@
 #include "sheet/period.h"
 
 #include <inhouse/services/errors.h>
-#include <inhouse/text/regional.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/text/regional.h>
 
 TPeriodDefaults DefaultPeriod(const QDate &today)
 {

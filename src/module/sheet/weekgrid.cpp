@@ -1,8 +1,8 @@
 #include "sheet/weekgrid.h"
 
 #include <inhouse/services/errors.h>
-#include <inhouse/text/regional.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/text/regional.h>
 
 #include <QHash>
 
@@ -24,15 +24,9 @@ TWeekGridShape WeekGridShape(const QDate &startDate, const QDate &endDate, int s
   return s;
 }
 
-QString DayHeader(const QDate &day)
-{
-  return NomeDia(day).left(3) + QLatin1Char(' ') + DateToStr(zrt::toDateTime(day));
-}
+QString DayHeader(const QDate &day) { return NomeDia(day).left(3) + QLatin1Char(' ') + DateToStr(zrt::toDateTime(day)); }
 
-QString HourLabel(int hour)
-{
-  return hour >= 0 && hour < 24 ? QString::number(hour) + QStringLiteral(":00") : QString();
-}
+QString HourLabel(int hour) { return hour >= 0 && hour < 24 ? QString::number(hour) + QStringLiteral(":00") : QString(); }
 
 void FillWeekGrid(const TWeekGridShape &shape, const std::vector<TWeekReservation> &reservations,
                   const std::function<void(int, int, const QString &)> &setCell)

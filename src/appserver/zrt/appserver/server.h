@@ -12,16 +12,16 @@
 namespace zrt::appserver {
 
 struct ServerOptions {
-  QString dbUrl;                   // sqlite:PATH or postgresql://USER@HOST:PORT/DB
+  QString dbUrl; // sqlite:PATH or postgresql://USER@HOST:PORT/DB
   std::string listen = "127.0.0.1";
-  unsigned short port = 0;         // 0: an ephemeral port, see Server::port()
+  unsigned short port = 0; // 0: an ephemeral port, see Server::port()
   int threads = 2;
-  std::string token;               // non-empty: calls need "Authorization: Bearer <token>"
+  std::string token; // non-empty: calls need "Authorization: Bearer <token>"
   std::size_t maxBodyBytes = 1 << 20;
   std::size_t maxHeaderBytes = 8 * 1024;
   std::chrono::milliseconds idleTimeout{60'000}; // keep-alive wait for the next request
   std::chrono::milliseconds readTimeout{30'000}; // reading one request body once its header came
-  bool accessLog = true;           // one line per call on stderr
+  bool accessLog = true;                         // one line per call on stderr
 };
 
 class Server {

@@ -18,10 +18,10 @@ bool isValidDateTime(TDateTime value);           // finite and within the range 
 TDateTime toDateTime(const QDate &date);         // midnight of that day
 TDateTime toDateTime(const QDateTime &dateTime); // local wall-clock reading, milliseconds kept
 TDateTime toDateTime(const QDate &date, const QTime &time);
-QDate dateOf(TDateTime value);                   // invalid QDate when out of range
-QTime timeOf(TDateTime value);                   // rounded to the nearest millisecond
-QDateTime fromDateTime(TDateTime value);         // invalid when out of range
-TDateTime dayOf(TDateTime value);                // the day, time part dropped
+QDate dateOf(TDateTime value);           // invalid QDate when out of range
+QTime timeOf(TDateTime value);           // rounded to the nearest millisecond
+QDateTime fromDateTime(TDateTime value); // invalid when out of range
+TDateTime dayOf(TDateTime value);        // the day, time part dropped
 
 // "YYYY-MM-DD HH:MM:SS", the form SQLite stores date-times in.
 QString toSqlText(TDateTime value);

@@ -46,29 +46,14 @@ bool HostApplication::notify(QObject *receiver, QEvent *event)
   }
 }
 
-void installErrorReporter()
-{
-  SetErrorReporter(showReport);
-}
+void installErrorReporter() { SetErrorReporter(showReport); }
 
-QStringList reportedErrors()
-{
-  return g_reported;
-}
+QStringList reportedErrors() { return g_reported; }
 
-void setErrorBoxesEnabled(bool enabled)
-{
-  g_boxes = enabled;
-}
+void setErrorBoxesEnabled(bool enabled) { g_boxes = enabled; }
 
-void reportText(const QString &text)
-{
-  ReportException(std::make_exception_ptr(std::runtime_error(text.toStdString())));
-}
+void reportText(const QString &text) { ReportException(std::make_exception_ptr(std::runtime_error(text.toStdString()))); }
 
-void reportException(std::exception_ptr e)
-{
-  ReportException(e);
-}
+void reportException(std::exception_ptr e) { ReportException(e); }
 
 } // namespace zrt::host

@@ -20,9 +20,9 @@ namespace zrt::host {
 QMap<int, HelpTopic> parseHelpTopics(const QString &html)
 {
   QMap<int, HelpTopic> topics;
-  static const QRegularExpression section(
-      QString::fromLatin1(R"re(<section\s+id="ctx-(\d+)"\s*>(.*?)</section>)re"),
-      QRegularExpression::DotMatchesEverythingOption | QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression section(QString::fromLatin1(R"re(<section\s+id="ctx-(\d+)"\s*>(.*?)</section>)re"),
+                                          QRegularExpression::DotMatchesEverythingOption |
+                                              QRegularExpression::CaseInsensitiveOption);
   static const QRegularExpression heading(QString::fromLatin1(R"(<h2[^>]*>(.*?)</h2>)"),
                                           QRegularExpression::DotMatchesEverythingOption |
                                               QRegularExpression::CaseInsensitiveOption);
@@ -38,10 +38,7 @@ QMap<int, HelpTopic> parseHelpTopics(const QString &html)
   return topics;
 }
 
-QString HelpViewer::shippedHelpFile()
-{
-  return QStringLiteral(":/zrt/help/zrt02600.html");
-}
+QString HelpViewer::shippedHelpFile() { return QStringLiteral(":/zrt/help/zrt02600.html"); }
 
 HelpViewer::HelpViewer(QWidget *parent, const QString &helpFile) : QWidget(parent, Qt::Window)
 {
@@ -102,18 +99,14 @@ void HelpViewer::showContext(int context)
   m_current = context;
   m_browser->setHtml(pageFor(context));
   const auto it = m_topics.constFind(context);
-  setWindowTitle(it != m_topics.constEnd() && !it->title.isEmpty()
-                     ? QStringLiteral("Ajuda - %1").arg(it->title)
-                     : QStringLiteral("Ajuda - ZRT - Produção"));
+  setWindowTitle(it != m_topics.constEnd() && !it->title.isEmpty() ? QStringLiteral("Ajuda - %1").arg(it->title)
+                                                                   : QStringLiteral("Ajuda - ZRT - Produção"));
   show();
   raise();
   activateWindow();
 }
 
-QString HelpViewer::currentText() const
-{
-  return m_browser->toPlainText();
-}
+QString HelpViewer::currentText() const { return m_browser->toPlainText(); }
 
 void installHelpViewer(QWidget *mainWindow)
 {

@@ -107,8 +107,8 @@ void MainWindow::buildMenus()
 void MainWindow::updateStatus()
 {
   m_operatorLabel->setText(QStringLiteral("Operador: %1").arg(m_options.operatorCode));
-  m_dbLabel->setText(QStringLiteral("Banco: %1%2")
-                         .arg(displayDbUrl(m_options.dbUrl), m_data ? QString() : QStringLiteral(" (não conectado)")));
+  m_dbLabel->setText(
+      QStringLiteral("Banco: %1%2").arg(displayDbUrl(m_options.dbUrl), m_data ? QString() : QStringLiteral(" (não conectado)")));
   m_serverLabel->setText(QStringLiteral("Servidor: %1:%2").arg(m_options.server).arg(m_options.port));
   m_moduleLabel->setText(QStringLiteral("Módulo: %1").arg(stateText(m_loader->state())));
 }
@@ -144,9 +144,8 @@ void MainWindow::showAbout()
                      QStringLiteral("<p><b>ZRT - Produção</b> %1</p>"
                                     "<p>Planilha de Utilização dos Equipamentos na Produção.</p>"
                                     "<p>Módulo: %2 (%3)<br/>Configuração: %4</p>")
-                         .arg(QCoreApplication::applicationVersion(),
-                              QFileInfo(m_loader->path()).fileName().toHtmlEscaped(), stateText(m_loader->state()),
-                              m_options.configDir.toHtmlEscaped()));
+                         .arg(QCoreApplication::applicationVersion(), QFileInfo(m_loader->path()).fileName().toHtmlEscaped(),
+                              stateText(m_loader->state()), m_options.configDir.toHtmlEscaped()));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -55,10 +55,7 @@ bool parsePersonal(const QString &text, int *number, QString *value)
 
 } // namespace
 
-QString iniFileName()
-{
-  return QStringLiteral("zrt-host.ini");
-}
+QString iniFileName() { return QStringLiteral("zrt-host.ini"); }
 
 QString defaultDataDir()
 {
@@ -82,9 +79,8 @@ QString defaultPackagePath()
 ParseResult parseOptions(const QStringList &args)
 {
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("ZRT - Produção: janela principal que carrega a Planilha de Utilização dos "
-                     "Equipamentos na Produção."));
+  parser.setApplicationDescription(QStringLiteral("ZRT - Produção: janela principal que carrega a Planilha de Utilização dos "
+                                                  "Equipamentos na Produção."));
   const QCommandLineOption helpOption = parser.addHelpOption();
   const QCommandLineOption versionOption = parser.addVersionOption();
   parser.addOptions({
@@ -94,10 +90,8 @@ ParseResult parseOptions(const QStringList &args)
       {kPort, QStringLiteral("Porta do servidor de aplicação (padrão 8080)."), QStringLiteral("N")},
       {kTokenFile, QStringLiteral("Arquivo com o token de acesso ao servidor."), QStringLiteral("ARQUIVO")},
       {kOperator, QStringLiteral("Código do operador."), QStringLiteral("CÓDIGO")},
-      {kPersonal, QStringLiteral("Configuração pessoal N com o valor dado (repetível), p.ex. 3=S."),
-       QStringLiteral("N=VALOR")},
-      {kConfigDir, QStringLiteral("Pasta de configuração do usuário (arquivo INI e filtros salvos)."),
-       QStringLiteral("PASTA")},
+      {kPersonal, QStringLiteral("Configuração pessoal N com o valor dado (repetível), p.ex. 3=S."), QStringLiteral("N=VALOR")},
+      {kConfigDir, QStringLiteral("Pasta de configuração do usuário (arquivo INI e filtros salvos)."), QStringLiteral("PASTA")},
       {kOpenSheet, QStringLiteral("Abre a planilha ao iniciar.")},
       {kPackage, QStringLiteral("Biblioteca do módulo a carregar."), QStringLiteral("ARQUIVO")},
   });
@@ -122,9 +116,8 @@ ParseResult parseOptions(const QStringList &args)
 
   ParseResult r;
   HostOptions &o = r.options;
-  o.configDir = parser.isSet(kConfigDir)
-                    ? parser.value(kConfigDir)
-                    : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  o.configDir =
+      parser.isSet(kConfigDir) ? parser.value(kConfigDir) : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   if (o.configDir.isEmpty())
     return failure(QStringLiteral("Pasta de configuração do usuário não definida."));
   o.configDir = QDir::cleanPath(QDir(o.configDir).absolutePath());

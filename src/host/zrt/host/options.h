@@ -8,15 +8,15 @@
 namespace zrt::host {
 
 struct HostOptions {
-  QString dbUrl;         // sqlite:PATH or postgresql://USER@HOST:PORT/DB
+  QString dbUrl; // sqlite:PATH or postgresql://USER@HOST:PORT/DB
   QString server = QStringLiteral("127.0.0.1");
   int port = 8080;
-  QString tokenFile;     // file holding the server's bearer token; empty: no token
-  QString token;         // read from tokenFile
+  QString tokenFile; // file holding the server's bearer token; empty: no token
+  QString token;     // read from tokenFile
   QString operatorCode;
   QMap<int, QString> personal; // personal settings by number, e.g. 3 -> "S"
-  QString configDir;     // the user's configuration folder, the only place anything is written
-  QString packagePath;   // the module's shared library
+  QString configDir;           // the user's configuration folder, the only place anything is written
+  QString packagePath;         // the module's shared library
   bool openSheet = false;
 };
 

@@ -75,10 +75,7 @@ PackageLoader::~PackageLoader()
     unload();
 }
 
-void PackageLoader::setPath(const QString &path)
-{
-  m_path = path;
-}
+void PackageLoader::setPath(const QString &path) { m_path = path; }
 
 void PackageLoader::setState(State state)
 {

@@ -66,10 +66,7 @@ TClientDataSet::TClientDataSet(QObject *parent) : TDataSet(parent)
     connect(this, signal, this, [this] { m_changed = true; });
 }
 
-void TClientDataSet::SetData(const zrt::DataPacket &packet)
-{
-  SetData(zrt::DataPacket(packet));
-}
+void TClientDataSet::SetData(const zrt::DataPacket &packet) { SetData(zrt::DataPacket(packet)); }
 
 void TClientDataSet::SetData(zrt::DataPacket &&packet)
 {
@@ -98,8 +95,7 @@ void TClientDataSet::InternalOpen()
     for (size_t c = 0; c < types.size() && c < cells.size(); ++c) {
       QVariant v = fromJson(cells[c]);
       // Keep each cell in its field's storage kind: day-based values and floats as double.
-      if (!v.isNull() && v.typeId() != QMetaType::Double &&
-          (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
+      if (!v.isNull() && v.typeId() != QMetaType::Double && (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
         v = v.toDouble();
       row[int(c)] = std::move(v);
     }

@@ -75,14 +75,14 @@ public:
 
 signals:
   void stateChanged(TDataSetState state);
-  void aboutToReset();               // the whole row set or the field list is about to change
-  void dataReset();                  // ... and has changed (open, close, reload, empty)
-  void aboutToInsertRow(int row);    // 0-based
+  void aboutToReset();            // the whole row set or the field list is about to change
+  void dataReset();               // ... and has changed (open, close, reload, empty)
+  void aboutToInsertRow(int row); // 0-based
   void rowInserted(int row);
   void aboutToRemoveRow(int row);
   void rowRemoved(int row);
-  void rowChanged(int row);          // values of one row changed
-  void currentChanged(int row);      // cursor moved; -1 when there is no current row
+  void rowChanged(int row);     // values of one row changed
+  void currentChanged(int row); // cursor moved; -1 when there is no current row
 
 protected:
   // Subclasses fill the field list and rows here; throwing leaves the set closed.
@@ -110,7 +110,11 @@ private:
   void MoveTo(int row, bool alwaysScrollEvents);
   void BeginInsertAppend(bool append);
   void DiscardEdits();
-  static void Fire(const Event &event, TDataSet &set) { if (event) event(set); }
+  static void Fire(const Event &event, TDataSet &set)
+  {
+    if (event)
+      event(set);
+  }
 
   TDataSetState m_state = dsInactive;
   std::vector<std::unique_ptr<TField>> m_allFields; // persistent and loaded, never freed before the set
@@ -119,6 +123,6 @@ private:
   int m_cur = -1;
   bool m_bof = true;
   bool m_eof = true;
-  Row m_editOriginal;     // the row before Edit, restored by Cancel
+  Row m_editOriginal;      // the row before Edit, restored by Cancel
   int m_insertReturn = -1; // the row to go back to when an insert is cancelled
 };

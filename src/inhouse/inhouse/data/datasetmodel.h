@@ -38,7 +38,7 @@ private:
   QPointer<TDataSource> m_source;
   QPointer<TDataSet> m_set;
   QList<QMetaObject::Connection> m_conns;
-  QStringList m_columns;       // as given
-  QStringList m_shown;         // in effect
+  QStringList m_columns; // as given
+  QStringList m_shown;   // in effect
   bool m_resetting = false;
 };

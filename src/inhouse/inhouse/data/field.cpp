@@ -47,9 +47,8 @@ std::optional<double> parseDateTime(const QString &raw)
   const QString text = raw.trimmed();
   if (auto v = zrt::fromSqlText(text))
     return v;
-  static const char *const formats[] = {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy",
-                                        "d/M/yyyy H:mm:ss",   "d/M/yyyy H:mm",    "d/M/yyyy",
-                                        "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd"};
+  static const char *const formats[] = {"dd/MM/yyyy hh:mm:ss", "dd/MM/yyyy hh:mm", "dd/MM/yyyy",          "d/M/yyyy H:mm:ss",
+                                        "d/M/yyyy H:mm",       "d/M/yyyy",         "yyyy-MM-ddThh:mm:ss", "yyyy-MM-dd"};
   for (const char *f : formats) {
     const QDateTime dt = QDateTime::fromString(text, QString::fromLatin1(f));
     if (dt.isValid())
@@ -74,8 +73,7 @@ QString generalNumber(double value)
 
 TField::TField(TDataSet *dataSet, const QString &fieldName, TFieldType type, int size)
     : FieldName(fieldName), DataType(type), Size(size), m_dataSet(dataSet)
-{
-}
+{}
 
 QVariant TField::Value() const
 {

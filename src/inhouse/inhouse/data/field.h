@@ -19,13 +19,13 @@ public:
 
   QString FieldName;
   TFieldType DataType = ftString;
-  int Size = 0;             // characters, for strings; longer texts are cut on assignment
-  QString DisplayLabel;     // column title; the field name when left empty
-  QString EditMask;         // "mask;saveLiterals;blank", e.g. "!90:00;1; " or "999.999;0;_"
-  QString DisplayFormat;    // "#,##0.0000" for numbers, "dd/mm/yyyy hh:nn" for dates
-  QString EditFormat;       // the same, for Text()
+  int Size = 0;          // characters, for strings; longer texts are cut on assignment
+  QString DisplayLabel;  // column title; the field name when left empty
+  QString EditMask;      // "mask;saveLiterals;blank", e.g. "!90:00;1; " or "999.999;0;_"
+  QString DisplayFormat; // "#,##0.0000" for numbers, "dd/mm/yyyy hh:nn" for dates
+  QString EditFormat;    // the same, for Text()
   bool Visible = true;
-  int Tag = 0;              // bit 0: key field
+  int Tag = 0; // bit 0: key field
   // Replaces the default text conversion of SetText when bound.
   std::function<void(TField &, const QString &)> OnSetText;
 

@@ -12,8 +12,7 @@ zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise, int kind)
   Q_UNUSED(raise);
   Q_UNUSED(kind);
   if (!result.ok)
-    throw EServerError(result.message.isEmpty() ? QStringLiteral("Erro desconhecido no servidor de aplicação.")
-                                                : result.message,
+    throw EServerError(result.message.isEmpty() ? QStringLiteral("Erro desconhecido no servidor de aplicação.") : result.message,
                        result.code);
   try {
     return zrt::DataPacket::fromJson(std::move(result.result));

@@ -62,7 +62,8 @@ struct TNetConnection::Exchange {
 namespace {
 
 // Runs one asynchronous operation to completion on this thread; the stream's deadline bounds it.
-template <class Start> beast::error_code runOp(asio::io_context &ioc, Start start)
+template <class Start>
+beast::error_code runOp(asio::io_context &ioc, Start start)
 {
   beast::error_code result = asio::error::would_block;
   start([&result](beast::error_code ec, auto &&...) { result = ec; });
@@ -77,11 +78,10 @@ bool brokenKeepAlive(const beast::error_code &ec)
          ec == asio::error::broken_pipe || ec == http::error::partial_message || ec == asio::error::connection_aborted;
 }
 
-void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::tcp_stream> &stream,
-             beast::flat_buffer &buffer, const std::string &host, const std::string &port,
-             const std::string &target, http::verb verb, const std::string &body, const std::string &token,
-             std::chrono::milliseconds timeout, std::uint64_t maxResponse, bool &ok, unsigned &status,
-             std::string &response, QString &error)
+void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::tcp_stream> &stream, beast::flat_buffer &buffer,
+             const std::string &host, const std::string &port, const std::string &target, http::verb verb,
+             const std::string &body, const std::string &token, std::chrono::milliseconds timeout, std::uint64_t maxResponse,
+             bool &ok, unsigned &status, std::string &response, QString &error)
 {
   Q_UNUSED(owner);
   const auto deadline = std::chrono::steady_clock::now() + timeout;

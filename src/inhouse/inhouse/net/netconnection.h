@@ -22,8 +22,8 @@ public:
 struct INHOUSE_CORE_EXPORT ServerResult {
   bool ok = false;
   nlohmann::json result;
-  int code = 0;       // JSON-RPC error code, or 0 for transport failures
-  QString message;    // Portuguese, for the user
+  int code = 0;    // JSON-RPC error code, or 0 for transport failures
+  QString message; // Portuguese, for the user
 };
 
 class TNetConnection;

@@ -12,14 +12,14 @@ struct QMetaObject;
 namespace Brivon {
 
 struct Settings {
-    QString webURL = QStringLiteral("127.0.0.1");
-    int webPort = 8080;
-    QString operador;              // operator code
-    QString configUsrDir;          // the user's configuration folder
-    QMap<int, QString> personal;   // personal settings by number ("S"/"N" flags and others)
-    QString dbPict;                // product-code edit mask (picture kind 0)
-    QMap<int, QString> dbPicts;    // masks of the other picture kinds
-    QString token;                 // bearer token the application server asks for; empty: none
+  QString webURL = QStringLiteral("127.0.0.1");
+  int webPort = 8080;
+  QString operador;            // operator code
+  QString configUsrDir;        // the user's configuration folder
+  QMap<int, QString> personal; // personal settings by number ("S"/"N" flags and others)
+  QString dbPict;              // product-code edit mask (picture kind 0)
+  QMap<int, QString> dbPicts;  // masks of the other picture kinds
+  QString token;               // bearer token the application server asks for; empty: none
 };
 
 INHOUSE_EXPORT void Configure(const Settings &settings);

@@ -18,34 +18,34 @@
 #include <vector>
 
 class INHOUSE_EXPORT TFocusRules : public QObject {
-    Q_OBJECT
+  Q_OBJECT
 public:
-    explicit TFocusRules(QWidget *form);
-    ~TFocusRules() override;
+  explicit TFocusRules(QWidget *form);
+  ~TFocusRules() override;
 
-    void OnFieldExit(QWidget *field, std::function<void()> fn);
-    void OnPanelEnter(QWidget *panel, std::function<void()> fn);
-    void OnPanelExit(QWidget *panel, std::function<void()> fn);
+  void OnFieldExit(QWidget *field, std::function<void()> fn);
+  void OnPanelEnter(QWidget *panel, std::function<void()> fn);
+  void OnPanelExit(QWidget *panel, std::function<void()> fn);
 
-    QWidget *Form() const { return form_; }
-    QWidget *Current() const { return current_; } // the widget the rules consider focused
-    bool Inside(const QWidget *panel) const;       // whether that widget is inside the panel
-    static bool HandlerRunning();
+  QWidget *Form() const { return form_; }
+  QWidget *Current() const { return current_; } // the widget the rules consider focused
+  bool Inside(const QWidget *panel) const;      // whether that widget is inside the panel
+  static bool HandlerRunning();
 
 private:
-    friend class TFocusDispatcher;
-    struct Rule {
-        QPointer<QWidget> widget;
-        std::function<void()> fn;
-    };
-    bool Owns(const QWidget *w) const;
-    void Move(QWidget *now);
-    void Follow(QWidget *now);
+  friend class TFocusDispatcher;
+  struct Rule {
+    QPointer<QWidget> widget;
+    std::function<void()> fn;
+  };
+  bool Owns(const QWidget *w) const;
+  void Move(QWidget *now);
+  void Follow(QWidget *now);
 
-    QPointer<QWidget> form_;
-    QPointer<QWidget> current_;
-    int running_ = 0; // this window's handlers under way
-    std::vector<Rule> fieldExits_;
-    std::vector<Rule> panelEnters_;
-    std::vector<Rule> panelExits_;
+  QPointer<QWidget> form_;
+  QPointer<QWidget> current_;
+  int running_ = 0; // this window's handlers under way
+  std::vector<Rule> fieldExits_;
+  std::vector<Rule> panelEnters_;
+  std::vector<Rule> panelExits_;
 };

@@ -8,15 +8,15 @@
 #include <QStringList>
 
 class INHOUSE_EXPORT TMessages : public QObject {
-    Q_OBJECT
+  Q_OBJECT
 public:
-    explicit TMessages(QObject *parent = nullptr);
-    TMessages(const QStringList &lines, QObject *parent = nullptr);
+  explicit TMessages(QObject *parent = nullptr);
+  TMessages(const QStringList &lines, QObject *parent = nullptr);
 
-    QStringList Messages; // "key|text" lines; the text may itself hold '|'
+  QStringList Messages; // "key|text" lines; the text may itself hold '|'
 
-    // The text of the first line whose key matches regardless of case; empty when unknown.
-    QString Msg(const QString &key) const;
-    // Asks the text of `key` through the prompt seam and returns the modal result (mrYes = 6).
-    int ShowMsg(const QString &key, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0) const;
+  // The text of the first line whose key matches regardless of case; empty when unknown.
+  QString Msg(const QString &key) const;
+  // Asks the text of `key` through the prompt seam and returns the modal result (mrYes = 6).
+  int ShowMsg(const QString &key, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext = 0) const;
 };

@@ -12,17 +12,17 @@ enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom }
 
 // Buttons of a question, combined with |.
 enum TMsgDlgBtn : unsigned {
-    mbYes = 0x001,
-    mbNo = 0x002,
-    mbOK = 0x004,
-    mbCancel = 0x008,
-    mbAbort = 0x010,
-    mbRetry = 0x020,
-    mbIgnore = 0x040,
-    mbAll = 0x080,
-    mbNoToAll = 0x100,
-    mbYesToAll = 0x200,
-    mbHelp = 0x400,
+  mbYes = 0x001,
+  mbNo = 0x002,
+  mbOK = 0x004,
+  mbCancel = 0x008,
+  mbAbort = 0x010,
+  mbRetry = 0x020,
+  mbIgnore = 0x040,
+  mbAll = 0x080,
+  mbNoToAll = 0x100,
+  mbYesToAll = 0x200,
+  mbHelp = 0x400,
 };
 using TMsgDlgButtons = unsigned;
 inline constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo;
@@ -31,44 +31,44 @@ inline constexpr TMsgDlgButtons mbOKCancel = mbOK | mbCancel;
 
 // Modal results.
 enum TModalResult : int {
-    mrNone = 0,
-    mrOk = 1,
-    mrCancel = 2,
-    mrAbort = 3,
-    mrRetry = 4,
-    mrIgnore = 5,
-    mrYes = 6,
-    mrNo = 7,
-    mrAll = 8,
-    mrNoToAll = 9,
-    mrYesToAll = 10,
+  mrNone = 0,
+  mrOk = 1,
+  mrCancel = 2,
+  mrAbort = 3,
+  mrRetry = 4,
+  mrIgnore = 5,
+  mrYes = 6,
+  mrNo = 7,
+  mrAll = 8,
+  mrNoToAll = 9,
+  mrYesToAll = 10,
 };
 
 struct SearchAnswer {
-    int column = 0; // index into the column titles offered
-    QString text;
+  int column = 0; // index into the column titles offered
+  QString text;
 };
 
 class INHOUSE_EXPORT IPrompts {
 public:
-    virtual ~IPrompts();
-    // A question; returns the modal result of the button chosen (mrCancel when dismissed).
-    virtual int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) = 0;
-    // A message with only an OK button.
-    virtual void Show(const QString &text, TMsgDlgType type) = 0;
-    // A line of text; nullopt when cancelled.
-    virtual std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) = 0;
-    // A column and a value to search for; nullopt when cancelled.
-    virtual std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) = 0;
+  virtual ~IPrompts();
+  // A question; returns the modal result of the button chosen (mrCancel when dismissed).
+  virtual int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) = 0;
+  // A message with only an OK button.
+  virtual void Show(const QString &text, TMsgDlgType type) = 0;
+  // A line of text; nullopt when cancelled.
+  virtual std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) = 0;
+  // A column and a value to search for; nullopt when cancelled.
+  virtual std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) = 0;
 };
 
 // Real dialogs, parented to the active window or else the main form.
 class INHOUSE_EXPORT TQtPrompts : public IPrompts {
 public:
-    int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) override;
-    void Show(const QString &text, TMsgDlgType type) override;
-    std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) override;
-    std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) override;
+  int Ask(const QString &text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) override;
+  void Show(const QString &text, TMsgDlgType type) override;
+  std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) override;
+  std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) override;
 };
 
 // Installs the prompts to use (not owned); nullptr restores the real dialogs.

@@ -15,8 +15,8 @@ INHOUSE_EXPORT QWidget *ShowAviWidget(); // the overlay while shown, else nullpt
 // Shows the animation for its lifetime, so it is hidden on every path, failures included.
 class INHOUSE_EXPORT WaitAnimation {
 public:
-    explicit WaitAnimation(QWidget *mainForm = nullptr, int kind = 1);
-    ~WaitAnimation();
-    WaitAnimation(const WaitAnimation &) = delete;
-    WaitAnimation &operator=(const WaitAnimation &) = delete;
+  explicit WaitAnimation(QWidget *mainForm = nullptr, int kind = 1);
+  ~WaitAnimation();
+  WaitAnimation(const WaitAnimation &) = delete;
+  WaitAnimation &operator=(const WaitAnimation &) = delete;
 };

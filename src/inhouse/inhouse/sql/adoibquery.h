@@ -19,10 +19,10 @@ public:
   TParam &SetValue(const QVariant &value);
   bool IsNull() const { return m_value.isNull(); }
   QString AsString() const { return m_value.toString(); }
-  TParam &SetAsString(const QString &value);   // empty stays an empty text, not null
+  TParam &SetAsString(const QString &value); // empty stays an empty text, not null
   TParam &SetAsInteger(qint64 value);
   TParam &SetAsFloat(double value);
-  TParam &SetAsDateTime(double value);         // day-based
+  TParam &SetAsDateTime(double value); // day-based
   TParam &SetAsBoolean(bool value);
   void Clear() { m_value = QVariant(); }
 
@@ -35,7 +35,7 @@ class INHOUSE_CORE_EXPORT TADOIBQuery : public TDataSet {
 public:
   explicit TADOIBQuery(QObject *parent = nullptr);
 
-  QStringList SQL;        // generic text (SQLite, PostgreSQL)
+  QStringList SQL; // generic text (SQLite, PostgreSQL)
   QStringList SQL_ORACLE;
   QStringList SQL_MSSQL;
   QStringList SQL_IB;

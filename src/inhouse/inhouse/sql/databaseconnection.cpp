@@ -24,8 +24,7 @@ TDatabaseKind TDatabaseConnection::KindOf(const QSqlDatabase &db)
     // The ODBC connection string names the driver; only SQL Server takes the MSSQL text.
     const QString dsn = db.databaseName();
     if (dsn.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive) ||
-        dsn.contains(QLatin1String("SQLNCLI"), Qt::CaseInsensitive) ||
-        dsn.contains(QLatin1String("MSSQL"), Qt::CaseInsensitive))
+        dsn.contains(QLatin1String("SQLNCLI"), Qt::CaseInsensitive) || dsn.contains(QLatin1String("MSSQL"), Qt::CaseInsensitive))
       return TDatabaseKind::MSSQL;
   }
   return TDatabaseKind::Generic;

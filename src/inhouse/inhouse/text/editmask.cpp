@@ -176,7 +176,4 @@ QString TEditMask::ToQtInputMask() const
   return q + u';' + m_blank;
 }
 
-QString FormatMaskText(const QString &editMask, const QString &value)
-{
-  return TEditMask(editMask).Format(value);
-}
+QString FormatMaskText(const QString &editMask, const QString &value) { return TEditMask(editMask).Format(value); }

@@ -8,13 +8,13 @@
 #include <zrt/common/datetime.h>
 
 struct TFormatSettings {
-    QString shortDateFormat = QStringLiteral("dd/MM/yyyy"); // QDate format letters
-    QString shortTimeFormat = QStringLiteral("hh:mm");
-    QString longTimeFormat = QStringLiteral("hh:mm:ss");
-    QChar dateSeparator = u'/';
-    QChar timeSeparator = u':';
-    QChar decimalSeparator = u',';
-    QChar thousandSeparator = u'.';
+  QString shortDateFormat = QStringLiteral("dd/MM/yyyy"); // QDate format letters
+  QString shortTimeFormat = QStringLiteral("hh:mm");
+  QString longTimeFormat = QStringLiteral("hh:mm:ss");
+  QChar dateSeparator = u'/';
+  QChar timeSeparator = u':';
+  QChar decimalSeparator = u',';
+  QChar thousandSeparator = u'.';
 };
 
 INHOUSE_CORE_EXPORT void SetFormatSettings(const TFormatSettings &settings);

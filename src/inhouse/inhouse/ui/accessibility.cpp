@@ -1,8 +1,8 @@
 #include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
-#include <QRegularExpression>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace {

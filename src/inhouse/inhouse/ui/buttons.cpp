@@ -2,41 +2,34 @@
 
 TButtonFlat::TButtonFlat(QWidget *parent) : QToolButton(parent)
 {
-    setAutoRaise(true);
-    setFocusPolicy(Qt::NoFocus); // flat buttons never take the focus from the field being edited
-    setToolButtonStyle(Qt::ToolButtonIconOnly);
+  setAutoRaise(true);
+  setFocusPolicy(Qt::NoFocus); // flat buttons never take the focus from the field being edited
+  setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
-void TButtonFlat::SetHint(const QString &hint)
-{
-    setToolTip(hint);
-}
+void TButtonFlat::SetHint(const QString &hint) { setToolTip(hint); }
 
-QString TButtonFlat::Hint() const
-{
-    return toolTip();
-}
+QString TButtonFlat::Hint() const { return toolTip(); }
 
 void TButtonFlat::SetBounds(int left, int top, int width, int height)
 {
-    setGeometry(left, top, width, height);
-    setFixedSize(width, height);
+  setGeometry(left, top, width, height);
+  setFixedSize(width, height);
 }
 
 void TButtonFlat::Click()
 {
-    if (isEnabled())
-        click();
+  if (isEnabled())
+    click();
 }
 
 TMenuItem::TMenuItem(QObject *parent) : QAction(parent) {}
 
 TMenuItem::TMenuItem(const QString &caption, QObject *parent) : QAction(caption, parent) {}
 
-TMenuItem::TMenuItem(const QString &caption, const QKeySequence &shortCut, QObject *parent)
-    : QAction(caption, parent)
+TMenuItem::TMenuItem(const QString &caption, const QKeySequence &shortCut, QObject *parent) : QAction(caption, parent)
 {
-    setShortcut(shortCut);
-    // The short-cut works while the item's drop-down is closed, as long as the window is active.
-    setShortcutContext(Qt::WindowShortcut);
+  setShortcut(shortCut);
+  // The short-cut works while the item's drop-down is closed, as long as the window is active.
+  setShortcutContext(Qt::WindowShortcut);
 }

@@ -6,33 +6,31 @@
 #include <QAction>
 #include <QToolButton>
 
-class INHOUSE_EXPORT TButtonFlat : public QToolButton
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TButtonFlat : public QToolButton {
+  Q_OBJECT
 public:
-    explicit TButtonFlat(QWidget *parent = nullptr);
+  explicit TButtonFlat(QWidget *parent = nullptr);
 
-    // The hint is what the user sees hovering the button (the tool tip).
-    void SetHint(const QString &hint);
-    QString Hint() const;
+  // The hint is what the user sees hovering the button (the tool tip).
+  void SetHint(const QString &hint);
+  QString Hint() const;
 
-    // Fixed position and size inside the parent, as window definitions give them.
-    void SetBounds(int left, int top, int width, int height);
+  // Fixed position and size inside the parent, as window definitions give them.
+  void SetBounds(int left, int top, int width, int height);
 
-    // A click as if the user pressed the button: does nothing while disabled or hidden-disabled.
-    void Click();
+  // A click as if the user pressed the button: does nothing while disabled or hidden-disabled.
+  void Click();
 
-    bool Permission = false;
+  bool Permission = false;
 };
 
-class INHOUSE_EXPORT TMenuItem : public QAction
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TMenuItem : public QAction {
+  Q_OBJECT
 public:
-    explicit TMenuItem(QObject *parent = nullptr);
-    TMenuItem(const QString &caption, QObject *parent = nullptr);
-    TMenuItem(const QString &caption, const QKeySequence &shortCut, QObject *parent = nullptr);
+  explicit TMenuItem(QObject *parent = nullptr);
+  TMenuItem(const QString &caption, QObject *parent = nullptr);
+  TMenuItem(const QString &caption, const QKeySequence &shortCut, QObject *parent = nullptr);
 
-    bool Permission = false;
-    int HelpContext = 0;
+  bool Permission = false;
+  int HelpContext = 0;
 };

@@ -8,57 +8,56 @@
 #include <QLineEdit>
 #include <QStringList>
 
-class INHOUSE_EXPORT TDateEditPlus : public QLineEdit
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TDateEditPlus : public QLineEdit {
+  Q_OBJECT
 public:
-    explicit TDateEditPlus(QWidget *parent = nullptr);
+  explicit TDateEditPlus(QWidget *parent = nullptr);
 
-    // "06122026"; a position not typed reads as a blank ("  122026"), a cleared field as 8 blanks.
-    QString DigitsText() const;
-    // Takes up to 8 digits (or blanks) in the same layout.
-    void SetDigitsText(const QString &digits);
+  // "06122026"; a position not typed reads as a blank ("  122026"), a cleared field as 8 blanks.
+  QString DigitsText() const;
+  // Takes up to 8 digits (or blanks) in the same layout.
+  void SetDigitsText(const QString &digits);
 
-    // The typed date, or an invalid QDate when the text is not a whole, existing date.
-    QDate GetDate() const;
-    // Shows the date; an invalid date clears the field. Only the day is kept, never a time.
-    void SetDate(const QDate &date);
-    // Same from a day-based value (the fraction is dropped).
-    void SetDate(double dayBased);
-    void Clear();
+  // The typed date, or an invalid QDate when the text is not a whole, existing date.
+  QDate GetDate() const;
+  // Shows the date; an invalid date clears the field. Only the day is kept, never a time.
+  void SetDate(const QDate &date);
+  // Same from a day-based value (the fraction is dropped).
+  void SetDate(double dayBased);
+  void Clear();
 
-    bool IsValidDate() const;
-    // Throws EConvertError "'31/02/2026' não é uma data válida." after putting the focus back
-    // into the field when the text is not a valid date.
-    void CheckValidDate();
+  bool IsValidDate() const;
+  // Throws EConvertError "'31/02/2026' não é uma data válida." after putting the focus back
+  // into the field when the text is not a valid date.
+  void CheckValidDate();
 
-    // Sunday first; when empty no weekday is painted.
-    void SetWeekdayNames(const QStringList &names);
-    QStringList WeekdayNames() const { return m_weekdayNames; }
-    // The weekday name of the current valid date ("" when none).
-    QString WeekdayName() const;
+  // Sunday first; when empty no weekday is painted.
+  void SetWeekdayNames(const QStringList &names);
+  QStringList WeekdayNames() const { return m_weekdayNames; }
+  // The weekday name of the current valid date ("" when none).
+  QString WeekdayName() const;
 
-    // Valid dates are drawn in this colour (blue unless told otherwise); invalid ones in the
-    // normal text colour.
-    void SetValidDateColor(const QColor &color);
-    void SetShowValidColor(bool on);
-    // Paint the background in the tool-tip colour of the palette.
-    void SetTooltipBackground(bool on);
+  // Valid dates are drawn in this colour (blue unless told otherwise); invalid ones in the
+  // normal text colour.
+  void SetValidDateColor(const QColor &color);
+  void SetShowValidColor(bool on);
+  // Paint the background in the tool-tip colour of the palette.
+  void SetTooltipBackground(bool on);
 
 signals:
-    void dateChanged(const QDate &date); // also with an invalid date when the text stops being one
+  void dateChanged(const QDate &date); // also with an invalid date when the text stops being one
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
+  void paintEvent(QPaintEvent *event) override;
+  void focusInEvent(QFocusEvent *event) override;
 
 private:
-    void textEdited_();
-    void applyColor_();
+  void textEdited_();
+  void applyColor_();
 
-    QStringList m_weekdayNames;
-    QColor m_validColor = QColor(Qt::blue);
-    bool m_showValidColor = true;
-    bool m_tooltipBackground = false;
-    QDate m_lastDate;
+  QStringList m_weekdayNames;
+  QColor m_validColor = QColor(Qt::blue);
+  bool m_showValidColor = true;
+  bool m_tooltipBackground = false;
+  QDate m_lastDate;
 };

@@ -7,42 +7,41 @@
 #include <QFont>
 #include <QLineEdit>
 
-class INHOUSE_EXPORT TMaskEdit : public QLineEdit
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TMaskEdit : public QLineEdit {
+  Q_OBJECT
 public:
-    explicit TMaskEdit(QWidget *parent = nullptr);
+  explicit TMaskEdit(QWidget *parent = nullptr);
 
-    void SetEditMask(const QString &mask);
-    QString EditMask() const { return m_editMask; }
+  void SetEditMask(const QString &mask);
+  QString EditMask() const { return m_editMask; }
 
-    void SetMaxLength(int n);
-    int MaxLength() const { return m_maxLength; }
+  void SetMaxLength(int n);
+  int MaxLength() const { return m_maxLength; }
 
-    // Text as the program reads it: with the blanks where nothing was typed ("  :  " empty,
-    // "08:00" full); literals included unless the mask says not to save them.
-    QString Text() const;
-    void SetText(const QString &text);
-    // Text with the literals, whatever the mask says.
-    QString EditText() const;
+  // Text as the program reads it: with the blanks where nothing was typed ("  :  " empty,
+  // "08:00" full); literals included unless the mask says not to save them.
+  QString Text() const;
+  void SetText(const QString &text);
+  // Text with the literals, whatever the mask says.
+  QString EditText() const;
 
-    void SetTooltipBackground(bool on);
+  void SetTooltipBackground(bool on);
 
-    // The Qt input mask a host mask converts to (empty for an empty mask).
-    static QString ToQtInputMask(const QString &hostMask);
+  // The Qt input mask a host mask converts to (empty for an empty mask).
+  static QString ToQtInputMask(const QString &hostMask);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void focusOutEvent(QFocusEvent *event) override;
 
 private:
-    void fitFont_();
+  void fitFont_();
 
-    QString m_editMask;
-    TEditMask m_mask;
-    QString m_qtMask;
-    int m_maxLength = 0;
-    QFont m_designFont; // the font before any shrinking
-    bool m_designFontKnown = false;
-    bool m_fitting = false;
+  QString m_editMask;
+  TEditMask m_mask;
+  QString m_qtMask;
+  int m_maxLength = 0;
+  QFont m_designFont; // the font before any shrinking
+  bool m_designFontKnown = false;
+  bool m_fitting = false;
 };

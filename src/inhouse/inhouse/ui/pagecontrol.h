@@ -7,37 +7,36 @@
 #include <QTabWidget>
 #include <functional>
 
-class INHOUSE_EXPORT TPageControl : public QTabWidget
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TPageControl : public QTabWidget {
+  Q_OBJECT
 public:
-    explicit TPageControl(QWidget *parent = nullptr);
+  explicit TPageControl(QWidget *parent = nullptr);
 
-    int AddPage(QWidget *page, const QString &caption);
-    void SetActivePage(QWidget *page);
-    QWidget *ActivePage() const;
-    int ActivePageIndex() const;
-    int PageCount() const;
-    QWidget *Pages(int index) const;
+  int AddPage(QWidget *page, const QString &caption);
+  void SetActivePage(QWidget *page);
+  QWidget *ActivePage() const;
+  int ActivePageIndex() const;
+  int PageCount() const;
+  QWidget *Pages(int index) const;
 
-    // A page whose tab is not shown (a single hidden page is a plain frame).
-    void SetTabVisible(QWidget *page, bool visible);
-    // Hides the tab row altogether.
-    void SetTabsVisible(bool visible);
+  // A page whose tab is not shown (a single hidden page is a plain frame).
+  void SetTabVisible(QWidget *page, bool visible);
+  // Hides the tab row altogether.
+  void SetTabsVisible(bool visible);
 
-    // With a tab stop (the default) a click on a tab takes the focus before the page changes,
-    // so the exit rules of the control left run first; Tab reaches the tabs too.
-    void SetTabStop(bool on);
-    bool TabStop() const;
+  // With a tab stop (the default) a click on a tab takes the focus before the page changes,
+  // so the exit rules of the control left run first; Tab reaches the tabs too.
+  void SetTabStop(bool on);
+  bool TabStop() const;
 
-    // Runs guarded: an abort or error in it never leaves the event loop.
-    std::function<void(TPageControl &)> OnChange;
+  // Runs guarded: an abort or error in it never leaves the event loop.
+  std::function<void(TPageControl &)> OnChange;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override; // Ctrl+Tab and the like
+  void keyPressEvent(QKeyEvent *event) override; // Ctrl+Tab and the like
 
 private:
-    friend class TPageTabBar;
-    // Input events of the user under way on the control or its tabs.
-    int m_userInput = 0;
+  friend class TPageTabBar;
+  // Input events of the user under way on the control or its tabs.
+  int m_userInput = 0;
 };

@@ -11,74 +11,72 @@
 
 class TStringGridModel;
 
-class INHOUSE_EXPORT TStringGrid : public QTableView
-{
-    Q_OBJECT
+class INHOUSE_EXPORT TStringGrid : public QTableView {
+  Q_OBJECT
 public:
-    explicit TStringGrid(QWidget *parent = nullptr);
-    ~TStringGrid() override;
+  explicit TStringGrid(QWidget *parent = nullptr);
+  ~TStringGrid() override;
 
-    int ColCount() const;
-    void SetColCount(int n); // at least 1; cells kept where they still fit
-    int RowCount() const;
-    void SetRowCount(int n); // at least 1
+  int ColCount() const;
+  void SetColCount(int n); // at least 1; cells kept where they still fit
+  int RowCount() const;
+  void SetRowCount(int n); // at least 1
 
-    QString Cells(int col, int row) const; // "" outside the grid
-    void SetCells(int col, int row, const QString &text); // ignored outside the grid
+  QString Cells(int col, int row) const;                // "" outside the grid
+  void SetCells(int col, int row, const QString &text); // ignored outside the grid
 
-    int DefaultColWidth() const { return m_defaultColWidth; }
-    void SetDefaultColWidth(int w);
-    int DefaultRowHeight() const { return m_defaultRowHeight; }
-    void SetDefaultRowHeight(int h);
-    int RowHeights(int row) const;
-    void SetRowHeight(int row, int h);
-    int ColWidths(int col) const;
-    void SetColWidth(int col, int w);
-    // Every column and row back to the default width and height, the fixed ones included.
-    void ResetSizes();
+  int DefaultColWidth() const { return m_defaultColWidth; }
+  void SetDefaultColWidth(int w);
+  int DefaultRowHeight() const { return m_defaultRowHeight; }
+  void SetDefaultRowHeight(int h);
+  int RowHeights(int row) const;
+  void SetRowHeight(int row, int h);
+  int ColWidths(int col) const;
+  void SetColWidth(int col, int w);
+  // Every column and row back to the default width and height, the fixed ones included.
+  void ResetSizes();
 
-    // Bulk changes: nest freely; the view is reset once when the outermost EndUpdate runs.
-    void BeginUpdate();
-    void EndUpdate();
+  // Bulk changes: nest freely; the view is reset once when the outermost EndUpdate runs.
+  void BeginUpdate();
+  void EndUpdate();
 
-    void SetGridLines(bool on);
-    void SetTooltipBackground(bool on);
+  void SetGridLines(bool on);
+  void SetTooltipBackground(bool on);
 
-    // The cell under a viewport point in grid coordinates (fixed ones included), or (-1,-1).
-    QPoint CellAt(const QPoint &viewportPos) const;
-    // Rectangle of selected data cells in grid coordinates (left, top, right, bottom); the
-    // current cell alone when nothing is selected.
-    QRect Selection() const;
+  // The cell under a viewport point in grid coordinates (fixed ones included), or (-1,-1).
+  QPoint CellAt(const QPoint &viewportPos) const;
+  // Rectangle of selected data cells in grid coordinates (left, top, right, bottom); the
+  // current cell alone when nothing is selected.
+  QRect Selection() const;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void saveSizes_();
-    void syncHeaders_();
+  void saveSizes_();
+  void syncHeaders_();
 
-    TStringGridModel *m_model;
-    int m_defaultColWidth = 64;
-    int m_defaultRowHeight = 24;
-    QVector<int> m_savedColWidths, m_savedRowHeights; // across a model reset
-    // A drag of the fixed row's bottom edge or the fixed column's right edge.
-    struct EdgeDrag {
-        QWidget *header = nullptr;
-        int startPos = 0;
-        int startSize = 0;
-    } m_edgeDrag;
+  TStringGridModel *m_model;
+  int m_defaultColWidth = 64;
+  int m_defaultRowHeight = 24;
+  QVector<int> m_savedColWidths, m_savedRowHeights; // across a model reset
+  // A drag of the fixed row's bottom edge or the fixed column's right edge.
+  struct EdgeDrag {
+    QWidget *header = nullptr;
+    int startPos = 0;
+    int startSize = 0;
+  } m_edgeDrag;
 };
 
 // BeginUpdate for the length of a scope: EndUpdate runs on every path, failures included, so
 // a failed rebuild never leaves the grid frozen.
-class TStringGridUpdate
-{
+class TStringGridUpdate {
 public:
-    explicit TStringGridUpdate(TStringGrid &grid) : m_grid(grid) { m_grid.BeginUpdate(); }
-    ~TStringGridUpdate() { m_grid.EndUpdate(); }
-    TStringGridUpdate(const TStringGridUpdate &) = delete;
-    TStringGridUpdate &operator=(const TStringGridUpdate &) = delete;
+  explicit TStringGridUpdate(TStringGrid &grid) : m_grid(grid) { m_grid.BeginUpdate(); }
+  ~TStringGridUpdate() { m_grid.EndUpdate(); }
+  TStringGridUpdate(const TStringGridUpdate &) = delete;
+  TStringGridUpdate &operator=(const TStringGridUpdate &) = delete;
 
 private:
-    TStringGrid &m_grid;
+  TStringGrid &m_grid;
 };
