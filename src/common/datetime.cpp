@@ -1,6 +1,7 @@
 #include "zrt/common/datetime.h"
 
 #include <cmath>
+#include <limits>
 
 namespace zrt {
 namespace {
@@ -18,12 +19,15 @@ TDateTime compose(qint64 days, qint64 msecs)
 
 bool isValidDateTime(TDateTime value) { return std::isfinite(value) && value >= kMinDateTime && value < kMaxDateTime; }
 
-TDateTime toDateTime(const QDate &date) { return compose(date.toJulianDay() - kEpochJulianDay, 0); }
-
 TDateTime toDateTime(const QDate &date, const QTime &time)
 {
+  // An invalid date's day number is the lowest 64-bit value: subtracting the epoch would overflow.
+  if (!date.isValid())
+    return std::numeric_limits<TDateTime>::quiet_NaN();
   return compose(date.toJulianDay() - kEpochJulianDay, time.isValid() ? time.msecsSinceStartOfDay() : 0);
 }
+
+TDateTime toDateTime(const QDate &date) { return toDateTime(date, QTime()); }
 
 TDateTime toDateTime(const QDateTime &dateTime) { return toDateTime(dateTime.date(), dateTime.time()); }
 

@@ -43,6 +43,9 @@ private slots:
     QVERIFY(!isValidDateTime(1e12));
     QVERIFY(!fromDateTime(1e12).isValid());
     QVERIFY(isValidDateTime(46000.5));
+    // An invalid date converts to no value at all (and without overflowing on the way).
+    QVERIFY(!isValidDateTime(toDateTime(QDate())));
+    QVERIFY(!isValidDateTime(toDateTime(QDateTime())));
   }
 
   void sqlText()

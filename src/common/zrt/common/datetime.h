@@ -14,7 +14,8 @@ using TDateTime = double;
 inline constexpr TDateTime kMinDateTime = -657434.0;
 inline constexpr TDateTime kMaxDateTime = 2958466.0;
 
-bool isValidDateTime(TDateTime value);           // finite and within the range above
+bool isValidDateTime(TDateTime value); // finite and within the range above
+// An invalid date gives NaN, which isValidDateTime rejects.
 TDateTime toDateTime(const QDate &date);         // midnight of that day
 TDateTime toDateTime(const QDateTime &dateTime); // local wall-clock reading, milliseconds kept
 TDateTime toDateTime(const QDate &date, const QTime &time);
