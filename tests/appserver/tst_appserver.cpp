@@ -184,30 +184,14 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("all three, as the client sends them") << b << "1"
-                                                  << "2"
-                                                  << "2"
-                                                  << "O1,O2,O3,O5,O2,O6";
-      *row("only concluded, sent as 2") << b << ""
-                                        << ""
-                                        << "2"
-                                        << "O3";
-      *row("only in progress") << b << ""
-                               << "2"
-                               << ""
-                               << "O2,O5,O2";
-      *row("only pending") << b << "1"
-                           << ""
-                           << ""
-                           << "O1,O6";
-      *row("any text in a position selects it") << b << "x"
-                                                << ""
-                                                << "y"
-                                                << "O1,O3,O6";
-      *row("none selects nothing; stopped orders never") << b << ""
-                                                         << ""
-                                                         << ""
-                                                         << "";
+      // clang-format off
+      *row("all three, as the client sends them") << b << "1" << "2" << "2" << "O1,O2,O3,O5,O2,O6";
+      *row("only concluded, sent as 2") << b << "" << "" << "2" << "O3";
+      *row("only in progress") << b << "" << "2" << "" << "O2,O5,O2";
+      *row("only pending") << b << "1" << "" << "" << "O1,O6";
+      *row("any text in a position selects it") << b << "x" << "" << "y" << "O1,O3,O6";
+      *row("none selects nothing; stopped orders never") << b << "" << "" << "" << "";
+      // clang-format on
     });
   }
   void statusIsReadByPosition()
@@ -232,37 +216,18 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("ending at the period start is out") << b << "GetReservados"
-                                                << "2026-03-02 10:00"
-                                                << "2026-03-02 12:00"
-                                                << "O2";
-      *row("starting at the period end is in") << b << "GetReservados"
-                                               << "2026-03-02 12:00"
-                                               << "2026-03-02 13:00"
-                                               << "O3";
-      *row("begun before, running in") << b << "GetReservados"
-                                       << "2026-03-03 00:00"
-                                       << "2026-03-03 12:00"
-                                       << "O5,O2,O6";
-      *row("period inside a reservation") << b << "GetReservados"
-                                          << "2026-03-02 10:30"
-                                          << "2026-03-02 10:31"
-                                          << "O2";
-      *row("same start ordered by order number") << b << "GetReservados"
-                                                 << "2026-03-04 00:00"
-                                                 << "2026-03-04 23:00"
-                                                 << "O1,O2";
-      *row("empty period") << b << "GetReservados"
-                           << "2026-03-05 00:00"
-                           << "2026-03-06 00:00"
-                           << "";
-      *row("calendar marks: one start per reservation")
-          << b << "GetReseGeral"
-          << "2026-03-03 00:00"
-          << "2026-03-04 23:00"
+      // clang-format off
+      *row("ending at the period start is out") << b << "GetReservados" << "2026-03-02 10:00" << "2026-03-02 12:00" << "O2";
+      *row("starting at the period end is in") << b << "GetReservados" << "2026-03-02 12:00" << "2026-03-02 13:00" << "O3";
+      *row("begun before, running in") << b << "GetReservados" << "2026-03-03 00:00" << "2026-03-03 12:00" << "O5,O2,O6";
+      *row("period inside a reservation") << b << "GetReservados" << "2026-03-02 10:30" << "2026-03-02 10:31" << "O2";
+      *row("same start ordered by order number") << b << "GetReservados" << "2026-03-04 00:00" << "2026-03-04 23:00" << "O1,O2";
+      *row("empty period") << b << "GetReservados" << "2026-03-05 00:00" << "2026-03-06 00:00" << "";
+      *row("calendar marks: one start per reservation") << b << "GetReseGeral" << "2026-03-03 00:00" << "2026-03-04 23:00"
           << QString::number(dt("2026-03-02 22:00"), 'g', 17) + "," + QString::number(dt("2026-03-03 10:00"), 'g', 17) + "," +
                  QString::number(dt("2026-03-03 10:20"), 'g', 17) + "," + QString::number(dt("2026-03-04 08:00"), 'g', 17) + "," +
                  QString::number(dt("2026-03-04 08:00"), 'g', 17);
+      // clang-format on
     });
   }
   void periodOverlap()
@@ -289,10 +254,11 @@ private slots:
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
+      // clang-format off
       QTest::newRow(qPrintable(b + ": GetDiasReservados takes whole days, times ignored")) << b << "GetDiasReservados"
-                                                                                           << "O5,O2,O6";
-      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia"
-                                                                                  << "O5,O2";
+          << "O5,O2,O6";
+      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia" << "O5,O2";
+      // clang-format on
     });
   }
   void wholeDaysAndOneDay()
@@ -330,19 +296,18 @@ private slots:
     QTest::addColumn<QString>("fields");
     const QString reservados = "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 PRODUTO:string50 "
                                "DTHRINIPROD:datetime DTHRFINPROD:datetime IDSITORDPROD:string1 QTPRODRESPROC:float";
-    QTest::newRow("GetHoraServidor") << "GetHoraServidor"
-                                     << "DATA:datetime";
+    // clang-format off
+    QTest::newRow("GetHoraServidor") << "GetHoraServidor" << "DATA:datetime";
     QTest::newRow("GetReservados") << "GetReservados" << reservados;
-    QTest::newRow("GetReseGeral") << "GetReseGeral"
-                                  << "DTHRINIPROD:datetime";
+    QTest::newRow("GetReseGeral") << "GetReseGeral" << "DTHRINIPROD:datetime";
     QTest::newRow("GetDiasReservados") << "GetDiasReservados"
-                                       << "CDARVPROD:string20 NRORDPROD:string10 CDPRODUTO:string10 PRODUTO:string50 "
-                                          "DTHRINIPROD:datetime QTPRODRESPROC:float DTHRFINPROD:datetime IDSITORDPROD:string1";
+        << "CDARVPROD:string20 NRORDPROD:string10 CDPRODUTO:string10 PRODUTO:string50 "
+           "DTHRINIPROD:datetime QTPRODRESPROC:float DTHRFINPROD:datetime IDSITORDPROD:string1";
     QTest::newRow("GetReservaDia") << "GetReservaDia"
-                                   << "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 NMPRODUTO:string50 "
-                                      "DTHRINIPROD:datetime DTHRFINPROD:datetime QTPRODRESPROC:float IDSITORDPROD:string1";
-    QTest::newRow("HoraLivre") << "HoraLivre"
-                               << "CODIGO:string15 NOME:string50 DATA:date HORAINI:string10 HORAFIN:string10";
+        << "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 NMPRODUTO:string50 "
+           "DTHRINIPROD:datetime DTHRFINPROD:datetime QTPRODRESPROC:float IDSITORDPROD:string1";
+    QTest::newRow("HoraLivre") << "HoraLivre" << "CODIGO:string15 NOME:string50 DATA:date HORAINI:string10 HORAFIN:string10";
+    // clang-format on
   }
   void resultFields()
   {
@@ -399,73 +364,33 @@ private slots:
     QTest::addColumn<QString>("expected");
     forBackends([](const QString &b) {
       auto row = [&b](const char *name) { return &QTest::newRow(qPrintable(b + QStringLiteral(": ") + QLatin1String(name))); };
-      *row("overlaps merge, concluded frees, stopped occupies") << b << false << true << ""
-                                                                << ";EQ1;"
-                                                                << "08:00:00 18:00:00"
-                                                                << "2 2"
-                                                                << "EQ1 02 12:00-15:00 EQ1 02 16:00-18:00";
-      *row("reservation up to midnight and from midnight") << b << false << true << ""
-                                                           << ";EQ1;"
-                                                           << "00:00 12:00"
-                                                           << "3 3"
-                                                           << "EQ1 03 06:00-10:00 EQ1 03 10:40-12:00";
-      *row("evening up to a reservation over midnight") << b << false << true << ""
-                                                        << ";EQ1;"
-                                                        << "16:00 23:59:59"
-                                                        << "2 2"
-                                                        << "EQ1 02 16:00-22:00";
-      *row("fully booked day gives no span, free day one") << b << false << true << ""
-                                                           << ";EQ10;"
-                                                           << "08:00 18:00"
-                                                           << "2 3"
-                                                           << "EQ10 03 08:00-18:00";
-      *row("reservations touching the window") << b << false << true << ""
-                                               << ";EQ2;"
-                                               << "08:00 18:00"
-                                               << "2 2"
-                                               << "EQ2 02 08:00-18:00";
-      *row("equal hours, free instant") << b << false << true << ""
-                                        << ";EQ1;EQ2;"
-                                        << "12:30 12:30"
-                                        << "2 2"
-                                        << "EQ1 02 12:30-12:30 EQ2 02 12:30-12:30";
-      *row("equal hours, covered instant") << b << false << true << ""
-                                           << ";EQ1;"
-                                           << "10:00 10:00"
-                                           << "2 2"
-                                           << "";
-      *row("whole code: EQ10 picked, EQ1 not") << b << false << true << ""
-                                               << ";EQ10;"
-                                               << "08:00 09:00"
-                                               << "4 4"
-                                               << "EQ10 04 08:00-09:00";
-      *row("whole code: group G1 picked, G10 not") << b << true << false << ";G1;"
-                                                   << ""
-                                                   << "19:00 20:00"
-                                                   << "2 2"
-                                                   << "EQ1 02 19:00-20:00 EQ10 02 19:00-20:00";
-      *row("list without outer separators") << b << true << false << "G10"
-                                            << ""
-                                            << "19:00 20:00"
-                                            << "3 3"
-                                            << "EQ20 03 19:00-20:00";
-      *row("all equipment, ordered by code then day")
-          << b << false << false << ""
-          << ""
-          << "19:00 20:00"
-          << "3 4"
+      // clang-format off
+      *row("overlaps merge, concluded frees, stopped occupies") << b << false << true << "" << ";EQ1;" << "08:00:00 18:00:00"
+          << "2 2" << "EQ1 02 12:00-15:00 EQ1 02 16:00-18:00";
+      *row("reservation up to midnight and from midnight") << b << false << true << "" << ";EQ1;" << "00:00 12:00" << "3 3"
+          << "EQ1 03 06:00-10:00 EQ1 03 10:40-12:00";
+      *row("evening up to a reservation over midnight") << b << false << true << "" << ";EQ1;" << "16:00 23:59:59" << "2 2"
+          << "EQ1 02 16:00-22:00";
+      *row("fully booked day gives no span, free day one") << b << false << true << "" << ";EQ10;" << "08:00 18:00" << "2 3"
+          << "EQ10 03 08:00-18:00";
+      *row("reservations touching the window") << b << false << true << "" << ";EQ2;" << "08:00 18:00" << "2 2"
+          << "EQ2 02 08:00-18:00";
+      *row("equal hours, free instant") << b << false << true << "" << ";EQ1;EQ2;" << "12:30 12:30" << "2 2"
+          << "EQ1 02 12:30-12:30 EQ2 02 12:30-12:30";
+      *row("equal hours, covered instant") << b << false << true << "" << ";EQ1;" << "10:00 10:00" << "2 2" << "";
+      *row("whole code: EQ10 picked, EQ1 not") << b << false << true << "" << ";EQ10;" << "08:00 09:00" << "4 4"
+          << "EQ10 04 08:00-09:00";
+      *row("whole code: group G1 picked, G10 not") << b << true << false << ";G1;" << "" << "19:00 20:00" << "2 2"
+          << "EQ1 02 19:00-20:00 EQ10 02 19:00-20:00";
+      *row("list without outer separators") << b << true << false << "G10" << "" << "19:00 20:00" << "3 3"
+          << "EQ20 03 19:00-20:00";
+      *row("all equipment, ordered by code then day") << b << false << false << "" << "" << "19:00 20:00" << "3 4"
           << "EQ1 03 19:00-20:00 EQ1 04 19:00-20:00 EQ10 03 19:00-20:00 EQ10 04 19:00-20:00 EQ2 03 19:00-20:00 "
              "EQ2 04 19:00-20:00 EQ20 03 19:00-20:00 EQ20 04 19:00-20:00 EQ3 03 19:00-20:00 EQ3 04 19:00-20:00";
-      *row("both lists narrow together") << b << true << true << ";G2;"
-                                         << ";EQ1;EQ3;"
-                                         << "08:00 09:00"
-                                         << "2 2"
-                                         << "EQ3 02 08:00-09:00";
-      *row("listed flag with an empty list selects none") << b << true << false << ""
-                                                          << ""
-                                                          << "08:00 09:00"
-                                                          << "2 2"
-                                                          << "";
+      *row("both lists narrow together") << b << true << true << ";G2;" << ";EQ1;EQ3;" << "08:00 09:00" << "2 2"
+          << "EQ3 02 08:00-09:00";
+      *row("listed flag with an empty list selects none") << b << true << false << "" << "" << "08:00 09:00" << "2 2" << "";
+      // clang-format on
     });
   }
   void freeHours()
@@ -492,16 +417,13 @@ private slots:
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("lastDay"); // days after 2 March 2026
     QTest::addColumn<QString>("message");
-    QTest::newRow("start hour after end hour") << "18:00:00"
-                                               << "08:00:00" << 0 << "intervalo inicial";
-    QTest::newRow("end date before start date") << "08:00"
-                                                << "18:00" << -1 << "data inicial";
-    QTest::newRow("more than 366 days") << "08:00"
-                                        << "18:00" << 366 << "366 dias";
-    QTest::newRow("hour that is no time") << "8h"
-                                          << "18:00" << 0 << "hora inicial";
-    QTest::newRow("hour past the day") << "08:00"
-                                       << "24:00" << 0 << "hora final";
+    // clang-format off
+    QTest::newRow("start hour after end hour") << "18:00:00" << "08:00:00" << 0 << "intervalo inicial";
+    QTest::newRow("end date before start date") << "08:00" << "18:00" << -1 << "data inicial";
+    QTest::newRow("more than 366 days") << "08:00" << "18:00" << 366 << "366 dias";
+    QTest::newRow("hour that is no time") << "8h" << "18:00" << 0 << "hora inicial";
+    QTest::newRow("hour past the day") << "08:00" << "24:00" << 0 << "hora final";
+    // clang-format on
   }
   void freeHoursRejects()
   {

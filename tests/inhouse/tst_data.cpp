@@ -95,45 +95,21 @@ void TstData::editMasks_data()
   QTest::addColumn<QString>("mask");
   QTest::addColumn<QString>("value");
   QTest::addColumn<QString>("text");
-  QTest::newRow("hour kept with literals") << "!90:00;1; "
-                                           << "08:00"
-                                           << "08:00";
-  QTest::newRow("product code without literals") << "999.999.99;0;_"
-                                                 << "12345678"
-                                                 << "123.456.78";
-  QTest::newRow("short code padded with blank") << "999.999;0;_"
-                                                << "123"
-                                                << "123.___";
-  QTest::newRow("escaped literal") << "\\A-000;0;_"
-                                   << "12"
-                                   << "A-12_";
-  QTest::newRow("part typed short, blanks first") << "!90:00;1; "
-                                                  << "8:00"
-                                                  << " 8:00";
-  QTest::newRow("part typed short, blanks after") << "90:00;1; "
-                                                  << "8:00"
-                                                  << "8 :00";
-  QTest::newRow("literals put in when not saved") << "00/00;0;_"
-                                                  << "1234"
-                                                  << "12/34";
-  QTest::newRow("_ is a blank literal") << "00_00;0;*"
-                                        << "1234"
-                                        << "12 34";
-  QTest::newRow("blank defaults to _") << "000"
-                                       << "1"
-                                       << "1__";
-  QTest::newRow("empty blank section") << "000;0;"
-                                       << "1"
-                                       << "1__";
-  QTest::newRow("escaped separator") << "0\\;0;1;_"
-                                     << "1;2"
-                                     << "1;2";
-  QTest::newRow("upper case") << ">LL-000;1;_"
-                              << "ab-123"
-                              << "AB-123";
-  QTest::newRow("lower case, then as typed") << "<L<>L;1;_"
-                                             << "AB"
-                                             << "aB";
+  // clang-format off
+  QTest::newRow("hour kept with literals") << "!90:00;1; " << "08:00" << "08:00";
+  QTest::newRow("product code without literals") << "999.999.99;0;_" << "12345678" << "123.456.78";
+  QTest::newRow("short code padded with blank") << "999.999;0;_" << "123" << "123.___";
+  QTest::newRow("escaped literal") << "\\A-000;0;_" << "12" << "A-12_";
+  QTest::newRow("part typed short, blanks first") << "!90:00;1; " << "8:00" << " 8:00";
+  QTest::newRow("part typed short, blanks after") << "90:00;1; " << "8:00" << "8 :00";
+  QTest::newRow("literals put in when not saved") << "00/00;0;_" << "1234" << "12/34";
+  QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "12 34";
+  QTest::newRow("blank defaults to _") << "000" << "1" << "1__";
+  QTest::newRow("empty blank section") << "000;0;" << "1" << "1__";
+  QTest::newRow("escaped separator") << "0\\;0;1;_" << "1;2" << "1;2";
+  QTest::newRow("upper case") << ">LL-000;1;_" << "ab-123" << "AB-123";
+  QTest::newRow("lower case, then as typed") << "<L<>L;1;_" << "AB" << "aB";
+  // clang-format on
 }
 
 void TstData::editMasks()

@@ -136,12 +136,10 @@ void TstNet::serverErrorMessageComesThrough_data()
   QTest::addColumn<QString>("method");
   QTest::addColumn<QString>("params");
   QTest::addColumn<QString>("messageStart");
-  QTest::newRow("unknown method") << "NaoExiste"
-                                  << "[]"
-                                  << "Método desconhecido no servidor de aplicação";
-  QTest::newRow("missing arguments") << "GetReservados"
-                                     << "[\"EQ1\"]"
-                                     << "Parâmetros inválidos";
+  // clang-format off
+  QTest::newRow("unknown method") << "NaoExiste" << "[]" << "Método desconhecido no servidor de aplicação";
+  QTest::newRow("missing arguments") << "GetReservados" << "[\"EQ1\"]" << "Parâmetros inválidos";
+  // clang-format on
 }
 
 void TstNet::serverErrorMessageComesThrough()

@@ -260,16 +260,13 @@ private slots:
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("hour");
     QTest::addColumn<QDateTime>("value");
-    QTest::newRow("start") << "06/12/2026"
-                           << "08:00" << QDateTime(QDate(2026, 12, 6), QTime(8, 0));
-    QTest::newRow("blank digit") << "05/01/2027"
-                                 << " 8:30" << QDateTime(QDate(2027, 1, 5), QTime(8, 30));
-    QTest::newRow("end of day") << "31/12/2026"
-                                << "23:59" << QDateTime(QDate(2026, 12, 31), QTime(23, 59));
-    QTest::newRow("bad minutes") << "06/12/2026"
-                                 << "08:61" << QDateTime();
-    QTest::newRow("empty hour") << "06/12/2026"
-                                << "  :  " << QDateTime();
+    // clang-format off
+    QTest::newRow("start") << "06/12/2026" << "08:00" << QDateTime(QDate(2026, 12, 6), QTime(8, 0));
+    QTest::newRow("blank digit") << "05/01/2027" << " 8:30" << QDateTime(QDate(2027, 1, 5), QTime(8, 30));
+    QTest::newRow("end of day") << "31/12/2026" << "23:59" << QDateTime(QDate(2026, 12, 31), QTime(23, 59));
+    QTest::newRow("bad minutes") << "06/12/2026" << "08:61" << QDateTime();
+    QTest::newRow("empty hour") << "06/12/2026" << "  :  " << QDateTime();
+    // clang-format on
   }
   void joinedDateTime()
   {
@@ -295,15 +292,14 @@ private slots:
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("time");
     QTest::addColumn<QString>("both");
-    QTest::newRow("midnight shows no time") << QDateTime(QDate(2026, 12, 6), QTime(0, 0)) << "06/12/2026"
-                                            << "00:00:00"
-                                            << "06/12/2026";
-    QTest::newRow("afternoon") << QDateTime(QDate(2026, 3, 5), QTime(18, 0, 5)) << "05/03/2026"
-                               << "18:00:05"
-                               << "05/03/2026 18:00:05";
-    QTest::newRow("before 1899") << QDateTime(QDate(1850, 1, 2), QTime(6, 0)) << "02/01/1850"
-                                 << "06:00:00"
-                                 << "02/01/1850 06:00:00";
+    // clang-format off
+    QTest::newRow("midnight shows no time") << QDateTime(QDate(2026, 12, 6), QTime(0, 0)) << "06/12/2026" << "00:00:00"
+        << "06/12/2026";
+    QTest::newRow("afternoon") << QDateTime(QDate(2026, 3, 5), QTime(18, 0, 5)) << "05/03/2026" << "18:00:05"
+        << "05/03/2026 18:00:05";
+    QTest::newRow("before 1899") << QDateTime(QDate(1850, 1, 2), QTime(6, 0)) << "02/01/1850" << "06:00:00"
+        << "02/01/1850 06:00:00";
+    // clang-format on
   }
   void dateTimeToText()
   {

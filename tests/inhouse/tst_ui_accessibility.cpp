@@ -18,26 +18,13 @@ private slots:
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("name");
-    QTest::newRow("hint wins") << "Confirmar"
-                               << "&OK"
-                               << "Rótulo"
-                               << "Confirmar";
-    QTest::newRow("caption without its mnemonic") << ""
-                                                  << "Fec&har"
-                                                  << "Rótulo"
-                                                  << "Fechar";
-    QTest::newRow("label naming the control") << ""
-                                              << ""
-                                              << "&até"
-                                              << "até";
-    QTest::newRow("rich-text hint said as words") << "<b>Pendente</b>"
-                                                  << ""
-                                                  << ""
-                                                  << "Pendente";
-    QTest::newRow("nothing to say") << ""
-                                    << ""
-                                    << ""
-                                    << "";
+    // clang-format off
+    QTest::newRow("hint wins") << "Confirmar" << "&OK" << "Rótulo" << "Confirmar";
+    QTest::newRow("caption without its mnemonic") << "" << "Fec&har" << "Rótulo" << "Fechar";
+    QTest::newRow("label naming the control") << "" << "" << "&até" << "até";
+    QTest::newRow("rich-text hint said as words") << "<b>Pendente</b>" << "" << "" << "Pendente";
+    QTest::newRow("nothing to say") << "" << "" << "" << "";
+    // clang-format on
   }
 
   void nameComesFromHintThenCaptionThenLabel()

@@ -38,26 +38,18 @@ private slots:
     QTest::addColumn<QString>("digits");
     QTest::addColumn<QDate>("date");
     QTest::addColumn<QString>("weekday");
-    QTest::newRow("full") << "06122026"
-                          << "06122026" << QDate(2026, 12, 6) << "Domingo";
-    QTest::newRow("leap day") << "29022028"
-                              << "29022028" << QDate(2028, 2, 29) << "Terça";
-    QTest::newRow("no 29 Feb") << "29022026"
-                               << "29022026" << QDate() << "";
-    QTest::newRow("31 Feb") << "31022026"
-                            << "31022026" << QDate() << "";
-    QTest::newRow("month 13") << "01132026"
-                              << "01132026" << QDate() << "";
-    QTest::newRow("day 00") << "00012026"
-                            << "00012026" << QDate() << "";
-    QTest::newRow("year half typed") << "061220"
-                                     << "061220  " << QDate() << "";
-    QTest::newRow("nothing") << ""
-                             << "        " << QDate() << "";
-    QTest::newRow("letters ignored") << "0a6b122026"
-                                     << "06122026" << QDate(2026, 12, 6) << "Domingo";
-    QTest::newRow("year 2000") << "01012000"
-                               << "01012000" << QDate(2000, 1, 1) << "Sábado";
+    // clang-format off
+    QTest::newRow("full") << "06122026" << "06122026" << QDate(2026, 12, 6) << "Domingo";
+    QTest::newRow("leap day") << "29022028" << "29022028" << QDate(2028, 2, 29) << "Terça";
+    QTest::newRow("no 29 Feb") << "29022026" << "29022026" << QDate() << "";
+    QTest::newRow("31 Feb") << "31022026" << "31022026" << QDate() << "";
+    QTest::newRow("month 13") << "01132026" << "01132026" << QDate() << "";
+    QTest::newRow("day 00") << "00012026" << "00012026" << QDate() << "";
+    QTest::newRow("year half typed") << "061220" << "061220  " << QDate() << "";
+    QTest::newRow("nothing") << "" << "        " << QDate() << "";
+    QTest::newRow("letters ignored") << "0a6b122026" << "06122026" << QDate(2026, 12, 6) << "Domingo";
+    QTest::newRow("year 2000") << "01012000" << "01012000" << QDate(2000, 1, 1) << "Sábado";
+    // clang-format on
   }
   void dateTyping()
   {
@@ -113,14 +105,12 @@ private slots:
   {
     QTest::addColumn<QString>("digits");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("full") << "05012027"
-                          << "05012027";
-    QTest::newRow("blank year") << "0501    "
-                                << "0501    ";
-    QTest::newRow("blank day") << "  012027"
-                               << "  012027";
-    QTest::newRow("short") << "05"
-                           << "05      ";
+    // clang-format off
+    QTest::newRow("full") << "05012027" << "05012027";
+    QTest::newRow("blank year") << "0501    " << "0501    ";
+    QTest::newRow("blank day") << "  012027" << "  012027";
+    QTest::newRow("short") << "05" << "05      ";
+    // clang-format on
   }
   void setDigitsTextRoundTrip()
   {
@@ -135,10 +125,10 @@ private slots:
   {
     QTest::addColumn<QString>("digits");
     QTest::addColumn<QString>("message");
-    QTest::newRow("31 Feb") << "31022026"
-                            << "'31/02/2026' não é uma data válida.";
-    QTest::newRow("empty") << ""
-                           << "'  /  /    ' não é uma data válida.";
+    // clang-format off
+    QTest::newRow("31 Feb") << "31022026" << "'31/02/2026' não é uma data válida.";
+    QTest::newRow("empty") << "" << "'  /  /    ' não é uma data válida.";
+    // clang-format on
   }
   void checkValidDateRejects()
   {
@@ -193,36 +183,18 @@ private slots:
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
-    QTest::newRow("hour empty") << "!90:00;1; "
-                                << ""
-                                << "  :  ";
-    QTest::newRow("hour full") << "!90:00;1; "
-                               << "0800"
-                               << "08:00";
-    QTest::newRow("hour evening") << "!90:00;1; "
-                                  << "1830"
-                                  << "18:30";
-    QTest::newRow("hour part") << "!90:00;1; "
-                               << "08"
-                               << "08:  ";
-    QTest::newRow("one hour digit") << "!90:00;1; "
-                                    << "8:00"
-                                    << " 8:00";
-    QTest::newRow("no leading blanks without !") << "90:00;1; "
-                                                 << "8:00"
-                                                 << "8 :00";
-    QTest::newRow("letters refused") << "!90:00;1; "
-                                     << "1a2b"
-                                     << "12:  ";
-    QTest::newRow("literals not saved") << "00/00;0;_"
-                                        << "1234"
-                                        << "1234";
-    QTest::newRow("literals not saved, part") << "00/00;0;_"
-                                              << "12"
-                                              << "12__";
-    QTest::newRow("upper case letters") << ">LL-000;1;_"
-                                        << "ab123"
-                                        << "AB-123";
+    // clang-format off
+    QTest::newRow("hour empty") << "!90:00;1; " << "" << "  :  ";
+    QTest::newRow("hour full") << "!90:00;1; " << "0800" << "08:00";
+    QTest::newRow("hour evening") << "!90:00;1; " << "1830" << "18:30";
+    QTest::newRow("hour part") << "!90:00;1; " << "08" << "08:  ";
+    QTest::newRow("one hour digit") << "!90:00;1; " << "8:00" << " 8:00";
+    QTest::newRow("no leading blanks without !") << "90:00;1; " << "8:00" << "8 :00";
+    QTest::newRow("letters refused") << "!90:00;1; " << "1a2b" << "12:  ";
+    QTest::newRow("literals not saved") << "00/00;0;_" << "1234" << "1234";
+    QTest::newRow("literals not saved, part") << "00/00;0;_" << "12" << "12__";
+    QTest::newRow("upper case letters") << ">LL-000;1;_" << "ab123" << "AB-123";
+    // clang-format on
   }
   void maskTexts()
   {
@@ -247,26 +219,13 @@ private slots:
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("hour, one digit") << "!90:00;1; "
-                                     << "8:00"
-                                     << " 8:00"
-                                     << " 8:00";
-    QTest::newRow("_ is a blank literal") << "00_00;0;*"
-                                          << "1234"
-                                          << "1234"
-                                          << "12 34";
-    QTest::newRow("blank defaults to _") << "000"
-                                         << "1"
-                                         << "1__"
-                                         << "1__";
-    QTest::newRow("empty blank section") << "000;0;"
-                                         << "1"
-                                         << "1__"
-                                         << "1__";
-    QTest::newRow("upper case") << ">LL-000;1;_"
-                                << "ab123"
-                                << "AB-123"
-                                << "AB-123";
+    // clang-format off
+    QTest::newRow("hour, one digit") << "!90:00;1; " << "8:00" << " 8:00" << " 8:00";
+    QTest::newRow("_ is a blank literal") << "00_00;0;*" << "1234" << "1234" << "12 34";
+    QTest::newRow("blank defaults to _") << "000" << "1" << "1__" << "1__";
+    QTest::newRow("empty blank section") << "000;0;" << "1" << "1__" << "1__";
+    QTest::newRow("upper case") << ">LL-000;1;_" << "ab123" << "AB-123" << "AB-123";
+    // clang-format on
   }
   void maskReadLikeTheField()
   {
@@ -290,12 +249,11 @@ private slots:
   {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("morning") << "08:00"
-                             << "08:00";
-    QTest::newRow("evening") << "18:00"
-                             << "18:00";
-    QTest::newRow("cleared") << ""
-                             << "  :  ";
+    // clang-format off
+    QTest::newRow("morning") << "08:00" << "08:00";
+    QTest::newRow("evening") << "18:00" << "18:00";
+    QTest::newRow("cleared") << "" << "  :  ";
+    // clang-format on
   }
   void maskSetText()
   {

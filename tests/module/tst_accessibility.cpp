@@ -75,20 +75,15 @@ private slots:
   {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("name");
-    QTest::newRow("flat button by hint") << "sbtFechar"
-                                         << "Fechar";
-    QTest::newRow("filter button") << "sbtFiltro"
-                                   << "Filtrar";
-    QTest::newRow("status toggle") << "tbtConcluida"
-                                   << "Concluída";
-    QTest::newRow("start date by its label") << "depInicio"
-                                             << "de";
-    QTest::newRow("end date by its label") << "depFinal"
-                                           << "até";
-    QTest::newRow("free hours, no hint") << "SpeedButton3"
-                                         << "Horários Livres";
-    QTest::newRow("start hour") << "medHoraIni"
-                                << "Hora inicial";
+    // clang-format off
+    QTest::newRow("flat button by hint") << "sbtFechar" << "Fechar";
+    QTest::newRow("filter button") << "sbtFiltro" << "Filtrar";
+    QTest::newRow("status toggle") << "tbtConcluida" << "Concluída";
+    QTest::newRow("start date by its label") << "depInicio" << "de";
+    QTest::newRow("end date by its label") << "depFinal" << "até";
+    QTest::newRow("free hours, no hint") << "SpeedButton3" << "Horários Livres";
+    QTest::newRow("start hour") << "medHoraIni" << "Hora inicial";
+    // clang-format on
   }
 
   void sheetControlsSayTheirHintCaptionOrLabel()

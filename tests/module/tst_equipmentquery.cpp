@@ -64,34 +64,15 @@ private slots:
     QTest::addColumn<QStringList>("expected");
     for (const char *kind : {"sqlite", "postgresql"}) {
       auto row = [&](const char *name) { return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(kind, name))); };
-      *row("all") << kind << ""
-                  << "T"
-                  << ""
-                  << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
-      *row("EQ1 is not EQ10") << kind << ""
-                              << "T"
-                              << ";EQ1;"
-                              << "" << QStringList({"EQ1"});
-      *row("G1 is not G10") << kind << ";G1;"
-                            << ""
-                            << ""
-                            << "T" << QStringList({"EQ1", "EQ10"});
-      *row("G10 only") << kind << ";G10;"
-                       << ""
-                       << ""
-                       << "T" << QStringList({"EQ2"});
-      *row("group and equipment") << kind << ";G1;"
-                                  << ""
-                                  << ";EQ2;EQ10;"
-                                  << "" << QStringList({"EQ10"});
-      *row("empty list, no flag") << kind << ""
-                                  << ""
-                                  << ""
-                                  << "T" << QStringList();
-      *row("quote is data") << kind << ""
-                            << "T"
-                            << "';DROP TABLE EQUIPAPROD;--"
-                            << "" << QStringList();
+      // clang-format off
+      *row("all") << kind << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
+      *row("EQ1 is not EQ10") << kind << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
+      *row("G1 is not G10") << kind << ";G1;" << "" << "" << "T" << QStringList({"EQ1", "EQ10"});
+      *row("G10 only") << kind << ";G10;" << "" << "" << "T" << QStringList({"EQ2"});
+      *row("group and equipment") << kind << ";G1;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+      *row("empty list, no flag") << kind << "" << "" << "" << "T" << QStringList();
+      *row("quote is data") << kind << "" << "T" << "';DROP TABLE EQUIPAPROD;--" << "" << QStringList();
+      // clang-format on
     }
   }
   void selectsWholeCodes()

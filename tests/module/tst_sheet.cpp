@@ -283,30 +283,14 @@ private slots:
     QTest::addColumn<QString>("equipment");
     QTest::addColumn<QString>("allEquipment");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("all") << ""
-                         << "T"
-                         << ""
-                         << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
-    QTest::newRow("EQ1 only, not EQ10") << ""
-                                        << "T"
-                                        << ";EQ1;"
-                                        << "" << QStringList({"EQ1"});
-    QTest::newRow("EQ10 and EQ2") << ""
-                                  << "T"
-                                  << ";EQ10;EQ2;"
-                                  << "" << QStringList({"EQ10", "EQ2"});
-    QTest::newRow("group EXT") << ";EXT;"
-                               << ""
-                               << ""
-                               << "T" << QStringList({"EQ2"});
-    QTest::newRow("group and equipment") << ";INJ;"
-                                         << ""
-                                         << ";EQ2;EQ10;"
-                                         << "" << QStringList({"EQ10"});
-    QTest::newRow("empty list without flag") << ""
-                                             << ""
-                                             << ""
-                                             << "T" << QStringList();
+    // clang-format off
+    QTest::newRow("all") << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
+    QTest::newRow("EQ1 only, not EQ10") << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
+    QTest::newRow("EQ10 and EQ2") << "" << "T" << ";EQ10;EQ2;" << "" << QStringList({"EQ10", "EQ2"});
+    QTest::newRow("group EXT") << ";EXT;" << "" << "" << "T" << QStringList({"EQ2"});
+    QTest::newRow("group and equipment") << ";INJ;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+    QTest::newRow("empty list without flag") << "" << "" << "" << "T" << QStringList();
+    // clang-format on
   }
   void equipmentQuerySelectsWholeCodes()
   {

@@ -100,18 +100,14 @@ private slots:
     QTest::addColumn<QString>("toHour");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
-    QTest::newRow("dates reversed") << 10 << "08:00" << 9 << "18:00"
-                                    << "Data inicial deve ser menor ou igual que a data final."
-                                    << "depInicio";
+    // clang-format off
+    QTest::newRow("dates reversed") << 10 << "08:00" << 9 << "18:00" << "Data inicial deve ser menor ou igual que a data final."
+        << "depInicio";
     QTest::newRow("same day, hours reversed") << 3 << "18:00" << 3 << "08:00"
-                                              << "Data/Hora inicial deve ser menor ou igual a data/hora final."
-                                              << "medHoraIni";
-    QTest::newRow("a single instant") << 3 << "10:00" << 3 << "10:00"
-                                      << ""
-                                      << "dbgEquipamentos";
-    QTest::newRow("hours not compared across days") << 3 << "18:00" << 4 << "08:00"
-                                                    << ""
-                                                    << "dbgEquipamentos";
+        << "Data/Hora inicial deve ser menor ou igual a data/hora final." << "medHoraIni";
+    QTest::newRow("a single instant") << 3 << "10:00" << 3 << "10:00" << "" << "dbgEquipamentos";
+    QTest::newRow("hours not compared across days") << 3 << "18:00" << 4 << "08:00" << "" << "dbgEquipamentos";
+    // clang-format on
   }
   void leavingThePanelChecksThePeriod()
   {
@@ -146,27 +142,15 @@ private slots:
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
-    QTest::newRow("cleared start date") << "depInicio"
-                                        << ""
-                                        << "Informe uma data válida.";
-    QTest::newRow("year below 1000") << "depFinal"
-                                     << "01010999"
-                                     << "Informe uma data válida.";
-    QTest::newRow("minutes above 59") << "medHoraIni"
-                                      << "10:75"
-                                      << "Informe uma hora válida.";
-    QTest::newRow("hour 24") << "medHoraFin"
-                             << "24:00"
-                             << "Informe uma hora válida.";
-    QTest::newRow("empty hour") << "medHoraIni"
-                                << "  :  "
-                                << "Informe uma hora válida.";
-    QTest::newRow("one-digit hour") << "medHoraFin"
-                                    << " 9:30"
-                                    << "";
-    QTest::newRow("last minute of the day") << "medHoraFin"
-                                            << "23:59"
-                                            << "";
+    // clang-format off
+    QTest::newRow("cleared start date") << "depInicio" << "" << "Informe uma data válida.";
+    QTest::newRow("year below 1000") << "depFinal" << "01010999" << "Informe uma data válida.";
+    QTest::newRow("minutes above 59") << "medHoraIni" << "10:75" << "Informe uma hora válida.";
+    QTest::newRow("hour 24") << "medHoraFin" << "24:00" << "Informe uma hora válida.";
+    QTest::newRow("empty hour") << "medHoraIni" << "  :  " << "Informe uma hora válida.";
+    QTest::newRow("one-digit hour") << "medHoraFin" << " 9:30" << "";
+    QTest::newRow("last minute of the day") << "medHoraFin" << "23:59" << "";
+    // clang-format on
   }
   void fieldChecksOnLeavingAField()
   {
