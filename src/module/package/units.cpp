@@ -5,10 +5,6 @@
 
 #include <inhouse/services/application.h>
 
-#include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-
 namespace Cli_zrt02600 {
 QPointer<TfrmPlanilha> frmPlanilha;
 bool boStCriado = false;
