@@ -41,6 +41,9 @@ extern QString P_EQUIP;
 extern QString P_PEND, P_AND, P_CONC;
 extern double P_DIA, P_DATAINI, P_DATAFIN; // day-based date-times
 
+// Opens the day reservations window for one equipment and day within the sheet's period, and
+// returns once the window is closed.
+void CriaReseDia(const QString &equip, double dia, double dataIni, double dataFin);
 void Initialization();
 void Finalization();
 } // namespace Cli_zrt02602
