@@ -148,22 +148,28 @@ private slots:
   {
     QTest::addColumn<int>("startOfWeek");
     QTest::addColumn<int>("format");
+    QTest::addColumn<int>("width");
     QTest::addColumn<QString>("firstHeader");
     QTest::addColumn<int>("firstDayColumn");
     // 1 March 2003 was a Saturday.
-    QTest::newRow("Sunday first, three letters") << 0 << int(TDBCalendar::dfDDD) << "Dom" << 6;
-    QTest::newRow("Monday first, one letter") << 1 << int(TDBCalendar::dfD) << "S" << 5;
-    QTest::newRow("Saturday first, whole names") << 6 << int(TDBCalendar::dfDDDD) << "Sábado" << 0;
+    // clang-format off
+    QTest::newRow("Sunday first, three letters") << 0 << int(TDBCalendar::dfDDD) << 280 << "Dom" << 6;
+    QTest::newRow("Monday first, one letter") << 1 << int(TDBCalendar::dfD) << 280 << "S" << 5;
+    QTest::newRow("Saturday first, whole names") << 6 << int(TDBCalendar::dfDDDD) << 900 << "Sábado" << 0;
+    QTest::newRow("names too wide for the columns") << 0 << int(TDBCalendar::dfDDD) << 60 << "D" << 6;
+    // clang-format on
   }
   void layoutOfAMonth()
   {
     QFETCH(int, startOfWeek);
     QFETCH(int, format);
+    QFETCH(int, width);
     QFETCH(QString, firstHeader);
     QFETCH(int, firstDayColumn);
     Shown s;
     s.calendar.SetStartOfWeek(startOfWeek);
     s.calendar.SetDisplayFormat(TDBCalendar::TDisplayFormat(format));
+    s.calendar.resize(width, 200);
     QAbstractItemModel *m = s.calendar.model();
     QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), firstHeader);
     const QModelIndex first = s.calendar.indexAt(s.calendar.DayRect(QDate(2003, 3, 1)).center());

@@ -62,6 +62,19 @@ QIcon GlyphIcon(TGlyph glyph)
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4.5, 10.5, 7, 4));
     break;
+  case TGlyph::Previous:
+  case TGlyph::Next: {
+    const bool back = glyph == TGlyph::Previous;
+    QPainterPath arrow;
+    arrow.moveTo(back ? 11 : 5, 3);
+    arrow.lineTo(back ? 4.5 : 11.5, 8);
+    arrow.lineTo(back ? 11 : 5, 13);
+    arrow.closeSubpath();
+    p.setPen(QPen(ink, 1));
+    p.setBrush(ink);
+    p.drawPath(arrow);
+    break;
+  }
   }
   return QIcon(pm);
 }

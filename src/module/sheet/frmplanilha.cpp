@@ -25,6 +25,8 @@
 
 #include <zrt/common/jsonrpc.h>
 
+#include <utility>
+
 using namespace Cli_zrt02600;
 
 std::function<QSize()> TfrmPlanilha::ScreenSize = [] {
@@ -276,6 +278,8 @@ void TfrmPlanilha::BuildLayout()
   stgSemana->SetColCount(8);
   stgSemana->SetRowCount(12);
   tshSemana->layout()->addWidget(stgSemana);
+  BuildMonthPage();
+  BuildYearPage();
 
   // Controls with no hint, caption or label of their own, named for assistive technology.
   medHoraIni->setAccessibleName(QStringLiteral("Hora inicial"));
@@ -296,6 +300,12 @@ void TfrmPlanilha::BuildLayout()
   setTabOrder(medHoraFin, dbgEquipamentos);
   setTabOrder(dbgEquipamentos, dbgOrdemProd);
   setTabOrder(dbgOrdemProd, stgSemana);
+  QWidget *previous = stgSemana;
+  QList<QWidget *> pages = {sbtMesAnt, sbtMesPost, dbcMes, SpeedButton1, SpeedButton2};
+  for (TDBCalendar *calendar : dbcAno)
+    pages.append(calendar);
+  for (QWidget *next : pages)
+    setTabOrder(std::exchange(previous, next), next);
 }
 
 void TfrmPlanilha::BindHandlers()
@@ -309,6 +319,7 @@ void TfrmPlanilha::BindHandlers()
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
   pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
   BindGridKeys(dbgOrdemProd);
+  BindCalendarHandlers();
 
   m_focus = new TFocusRules(this);
   m_focus->OnFieldExit(depInicio, [this] { depInicioExit(); });
@@ -361,6 +372,7 @@ void TfrmPlanilha::FormActivate()
   woAnoAtual = quint16(today.year());
   woMesAtual = quint16(today.month());
   woDiaAtual = quint16(today.day());
+  m_anoServidor = today.year();
   if (ScreenSize() == QSize(800, 600) && MdiSubWindow())
     MdiSubWindow()->showMaximized();
 }
@@ -525,10 +537,7 @@ void TfrmPlanilha::qryEquipamentoAfterScroll()
   RequestOrders();
 }
 
-void TfrmPlanilha::dbgEquipamentosCellClick()
-{
-  CallIntoDataSet(*netPlanilha, *cdsReseGeral, QStringLiteral("GetReseGeral"), RequestValues());
-}
+void TfrmPlanilha::dbgEquipamentosCellClick() { RequestCalendarData(); }
 
 void TfrmPlanilha::tbtStatusClick()
 {
@@ -567,8 +576,18 @@ void TfrmPlanilha::pgcOrdemProdChange()
   m_mesIni = start.month();
   m_diaIni = start.day();
   cdsReseGeral->Close();
-  if (pgcOrdemProd->ActivePage() == tshSemana)
+  QWidget *page = pgcOrdemProd->ActivePage();
+  if (page == tshSemana)
     ControlaSemana();
+  if (page != tshMes && page != tshAno)
+    return;
+  // The calendars are set from this date: an empty or impossible one is refused first.
+  if (!start.isValid())
+    MensErro(msgPadrao->Msg(QStringLiteral("Informe_data_val")), true);
+  if (page == tshMes)
+    EnterMonthPage();
+  else
+    EnterYearPage();
 }
 
 void TfrmPlanilha::ControlaSemana()

@@ -9,6 +9,7 @@
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/focus.h>
 #include <inhouse/sql/adoibquery.h>
+#include <inhouse/ui/calendar.h>
 #include <inhouse/ui/dateedit.h>
 #include <inhouse/ui/maskedit.h>
 #include <inhouse/ui/statustoggles.h>
@@ -16,10 +17,12 @@
 #include <zrt/common/datetime.h>
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <array>
 #include <functional>
 
 class TfrmPlanilha : public TfrmPadrao {
@@ -36,6 +39,9 @@ public:
 
   // The screen size the maximise rule looks at; tests replace it.
   static std::function<QSize()> ScreenSize;
+  // Opens the day reservations window (equipment code, day, period start, period end); tests
+  // record the calls instead.
+  static std::function<void(const QString &, double, double, double)> CriaReseDia;
 
   // Components beyond the standard window.
   TButtonFlat *sbtFiltro, *SpeedButton3;
@@ -52,6 +58,16 @@ public:
   QWidget *tshDia, *tshSemana, *tshMes, *tshAno;
   TDBGrid *dbgOrdemProd;
   TStringGrid *stgSemana;
+  QFrame *panMes;
+  TButtonFlat *sbtMesAnt, *sbtMesPost;
+  QLabel *panExibeMes;
+  TDBCalendar *dbcMes;
+  QFrame *Panel2;
+  TButtonFlat *SpeedButton1, *SpeedButton2;
+  QLabel *panExibeAno;
+  QScrollArea *scbAno;
+  QWidget *panAno;
+  std::array<TDBCalendar *, 12> dbcAno; // dbcJaneiro to dbcDezembro
   TMessages *msgPadrao;
   TNetConnection *netPlanilha;
   TADOIBQuery *qryEquipamento;
@@ -91,6 +107,18 @@ public:
   void ControlaSemana();
   void GeraGrade(zrt::TDateTime periodStart);
   void LimpaGrid();
+  void sbtMesAntClick();
+  void sbtMesPostClick();
+  void MoveMes(int direcao); // 1 back, 2 forward
+  void GerenciaMes(quint16 mes);
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void MoveAno(int direcao); // 1 back, 2 forward
+  void dbcMesDblClick();
+  void dbcAnoDblClick(TDBCalendar &calendar); // the twelve calendars of the year
+  void cdsReseGeralBeforeOpen();
+  // The last year the month and year views step forward to: ten years past the server's.
+  int UltimoAnoNavegacao() const { return m_anoServidor + 10; }
 
   // Standard handlers as the sheet has them.
   void sbtIncluirClick() override {}
@@ -111,6 +139,9 @@ protected:
 private:
   explicit TfrmPlanilha(QWidget *parent);
   void BuildLayout();
+  void BuildMonthPage();
+  void BuildYearPage();
+  void BindCalendarHandlers();
   void BuildDataSets();
   void BindHandlers();
   void RebuildStatusSelection();
@@ -119,6 +150,11 @@ private:
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);
   void FillWeekGridFromData();
+  void EnterMonthPage();
+  void EnterYearPage();
+  void RequestCalendarData(); // the start date-times of the period into cdsReseGeral
+  void OpenDayOf(const TDBCalendar &calendar);
+  void ShowMonthCaption(quint16 mes, quint16 ano);
   TWeekGridShape CurrentWeekShape() const;
 
   TFocusRules *m_focus = nullptr;
@@ -128,4 +164,5 @@ private:
   zrt::TDateTime m_dataHoraIni = 0;
   zrt::TDateTime m_dataHoraFin = 0;
   int m_anoIni = 0, m_mesIni = 0, m_diaIni = 0;
+  int m_anoServidor = QDate::currentDate().year(); // as of the last activation
 };

@@ -37,3 +37,11 @@ int HoraInteira(const QString &hourText)
   const int h = hourText.left(2).trimmed().toInt(&ok);
   return ok ? h : -1;
 }
+
+void NomeMes(quint16 mes, QString &nome)
+{
+  static const char *const names[] = {"Janeiro", "Fevereiro", "Março",    "Abril",   "Maio",     "Junho",
+                                      "Julho",   "Agosto",    "Setembro", "Outubro", "Novembro", "Dezembro"};
+  if (mes >= 1 && mes <= 12)
+    nome = QString::fromUtf8(names[mes - 1]);
+}

@@ -1,6 +1,6 @@
 #pragma once
-// The period the sheet asks reservations for: defaults, the hour check and the join of a date
-// with an hour text into one date-time.
+// The period the sheet asks reservations for: defaults, the hour check, the join of a date
+// with an hour text into one date-time, and the month names of the calendars.
 #include <zrt/common/datetime.h>
 
 #include <QDate>
@@ -22,3 +22,6 @@ zrt::TDateTime JuntaDataHora(const QDate &date, const QString &hourText);
 
 // The hour of an hour text's first two characters (" 8:00" -> 8); -1 when not a number.
 int HoraInteira(const QString &hourText);
+
+// "Janeiro" to "Dezembro" into `nome` for 1 to 12; any other number leaves `nome` as it was.
+void NomeMes(quint16 mes, QString &nome);

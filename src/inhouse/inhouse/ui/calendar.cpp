@@ -63,12 +63,7 @@ public:
       return name;
     if (role != Qt::DisplayRole)
       return {};
-    switch (m_calendar->m_displayFormat) {
-    case TDBCalendar::dfD: return name.left(1);
-    case TDBCalendar::dfDDD: return name.left(3);
-    case TDBCalendar::dfDDDD: return name;
-    }
-    return name;
+    return name.left(m_calendar->HeaderLetters());
   }
 
   void CellsChanged() { emit dataChanged(index(0, 0), index(kWeeks - 1, kDays - 1)); }
@@ -105,7 +100,8 @@ public:
     QColor ink = option.palette.color(QPalette::Text);
     if (marked) {
       painter->fillRect(cell, m_calendar->HollidayColor());
-      ink = qGray(m_calendar->HollidayColor().rgb()) < 128 ? Qt::white : Qt::black;
+      const QColor c = m_calendar->HollidayColor();
+      ink = 299 * c.red() + 587 * c.green() + 114 * c.blue() < 128000 ? Qt::white : Qt::black;
     }
     QFont font = option.font;
     if (current && m_calendar->ShowCurrentDay()) {
@@ -422,4 +418,17 @@ void TDBCalendar::FitSections()
   // The weekday row takes the height of a week row, so the month fills the control.
   const int height = contentsRect().height();
   horizontalHeader()->setFixedHeight(std::max(1, height / (kWeeks + 1)));
+  m_model->HeadersChanged();
+}
+
+int TDBCalendar::HeaderLetters() const
+{
+  const int wanted = m_displayFormat == dfD ? 1 : m_displayFormat == dfDDD ? 3 : 64;
+  // Names that do not fit a narrow column are shortened to their first letter.
+  const QFontMetrics metrics(horizontalHeader()->font());
+  const int room = contentsRect().width() / kDays - 2;
+  for (int day = 0; day < kDays && wanted > 1; ++day)
+    if (metrics.horizontalAdvance(NomeDia(QDate(2000, 1, 2).addDays(day)).left(wanted)) > room)
+      return 1;
+  return wanted;
 }

@@ -20,7 +20,8 @@ class TCalendarModel;
 class INHOUSE_EXPORT TDBCalendar : public QTableView {
   Q_OBJECT
 public:
-  // The weekday names over the columns: one letter, three letters, the whole name.
+  // The weekday names over the columns: one letter, three letters, the whole name. Names too
+  // wide for the columns are cut to their first letter.
   enum TDisplayFormat { dfD, dfDDD, dfDDDD };
 
   explicit TDBCalendar(QWidget *parent = nullptr);
@@ -77,6 +78,7 @@ private:
   void MonthChanged();
   void SyncCurrentCell();
   void FitSections();
+  int HeaderLetters() const; // of the weekday names, as the format asks and the width allows
   int ShownDay() const;
   QDate FirstCellDate() const;
   QModelIndex IndexOf(const QDate &day) const;
