@@ -5,6 +5,7 @@
 #include "package/units.h"
 #include "resedia/frmresedia.h"
 
+#include <inhouse/errors.h>
 #include <inhouse/services/waitanimation.h>
 #include <zrt/common/datetime.h>
 
@@ -322,6 +323,43 @@ private slots:
     QCOMPARE(ShowAviWidget(), nullptr);
     QCOMPARE(rowsAfter, (QStringList{"OP1", "OP2"}));
     QVERIFY(!boStCriado);
+  }
+
+  void errorBoxHandingTheActivationBackReportsOnce()
+  {
+    int reports = 0, fetchesAfterRestart = 0;
+    OpenDay(1, [&](TfrmReseDia &w) {
+      // As the host reports: a modal box; closing it hands the activation back to the window.
+      SetErrorReporter([&](const QString &) {
+        if (++reports > 3)
+          return;
+        QWidget box;
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.close();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+      });
+      plant->StopServer();
+      QTest::mouseClick(w.tbtPendente, Qt::LeftButton);
+      QTest::qWait(20);
+      // The server back, the next activation fetches again.
+      plant->StartServer();
+      const int before = DayCalls().size();
+      QWidget over;
+      over.setWindowModality(Qt::ApplicationModal);
+      over.show();
+      over.activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(&over));
+      over.close();
+      w.activateWindow();
+      QTRY_VERIFY(Ready(&w) && DayCalls().size() > before);
+      fetchesAfterRestart = DayCalls().size() - before;
+    });
+    QCOMPARE(reports, 1);
+    QCOMPARE(fetchesAfterRestart, 1);
   }
 
   void failedCreationIsReportedOnceAndReturns()

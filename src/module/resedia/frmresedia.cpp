@@ -11,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Cli_zrt02602;
 
 namespace {
@@ -126,6 +128,11 @@ void TfrmReseDia::FormCreate()
 void TfrmReseDia::FormActivate()
 {
   boStCriado = true;
+  // The activation that the error report of a failed fetch hands back fetches nothing: a fetch
+  // failing again would report again, one error box after another, and the window could never
+  // be closed. The rows stay as they were; the next activation fetches again.
+  if (std::exchange(m_fetchFailed, false))
+    return;
   // The toggles are not read again here: the arguments stand as the last load left them.
   LoadReservations(true);
   repaint();
@@ -170,8 +177,13 @@ void TfrmReseDia::ApplyStatusRule()
 
 void TfrmReseDia::LoadReservations(bool withAnimation)
 {
-  CallIntoDataSet(
-      *netReservaDia, *cdsReservadosDia, QStringLiteral("GetReservaDia"),
-      {P_EQUIP.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), P_DIA, P_DATAINI, P_DATAFIN},
-      withAnimation ? TCallWait::Dialog : TCallWait::None, TCallRows::KeepUntilChecked);
+  try {
+    CallIntoDataSet(
+        *netReservaDia, *cdsReservadosDia, QStringLiteral("GetReservaDia"),
+        {P_EQUIP.toStdString(), P_PEND.toStdString(), P_AND.toStdString(), P_CONC.toStdString(), P_DIA, P_DATAINI, P_DATAFIN},
+        withAnimation ? TCallWait::Dialog : TCallWait::None, TCallRows::KeepUntilChecked);
+  } catch (...) {
+    m_fetchFailed = true;
+    throw;
+  }
 }

@@ -51,4 +51,6 @@ private:
   // GetReservaDia with the unit's arguments as they stand; the rows shown stay until the
   // answer has been checked.
   void LoadReservations(bool withAnimation);
+  // The last fetch failed and no activation has come since.
+  bool m_fetchFailed = false;
 };
