@@ -22,6 +22,22 @@ bool Ready(TfrmReseDia *w)
 {
   return w && w->Created() && w->isActiveWindow() && !w->netReservaDia->InCall() && !w->lblData->text().isEmpty();
 }
+
+// Another modal window opened over the day window and closed again; the activation goes back
+// to the day window as the window system hands it back. False when a window never became active.
+bool OpenAnotherWindowOver(TfrmReseDia &w)
+{
+  QWidget over;
+  over.setWindowTitle(QStringLiteral("Outra janela"));
+  over.setWindowModality(Qt::ApplicationModal);
+  over.show();
+  over.activateWindow();
+  if (!QTest::qWaitForWindowActive(&over))
+    return false;
+  over.close();
+  w.activateWindow();
+  return QTest::qWaitForWindowActive(&w);
+}
 } // namespace
 
 class tst_resedia : public QObject {
@@ -162,14 +178,7 @@ private slots:
       for (int round = 0; round < 2; ++round) {
         QTest::keyClick(w.dbgPadrao, Qt::Key_Down);
         QCOMPARE(w.cdsReservadosDia->RecNo(), 2);
-        QWidget over;
-        over.setWindowTitle(QStringLiteral("Outra janela"));
-        over.setWindowModality(Qt::ApplicationModal);
-        over.show();
-        over.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&over));
-        over.close();
-        w.activateWindow(); // as the window system hands the activation back
+        QVERIFY(OpenAnotherWindowOver(w));
         const int expected = 3 + round;
         QTRY_VERIFY(Ready(&w) && DayCalls().size() == expected);
         callsAfter << DayCalls().size();
@@ -333,14 +342,7 @@ private slots:
       SetErrorReporter([&](const QString &) {
         if (++reports > 3)
           return;
-        QWidget box;
-        box.setWindowModality(Qt::ApplicationModal);
-        box.show();
-        box.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&box));
-        box.close();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(OpenAnotherWindowOver(w));
       });
       plant->StopServer();
       QTest::mouseClick(w.tbtPendente, Qt::LeftButton);
@@ -348,13 +350,7 @@ private slots:
       // The server back, the next activation fetches again.
       plant->StartServer();
       const int before = DayCalls().size();
-      QWidget over;
-      over.setWindowModality(Qt::ApplicationModal);
-      over.show();
-      over.activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(&over));
-      over.close();
-      w.activateWindow();
+      QVERIFY(OpenAnotherWindowOver(w));
       QTRY_VERIFY(Ready(&w) && DayCalls().size() > before);
       fetchesAfterRestart = DayCalls().size() - before;
     });
