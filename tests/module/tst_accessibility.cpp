@@ -4,14 +4,18 @@
 #include "plantfixture.h"
 
 #include "package/units.h"
+#include "dayreservations/frmresedia.h"
 #include "shared/frmpadrao.h"
 #include "sheet/frmplanilha.h"
 
 #include <inhouse/data/clientdataset.h>
 
 #include <inhouse/services/brivon.h>
+#include <zrt/common/datetime.h>
 
 #include <QAccessible>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -121,6 +125,39 @@ private slots:
           ++filled;
         }
     QVERIFY(filled > 0);
+  }
+
+  void dayReservationsHaveNoNamelessControl()
+  {
+    Cli_zrt02602::Initialization();
+    QStringList unnamed{QStringLiteral("the window never opened")};
+    QString toggle;
+    // Walked inside the modal loop, once the window is open and loaded.
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    connect(&poll, &QTimer::timeout, [&] {
+      TfrmReseDia *w = Cli_zrt02602::frmReseDia;
+      const bool ready = w && w->isActiveWindow() && !w->lblData->text().isEmpty();
+      if (!ready && waited.elapsed() < 10000)
+        return;
+      poll.stop();
+      if (!w)
+        return;
+      if (ready) {
+        unnamed = UnnamedControls(w);
+        toggle = SpokenName(w->tbtAndamento);
+      }
+      w->Close();
+    });
+    poll.start(10);
+    Cli_zrt02602::CriaReseDia(QStringLiteral("EQ1"), zrt::toDateTime(plant->today.addDays(1)), zrt::toDateTime(plant->today),
+                              zrt::toDateTime(plant->today.addDays(30), QTime(18, 0)));
+    poll.stop();
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    QCOMPARE(toggle, QStringLiteral("Em Andamento"));
+    FlushDeletes();
+    Cli_zrt02602::Finalization();
   }
 };
 

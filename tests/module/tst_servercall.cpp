@@ -1,6 +1,6 @@
 // One server call into a client data set against the real application server: the packet
 // lands in the set, the wait animation shows only while the call runs, and a failure reaches
-// the caller with the animation gone and the set closed.
+// the caller with the animation gone and the set closed, or its rows kept when asked.
 #include "plantfixture.h"
 
 #include "shared/servercall.h"
@@ -96,6 +96,56 @@ private slots:
     QCOMPARE(ShowAviDepth(), 0);
     QCOMPARE(ShowAviWidget(), nullptr);
     QVERIFY(!hora.Active());
+  }
+
+  void rowsKeptUntilTheNewResultIsChecked_data()
+  {
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("outcome"); // "refused", "server gone" or "answered"
+    QTest::addColumn<QStringList>("orders");
+    // clang-format off
+    QTest::newRow("closed first, server gone") << int(TCallRows::CloseFirst) << "server gone" << QStringList{};
+    QTest::newRow("kept, server gone") << int(TCallRows::KeepUntilChecked) << "server gone" << QStringList{"OP1", "OP2"};
+    QTest::newRow("kept, refused by the server") << int(TCallRows::KeepUntilChecked) << "refused" << QStringList{"OP1", "OP2"};
+    QTest::newRow("kept, then replaced") << int(TCallRows::KeepUntilChecked) << "answered" << QStringList{"OP2"};
+    // clang-format on
+  }
+  void rowsKeptUntilTheNewResultIsChecked()
+  {
+    QFETCH(int, rows);
+    QFETCH(QString, outcome);
+    QFETCH(QStringList, orders);
+    const double day = zrt::toDateTime(plant->today.addDays(1));
+    const double from = zrt::toDateTime(plant->today), to = zrt::toDateTime(plant->today.addDays(30), QTime(18, 0));
+    TClientDataSet dia;
+    CallIntoDataSet(*net, dia, QStringLiteral("GetReservaDia"), {"EQ1", "1", "2", "2", day, from, to});
+    QCOMPARE(dia.RecordCount(), 2);
+    QList<int> recordsWhileCalling;
+    auto record = TNetConnection::OnCall;
+    TNetConnection::OnCall = [&](const QString &method, const nlohmann::json &params) {
+      recordsWhileCalling << (dia.Active() ? dia.RecordCount() : -1);
+      record(method, params);
+    };
+    if (outcome == QLatin1String("server gone"))
+      plant->StopServer();
+    const QString method =
+        outcome == QLatin1String("refused") ? QStringLiteral("MetodoInexistente") : QStringLiteral("GetReservaDia");
+    bool failed = false;
+    try {
+      CallIntoDataSet(*net, dia, method, {"EQ10", "1", "2", "2", day, from, to}, TCallWait::Dialog, TCallRows(rows));
+    } catch (const std::exception &) {
+      failed = true;
+    }
+    QCOMPARE(failed, outcome != QLatin1String("answered"));
+    QCOMPARE(ShowAviDepth(), 0);
+    // Closed first: the grid is empty while the call runs, and stays so when it fails.
+    QCOMPARE(recordsWhileCalling, QList<int>{TCallRows(rows) == TCallRows::CloseFirst ? -1 : 2});
+    QCOMPARE(dia.Active(), !orders.isEmpty());
+    QStringList seen;
+    if (dia.Active())
+      for (dia.First(); !dia.Eof(); dia.Next())
+        seen << dia.FieldByName(QStringLiteral("NRORDPROD")).AsString();
+    QCOMPARE(seen, orders);
   }
 };
 

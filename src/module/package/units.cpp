@@ -1,8 +1,10 @@
 #include "package/units.h"
 
+#include "dayreservations/frmresedia.h"
 #include "shared/creation.h"
 #include "sheet/frmplanilha.h"
 
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 
 namespace Cli_zrt02600 {
@@ -81,6 +83,16 @@ void Finalization()
   P_CONC = QString();
   P_DIA = P_DATAINI = P_DATAFIN = 0;
   frmReseDia.clear();
+}
+
+void CriaReseDia(const QString &equip, double dia, double dataIni, double dataFin)
+{
+  P_DIA = dia;
+  P_DATAINI = dataIni;
+  P_DATAFIN = dataFin;
+  P_EQUIP = equip;
+  // A window that fails while being built is reported here, once; the sheet goes on.
+  TryGuarded([] { CreateAndShowModal(frmReseDia, boStCriado); });
 }
 } // namespace Cli_zrt02602
 

@@ -1,7 +1,7 @@
 #pragma once
-// One server call into a client data set, as every window makes it: the data set is closed,
-// the method is called (under the wait animation over the host's main window when asked), the
-// result is checked and its packet loaded, which opens the data set.
+// One server call into a client data set, as every window makes it: the method is called
+// (under the wait animation over the host's main window when asked), the result is checked and
+// its packet loaded, which opens the data set.
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/net/netconnection.h>
 
@@ -11,7 +11,11 @@
 // Wait animation kinds: none, the sheet's requests, the dialogs' requests.
 enum class TCallWait { None = 0, Sheet = 1, Dialog = 6 };
 
-// A failed call or result check reaches the caller; the animation is hidden on every path and
-// the data set is then left closed.
+// What the data set holds while the call runs: closed before the call (a failure leaves it
+// closed), or its rows kept until the new result has been checked (a failure leaves them).
+enum class TCallRows { CloseFirst, KeepUntilChecked };
+
+// A failed call or result check reaches the caller; the animation is hidden on every path.
 void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method,
-                     nlohmann::json params = nlohmann::json::array(), TCallWait wait = TCallWait::None);
+                     nlohmann::json params = nlohmann::json::array(), TCallWait wait = TCallWait::None,
+                     TCallRows rows = TCallRows::CloseFirst);
