@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <zrt/common/datapacket.h>
+#include <zrt/common/datetime.h>
 
 namespace {
 
@@ -81,6 +82,25 @@ private slots:
     f.set.SetData(equipment());
     QCOMPARE(grid.columnWidth(0), 71);
     QCOMPARE(grid.model()->rowCount(), 5);
+  }
+
+  void dateColumnsWithoutWidthShowTheWholeText()
+  {
+    TClientDataSet set;
+    zrt::DataPacket p;
+    p.fields = {{"DTHRINIPROD", zrt::FieldType::DateTime, 0}, {"DTENTREGA", zrt::FieldType::Date, 0}};
+    const double when = zrt::toDateTime(QDate(2026, 12, 28), QTime(23, 58, 58));
+    p.rows.push_back({when, zrt::toDateTime(QDate(2026, 12, 28))});
+    set.SetData(p);
+    TDataSource source(nullptr, &set);
+    TDBGrid grid;
+    grid.SetDataSource(&source);
+    grid.SetColumns({{"DTHRINIPROD", -1, {}}, {"DTENTREGA", -1, {}}});
+    for (int col = 0; col < 2; ++col) {
+      const QString text = cellText(grid, 0, col);
+      QVERIFY2(grid.columnWidth(col) > grid.fontMetrics().horizontalAdvance(text), qPrintable(text));
+    }
+    QCOMPARE(cellText(grid, 0, 0), QStringLiteral("28/12/2026 23:58:58"));
   }
 
   void clickMovesCursorThenCellClick()

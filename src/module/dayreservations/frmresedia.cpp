@@ -128,6 +128,8 @@ void TfrmReseDia::FormCreate()
 void TfrmReseDia::FormActivate()
 {
   boStCriado = true;
+  // The day is shown even when the fetch below fails.
+  lblData->setText(DateToStr(P_DIA));
   // The activation that the error report of a failed fetch hands back fetches nothing: a fetch
   // failing again would report again, one error box after another, and the window could never
   // be closed. The rows stay as they were; the next activation fetches again.
@@ -136,7 +138,6 @@ void TfrmReseDia::FormActivate()
   // The toggles are not read again here: the arguments stand as the last load left them.
   LoadReservations(true);
   repaint();
-  lblData->setText(DateToStr(P_DIA));
 }
 
 void TfrmReseDia::FormClose() { netReservaDia->Close(); }

@@ -3,6 +3,7 @@
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/errors.h>
+#include <zrt/common/datetime.h>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -235,6 +236,12 @@ void TDBGrid::afterReset()
       const QString title = m_proxy->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
       int chars = f ? qBound(4, f->Size > 0 ? f->Size : 12, 40) : 12;
       width = qMax(fm.horizontalAdvance(title) + 12, fm.averageCharWidth() * chars + 8);
+      // Dates are as wide as their format makes them: a date and time with seconds is cut
+      // by the twelve characters of a field without size.
+      if (f && (f->DataType == ftDateTime || f->DataType == ftDate)) {
+        const double widest = zrt::toDateTime(QDate(2000, 12, 28), QTime(20, 58, 58));
+        width = qMax(width, fm.horizontalAdvance(f->DisplayTextOf(widest)) + 12);
+      }
     }
     horizontalHeader()->resizeSection(i, width);
   }
