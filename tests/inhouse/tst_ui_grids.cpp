@@ -84,19 +84,21 @@ private slots:
     QCOMPARE(grid.model()->rowCount(), 5);
   }
 
-  void dateColumnsWithoutWidthShowTheWholeText()
+  void columnsWithoutWidthShowTheWholeText()
   {
     TClientDataSet set;
     zrt::DataPacket p;
-    p.fields = {{"DTHRINIPROD", zrt::FieldType::DateTime, 0}, {"DTENTREGA", zrt::FieldType::Date, 0}};
+    p.fields = {{"DTHRINIPROD", zrt::FieldType::DateTime, 0},
+                {"DTENTREGA", zrt::FieldType::Date, 0},
+                {"NRORDPROD", zrt::FieldType::String, 10}};
     const double when = zrt::toDateTime(QDate(2026, 12, 28), QTime(23, 58, 58));
-    p.rows.push_back({when, zrt::toDateTime(QDate(2026, 12, 28))});
+    p.rows.push_back({when, zrt::toDateTime(QDate(2026, 12, 28)), "OP00000123"});
     set.SetData(p);
     TDataSource source(nullptr, &set);
     TDBGrid grid;
     grid.SetDataSource(&source);
-    grid.SetColumns({{"DTHRINIPROD", -1, {}}, {"DTENTREGA", -1, {}}});
-    for (int col = 0; col < 2; ++col) {
+    grid.SetColumns({{"DTHRINIPROD", -1, {}}, {"DTENTREGA", -1, {}}, {"NRORDPROD", -1, "Ordem"}});
+    for (int col = 0; col < 3; ++col) {
       const QString text = cellText(grid, 0, col);
       QVERIFY2(grid.columnWidth(col) > grid.fontMetrics().horizontalAdvance(text), qPrintable(text));
     }

@@ -4,6 +4,7 @@
 #include "plantfixture.h"
 
 #include "package/units.h"
+#include "dayreservations/frmresedia.h"
 #include "sheet/frmplanilha.h"
 
 #include <QApplication>
@@ -257,6 +258,44 @@ private slots:
     QCOMPARE(opened[1].equip, QStringLiteral("EQ1"));
     QCOMPARE(opened[1].day, zrt::toDateTime(QDate(today.year() - 1, 3, 15)));
     QCOMPARE(opened[1].from, sheet->PeriodoInicial());
+  }
+
+  void dayWindowOpensOverTheMonthAndLeavesItAsItWas()
+  {
+    TfrmPlanilha::CriaReseDia = Cli_zrt02602::CriaReseDia;
+    ClickPage(sheet->tshMes);
+    sheet->sbtMesPost->click();
+    const QDate next = today.addMonths(1);
+    const QDate day(next.year(), next.month(), 10);
+    plant->ClearCalls();
+    QString label;
+    int rows = -1;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+      TfrmReseDia *w = Cli_zrt02602::frmReseDia;
+      if (!w || !w->isActiveWindow() || w->lblData->text().isEmpty())
+        return;
+      poll.stop();
+      label = w->lblData->text();
+      rows = w->cdsReservadosDia->RecordCount();
+      w->Close();
+    });
+    poll.start();
+    DoubleClickDay(sheet->dbcMes, day);
+    poll.stop();
+    FlushDeletes();
+    QCOMPARE(label, day.toString(QStringLiteral("dd/MM/yyyy")));
+    QCOMPARE(rows, 0);
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetReservaDia"), QStringLiteral("GetReservaDia")}));
+    QCOMPARE(plant->calls[0].params[0].get<std::string>(), std::string("EQ1"));
+    QCOMPARE(plant->calls[0].params[4].get<double>(), zrt::toDateTime(day));
+    QVERIFY(!Cli_zrt02602::boStCriado);
+    // Back on the sheet: the month shown and the navigation state are where the user left them.
+    QCOMPARE(sheet->dbcMes->CalendarDate(), day);
+    QCOMPARE(int(woMesAtual), next.month());
+    QCOMPARE(sheet->panExibeMes->text().section(QLatin1Char(' '), -1), QString::number(next.year()));
+    QVERIFY(plant->errors.isEmpty());
   }
 
   void failedRequestShowsTheMonthUnmarked()

@@ -236,6 +236,9 @@ void TDBGrid::afterReset()
       const QString title = m_proxy->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
       int chars = f ? qBound(4, f->Size > 0 ? f->Size : 12, 40) : 12;
       width = qMax(fm.horizontalAdvance(title) + 12, fm.averageCharWidth() * chars + 8);
+      // Short fields hold codes: digits and capitals, wider than the average character.
+      if (f && f->DataType == ftString && f->Size > 0 && f->Size <= 20)
+        width = qMax(width, fm.horizontalAdvance(QString(f->Size, QLatin1Char('0'))) + 16);
       // Dates are as wide as their format makes them: a date and time with seconds is cut
       // by the twelve characters of a field without size.
       if (f && (f->DataType == ftDateTime || f->DataType == ftDate)) {
