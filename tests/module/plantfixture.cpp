@@ -7,6 +7,7 @@
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
+#include <inhouse/services/waitanimation.h>
 #include <inhouse/sql/databaseconnection.h>
 #include <zrt/appserver/schema.h>
 #include <zrt/dburl/dburl.h>
@@ -94,7 +95,9 @@ TPlant::TPlant(const QDate &day) : today(day)
 
   SetPrompts(&prompts);
   SetErrorReporter([this](const QString &text) { errors << text; });
-  TNetConnection::OnCall = [this](const QString &method, const nlohmann::json &params) { calls.append({method, params}); };
+  TNetConnection::OnCall = [this](const QString &method, const nlohmann::json &params) {
+    calls.append({method, params, ShowAviDepth()});
+  };
 }
 
 TPlant::~TPlant()
@@ -145,6 +148,14 @@ QStringList TPlant::CallMethods() const
   return m;
 }
 
+QList<int> TPlant::WaitDepths() const
+{
+  QList<int> depths;
+  for (const auto &c : calls)
+    depths << c.waitDepth;
+  return depths;
+}
+
 bool BeginSheetTest(TPlant &plant)
 {
   Cli_zrt02600::Initialization();
@@ -165,6 +176,12 @@ void FlushDeletes()
 {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QCoreApplication::processEvents();
+}
+
+void ClickPage(TfrmPlanilha *sheet, QWidget *page)
+{
+  QTabBar *tabs = sheet->pgcOrdemProd->tabBar();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
 }
 
 TfrmPlanilha *OpenSheet()

@@ -31,6 +31,7 @@ public:
 struct TRecordedCall {
   QString method;
   nlohmann::json params;
+  int waitDepth = 0; // the wait animation's depth as the call went out
 };
 
 class TPlant {
@@ -53,6 +54,7 @@ public:
   QStringList errors;         // what reached the general error report
   QList<TRecordedCall> calls; // every server call the module made
   QStringList CallMethods() const;
+  QList<int> WaitDepths() const; // of every call, in order
   void ClearCalls() { calls.clear(); }
 
   // Date-time text in the database's form for a day relative to today.
@@ -75,3 +77,5 @@ void EndSheetTest(std::unique_ptr<TPlant> &plant);
 void FlushDeletes();
 // IniProc as the host calls it, then a moment for the first requests to settle; the sheet or null.
 TfrmPlanilha *OpenSheet();
+// Selects a page of the sheet the way a user does: a click on its tab.
+void ClickPage(TfrmPlanilha *sheet, QWidget *page);

@@ -2,8 +2,8 @@
 // sheet opens it (CriaReseDia) and driven by real keys and clicks while its modal loop runs.
 #include "plantfixture.h"
 
-#include "package/units.h"
 #include "dayreservations/frmresedia.h"
+#include "package/units.h"
 
 #include <inhouse/errors.h>
 #include <inhouse/services/waitanimation.h>
@@ -44,7 +44,6 @@ class tst_dayreservations : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TPlant> plant;
-  QList<int> depthDuringCalls; // the wait animation's depth as each call went out
 
   double Day(int offset) const { return zrt::toDateTime(plant->today.addDays(offset)); }
   double PeriodStart() const { return zrt::toDateTime(plant->today, QTime(7, 30)); }
@@ -100,12 +99,6 @@ private slots:
     plant = std::make_unique<TPlant>();
     QVERIFY(BeginSheetTest(*plant));
     Initialization();
-    depthDuringCalls.clear();
-    auto record = TNetConnection::OnCall;
-    TNetConnection::OnCall = [this, record](const QString &method, const nlohmann::json &params) {
-      depthDuringCalls << ShowAviDepth();
-      record(method, params);
-    };
   }
 
   void cleanup()
@@ -127,7 +120,7 @@ private slots:
     QCOMPARE(QString::fromStdString(calls[0].params.dump()), QString::fromStdString(expected.dump()));
     QCOMPARE(QString::fromStdString(calls[1].params.dump()), QString::fromStdString(expected.dump()));
     // Creation fetches without the animation, the first activation under it.
-    QCOMPARE(depthDuringCalls, (QList<int>{0, 1}));
+    QCOMPARE(plant->WaitDepths(), (QList<int>{0, 1}));
     QCOMPARE(ShowAviDepth(), 0);
     QVERIFY(plant->errors.isEmpty());
     QVERIFY(!QApplication::overrideCursor());
@@ -223,7 +216,7 @@ private slots:
                           QString::fromStdString(last[3].get<std::string>())}),
              statuses);
     // Every click shows the dialogs' animation; the label stays.
-    QCOMPARE(depthDuringCalls.mid(1), QList<int>(1 + clicked.size(), 1));
+    QCOMPARE(plant->WaitDepths().mid(1), QList<int>(1 + clicked.size(), 1));
     QCOMPARE(label, plant->today.addDays(1).toString(QStringLiteral("dd/MM/yyyy")));
   }
 

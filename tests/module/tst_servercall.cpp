@@ -17,7 +17,6 @@ class tst_servercall : public QObject {
 
   std::unique_ptr<TPlant> plant;
   std::unique_ptr<TNetConnection> net;
-  QList<int> depthDuringCalls; // the wait animation's depth as each call went out
 
 private slots:
   void init()
@@ -28,12 +27,6 @@ private slots:
     net->Port = plant->port;
     net->ServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
     net->Open();
-    depthDuringCalls.clear();
-    auto record = TNetConnection::OnCall;
-    TNetConnection::OnCall = [this, record](const QString &method, const nlohmann::json &params) {
-      depthDuringCalls << ShowAviDepth();
-      record(method, params);
-    };
   }
 
   void cleanup()
@@ -65,7 +58,7 @@ private slots:
     QCOMPARE(opens, 1);
     QVERIFY(reservados.RecordCount() > 0);
     QCOMPARE(reservados.FieldByName("NRORDPROD").AsString(), QStringLiteral("OP1"));
-    QCOMPARE(depthDuringCalls, QList<int>{depth});
+    QCOMPARE(plant->WaitDepths(), QList<int>{depth});
     QCOMPARE(ShowAviDepth(), 0);
     QCOMPARE(plant->CallMethods(), QStringList{"GetReservados"});
   }

@@ -3,8 +3,8 @@
 // against the real application server.
 #include "plantfixture.h"
 
-#include "package/units.h"
 #include "dayreservations/frmresedia.h"
+#include "package/units.h"
 #include "sheet/frmplanilha.h"
 
 #include <QApplication>
@@ -55,12 +55,6 @@ class tst_sheetcalendars : public QObject {
     QCoreApplication::processEvents();
   }
 
-  void ClickPage(QWidget *page)
-  {
-    QTabBar *tabs = sheet->pgcOrdemProd->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
-  }
-
   void DoubleClickDay(TDBCalendar *c, const QDate &day)
   {
     const QRect cell = c->DayRect(day);
@@ -105,7 +99,7 @@ private slots:
 
   void monthPageMarksTheDaysReservationsStartOn()
   {
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     QCOMPARE(Count(QStringLiteral("GetReseGeral")), 1);
     TDBCalendar *c = sheet->dbcMes;
     QCOMPARE(c->CalendarDate(), today);
@@ -136,12 +130,12 @@ private slots:
   {
     // OP1 (pending) starts on days 1 and 5; with Pendente up those days keep a mark only if
     // another order starts there (OP2 also starts on day 1).
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     plant->ClearCalls();
     sheet->tbtPendente->click();
     QCOMPARE(Count(QStringLiteral("GetReseGeral")), 0); // the toggles do not refill the marks
-    ClickPage(sheet->tshAno);
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshAno);
+    ClickPage(sheet, sheet->tshMes);
     QCOMPARE(Count(QStringLiteral("GetReseGeral")), 2); // each page change asks again
     const QDate day5 = today.addDays(5), day1 = today.addDays(1);
     sheet->dbcMes->SetDateElement(1, day5.year());
@@ -177,7 +171,7 @@ private slots:
     QFETCH(QString, caption);
     QFETCH(QDate, shown);
     SetPeriod(start, start.addDays(3));
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     QCOMPARE(sheet->dbcMes->CalendarDate(), start);
     plant->ClearCalls();
     (direction == 1 ? sheet->sbtMesAnt : sheet->sbtMesPost)->click();
@@ -207,7 +201,7 @@ private slots:
     QFETCH(int, direction);
     QFETCH(int, shown);
     SetPeriod(QDate(start, 6, 10), QDate(start, 6, 12));
-    ClickPage(sheet->tshAno);
+    ClickPage(sheet, sheet->tshAno);
     QCOMPARE(sheet->panExibeAno->text(), QString::number(start));
     plant->ClearCalls();
     (direction == 1 ? sheet->SpeedButton1 : sheet->SpeedButton2)->click();
@@ -222,7 +216,7 @@ private slots:
 
   void yearPageMarksEveryMonthOfThePeriod()
   {
-    ClickPage(sheet->tshAno);
+    ClickPage(sheet, sheet->tshAno);
     QCOMPARE(Count(QStringLiteral("GetReseGeral")), 1);
     QCOMPARE(sheet->panExibeAno->text(), QString::number(today.year()));
     for (int m = 1; m <= 12; ++m) {
@@ -239,7 +233,7 @@ private slots:
 
   void doubleClickOpensTheDayWindow()
   {
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     const QDate day = today.addDays(2).month() == today.month() ? today.addDays(2) : today;
     DoubleClickDay(sheet->dbcMes, day);
     QCOMPARE(opened.size(), 1);
@@ -251,7 +245,7 @@ private slots:
     QCOMPARE(opened[0].to, zrt::toDateTime(today.addDays(30), QTime(18, 0)));
 
     // 15 March of the year shown, in the year view; any day opens, marked or not.
-    ClickPage(sheet->tshAno);
+    ClickPage(sheet, sheet->tshAno);
     sheet->SpeedButton1->click();
     DoubleClickDay(sheet->dbcAno[2], QDate(today.year() - 1, 3, 15));
     QCOMPARE(opened.size(), 2);
@@ -263,7 +257,7 @@ private slots:
   void dayWindowOpensOverTheMonthAndLeavesItAsItWas()
   {
     TfrmPlanilha::CriaReseDia = Cli_zrt02602::CriaReseDia;
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     sheet->sbtMesPost->click();
     const QDate next = today.addMonths(1);
     const QDate day(next.year(), next.month(), 10);
@@ -305,7 +299,7 @@ private slots:
     plant->StopServer();
     const QDate start(2024, 2, 10);
     sheet->depInicio->SetDate(start);
-    ClickPage(sheet->tshMes);
+    ClickPage(sheet, sheet->tshMes);
     QCOMPARE(plant->errors.size(), 1);
     QCOMPARE(sheet->panExibeMes->text(), QStringLiteral("Fevereiro de 2024"));
     QCOMPARE(sheet->dbcMes->CalendarDate(), start);
@@ -321,7 +315,7 @@ private slots:
   {
     sheet->depInicio->SetDate(QDate());
     plant->ClearCalls();
-    ClickPage(sheet->tshAno);
+    ClickPage(sheet, sheet->tshAno);
     QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Informe uma data válida.")});
     QVERIFY(plant->calls.isEmpty());
     QVERIFY(plant->errors.isEmpty());

@@ -52,13 +52,6 @@ class tst_sheetviews : public QObject {
     sheet->medHoraFin->SetText(toHour);
   }
 
-  // Selects a page the way a user does: a click on its tab.
-  void ClickPage(QWidget *page)
-  {
-    QTabBar *tabs = sheet->pgcOrdemProd->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
-  }
-
   const TRecordedCall *LastCall(const QString &method) const
   {
     for (int i = plant->calls.size() - 1; i >= 0; --i)
@@ -230,7 +223,7 @@ private slots:
   void enteringThePanelShowsDiaWithoutAPageChange()
   {
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     auto *view = sheet->dbgEquipamentos;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
     QVERIFY(sheet->cdsReseGeral->Active());
@@ -366,7 +359,7 @@ private slots:
   {
     LeavePanel();
     plant->ClearCalls();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
     QCOMPARE(plant->calls[0].params,
              nlohmann::json({"EQ1", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30)), "1", "2", "2"}));
@@ -390,7 +383,7 @@ private slots:
   {
     SetPeriod(today.addDays(5), "00:00", today.addDays(8), "23:00");
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     QCOMPARE(g->ColCount(), 5);
     QCOMPARE(g->RowCount(), 25);
@@ -419,7 +412,7 @@ private slots:
     sheet->depInicio->SetDigitsText(QStringLiteral("        "));
     plant->ClearCalls();
     const int cols = sheet->stgSemana->ColCount();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(plant->prompts.shown, QStringList{"Informe uma data válida."});
     QVERIFY(plant->calls.isEmpty());
     QVERIFY(plant->errors.isEmpty());
@@ -436,7 +429,7 @@ private slots:
   void weekGridKeepsUserSizesForTheSamePeriod()
   {
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     g->SetColWidth(0, 70);
     g->SetColWidth(3, 150);
@@ -446,13 +439,13 @@ private slots:
     const QList<int> userSizes{70, 150, 50, 60};
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton); // rebuilds the grid
     QCOMPARE(sizes(), userSizes);
-    ClickPage(sheet->tshDia);
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshDia);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), userSizes);
 
     SetPeriod(today.addDays(1), "08:00", today.addDays(5), "18:00");
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), (QList<int>{90, 90, 30, 38}));
   }
 
@@ -460,7 +453,7 @@ private slots:
   {
     SetPeriod(today.addDays(1), "18:00", today.addDays(2), "08:00");
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->ColCount(), 3);
     QCOMPARE(sheet->stgSemana->RowCount(), 1);
   }
@@ -468,7 +461,7 @@ private slots:
   void toggleOnTheWeekPageRebuildsGridAndList()
   {
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     plant->ClearCalls();
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados", "GetReservados"}));
@@ -480,11 +473,11 @@ private slots:
   void otherEquipmentLeavesTheGridUntilRebuilt()
   {
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     sheet->qryEquipamento->Next(); // EQ10
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
-    ClickPage(sheet->tshDia);
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshDia);
+    ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QString());
     QCOMPARE(sheet->stgSemana->Cells(2, 3), QStringLiteral("OP2"));
   }
@@ -492,7 +485,7 @@ private slots:
   void serverFailureKeepsTheGridAndHidesTheAnimation()
   {
     LeavePanel();
-    ClickPage(sheet->tshSemana);
+    ClickPage(sheet, sheet->tshSemana);
     plant->StopServer();
     QTest::mouseClick(sheet->tbtPendente, Qt::LeftButton);
     QCOMPARE(plant->errors.size(), 1);
