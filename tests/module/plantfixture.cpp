@@ -184,6 +184,22 @@ void ClickPage(TfrmPlanilha *sheet, QWidget *page)
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(sheet->pgcOrdemProd->indexOf(page)).center());
 }
 
+void SetPeriod(TfrmPlanilha *sheet, const QDate &from, const QString &fromHour, const QDate &to, const QString &toHour)
+{
+  sheet->depInicio->setFocus();
+  sheet->depInicio->SetDate(from);
+  sheet->medHoraIni->SetText(fromHour);
+  sheet->depFinal->SetDate(to);
+  sheet->medHoraFin->SetText(toHour);
+}
+
+void LeavePanel(TfrmPlanilha *sheet)
+{
+  sheet->medHoraFin->setFocus();
+  QTest::keyClick(sheet->medHoraFin, Qt::Key_Tab);
+  QCoreApplication::processEvents();
+}
+
 TfrmPlanilha *OpenSheet()
 {
   Cli_zrt02600::IniProc();

@@ -79,3 +79,7 @@ void FlushDeletes();
 TfrmPlanilha *OpenSheet();
 // Selects a page of the sheet the way a user does: a click on its tab.
 void ClickPage(TfrmPlanilha *sheet, QWidget *page);
+// Types a period into the panel (the focus in it); LeavePanel leaves the panel the way a user
+// does: Tab from the end hour.
+void SetPeriod(TfrmPlanilha *sheet, const QDate &from, const QString &fromHour, const QDate &to, const QString &toHour);
+void LeavePanel(TfrmPlanilha *sheet);

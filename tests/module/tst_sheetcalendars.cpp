@@ -43,16 +43,10 @@ class tst_sheetcalendars : public QObject {
   QDate today;
   QList<TOpenedDay> opened;
 
-  void SetPeriod(const QDate &from, const QDate &to)
+  void EnterPeriod(const QDate &from, const QDate &to)
   {
-    sheet->depInicio->setFocus();
-    sheet->depInicio->SetDate(from);
-    sheet->medHoraIni->SetText(QStringLiteral("08:00"));
-    sheet->depFinal->SetDate(to);
-    sheet->medHoraFin->SetText(QStringLiteral("18:00"));
-    sheet->medHoraFin->setFocus();
-    QTest::keyClick(sheet->medHoraFin, Qt::Key_Tab);
-    QCoreApplication::processEvents();
+    SetPeriod(sheet, from, QStringLiteral("08:00"), to, QStringLiteral("18:00"));
+    LeavePanel(sheet);
   }
 
   void DoubleClickDay(TDBCalendar *c, const QDate &day)
@@ -170,7 +164,7 @@ private slots:
     QFETCH(int, direction);
     QFETCH(QString, caption);
     QFETCH(QDate, shown);
-    SetPeriod(start, start.addDays(3));
+    EnterPeriod(start, start.addDays(3));
     ClickPage(sheet, sheet->tshMes);
     QCOMPARE(sheet->dbcMes->CalendarDate(), start);
     plant->ClearCalls();
@@ -200,7 +194,7 @@ private slots:
     QFETCH(int, start);
     QFETCH(int, direction);
     QFETCH(int, shown);
-    SetPeriod(QDate(start, 6, 10), QDate(start, 6, 12));
+    EnterPeriod(QDate(start, 6, 10), QDate(start, 6, 12));
     ClickPage(sheet, sheet->tshAno);
     QCOMPARE(sheet->panExibeAno->text(), QString::number(start));
     plant->ClearCalls();

@@ -35,23 +35,6 @@ class tst_sheetviews : public QObject {
   TfrmPlanilha *sheet = nullptr;
   QDate today;
 
-  // Leaves the period panel the way a user does: Tab from the end hour.
-  void LeavePanel()
-  {
-    sheet->medHoraFin->setFocus();
-    QTest::keyClick(sheet->medHoraFin, Qt::Key_Tab);
-    QCoreApplication::processEvents();
-  }
-
-  void SetPeriod(const QDate &from, const QString &fromHour, const QDate &to, const QString &toHour)
-  {
-    sheet->depInicio->setFocus();
-    sheet->depInicio->SetDate(from);
-    sheet->medHoraIni->SetText(fromHour);
-    sheet->depFinal->SetDate(to);
-    sheet->medHoraFin->SetText(toHour);
-  }
-
   const TRecordedCall *LastCall(const QString &method) const
   {
     for (int i = plant->calls.size() - 1; i >= 0; --i)
@@ -110,8 +93,8 @@ private slots:
     QFETCH(QString, toHour);
     QFETCH(QString, message);
     QFETCH(QString, focus);
-    SetPeriod(today.addDays(fromDay), fromHour, today.addDays(toDay), toHour);
-    LeavePanel();
+    SetPeriod(sheet, today.addDays(fromDay), fromHour, today.addDays(toDay), toHour);
+    LeavePanel(sheet);
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     const TRecordedCall *call = LastCall(QStringLiteral("GetReservados"));
     if (message.isEmpty()) {
@@ -181,7 +164,7 @@ private slots:
 
   void enteringThePanelClosesTheOrders()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     QVERIFY(sheet->cdsReservados->Active());
     QVERIFY(sheet->sbtProcurar->isEnabled());
     QVERIFY(sheet->mnuProcurar->isEnabled());
@@ -198,10 +181,10 @@ private slots:
   // stays, nothing is asked, the lists stay closed and the stored bounds keep their values.
   void periodCheckWinsOverAClickOnTheEquipment()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     const double storedFrom = sheet->PeriodoInicial();
     const double storedTo = sheet->PeriodoFinal();
-    SetPeriod(today.addDays(10), "08:00", today.addDays(9), "18:00");
+    SetPeriod(sheet, today.addDays(10), "08:00", today.addDays(9), "18:00");
     plant->ClearCalls();
     auto *view = sheet->dbgEquipamentos;
     const QRect cell = view->visualRect(view->model()->index(2, 0));
@@ -222,7 +205,7 @@ private slots:
   // a click on the equipment loaded stay.
   void enteringThePanelShowsDiaWithoutAPageChange()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     auto *view = sheet->dbgEquipamentos;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
@@ -238,7 +221,7 @@ private slots:
 
   void ordersOfTheEquipmentInTheDayGrid()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     TDataSet *orders = sheet->cdsReservados;
     // Ordered by start; the "Paralisada" order is never selected.
     QCOMPARE(Column(orders, "NRORDPROD"), QStringList({"OP1", "OP2", "OP3", "OP1", "OP2", "OP3"}));
@@ -273,7 +256,7 @@ private slots:
     QFETCH(bool, concluida);
     QFETCH(QStringList, sent);
     QFETCH(QStringList, orders);
-    LeavePanel();
+    LeavePanel(sheet);
     const QWidget *focus = QApplication::focusWidget();
     const std::pair<QToolButton *, bool> toggles[] = {
         {sheet->tbtPendente, pendente}, {sheet->tbtAndamento, andamento}, {sheet->tbtConcluida, concluida}};
@@ -292,7 +275,7 @@ private slots:
 
   void keyboardMovesReloadOrdersAndClicksAlsoTheCalendarData()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     QCOMPARE(QApplication::focusWidget(), sheet->dbgEquipamentos);
     plant->ClearCalls();
     QTest::keyClick(sheet->dbgEquipamentos, Qt::Key_Down);
@@ -313,7 +296,7 @@ private slots:
 
   void searchFollowsTheFocus()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     // Orders grid: the search runs on the orders.
     sheet->dbgOrdemProd->setFocus();
     plant->prompts.searches = {{0, "op3"}};
@@ -337,7 +320,7 @@ private slots:
 
   void searchWithTheOrdersClosedDoesNothing()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     sheet->cdsReservados->Close();
     sheet->dbgOrdemProd->setFocus();
     plant->prompts.searches = {{0, "EQ"}};
@@ -347,7 +330,7 @@ private slots:
 
   void includeDoesNothing()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     QTest::keyClick(sheet->dbgOrdemProd, Qt::Key_F2);
     QCOMPARE(sheet->cdsReservados->State(), dsBrowse);
     QVERIFY(plant->errors.isEmpty());
@@ -357,7 +340,7 @@ private slots:
 
   void weekGridOnTheDefaultPeriod()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     plant->ClearCalls();
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
@@ -381,8 +364,8 @@ private slots:
 
   void weekGridOverWholeDays()
   {
-    SetPeriod(today.addDays(5), "00:00", today.addDays(8), "23:00");
-    LeavePanel();
+    SetPeriod(sheet, today.addDays(5), "00:00", today.addDays(8), "23:00");
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     QCOMPARE(g->ColCount(), 5);
@@ -406,7 +389,7 @@ private slots:
   void weekWithAnEmptyStartDate()
   {
     QFETCH(bool, focusInTheField);
-    LeavePanel();
+    LeavePanel(sheet);
     if (focusInTheField)
       sheet->depInicio->setFocus();
     sheet->depInicio->SetDigitsText(QStringLiteral("        "));
@@ -428,7 +411,7 @@ private slots:
   // period starts from the defaults again.
   void weekGridKeepsUserSizesForTheSamePeriod()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
     g->SetColWidth(0, 70);
@@ -443,16 +426,16 @@ private slots:
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), userSizes);
 
-    SetPeriod(today.addDays(1), "08:00", today.addDays(5), "18:00");
-    LeavePanel();
+    SetPeriod(sheet, today.addDays(1), "08:00", today.addDays(5), "18:00");
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), (QList<int>{90, 90, 30, 38}));
   }
 
   void weekGridWithHoursReversedAcrossDays()
   {
-    SetPeriod(today.addDays(1), "18:00", today.addDays(2), "08:00");
-    LeavePanel();
+    SetPeriod(sheet, today.addDays(1), "18:00", today.addDays(2), "08:00");
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->ColCount(), 3);
     QCOMPARE(sheet->stgSemana->RowCount(), 1);
@@ -460,7 +443,7 @@ private slots:
 
   void toggleOnTheWeekPageRebuildsGridAndList()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     plant->ClearCalls();
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
@@ -472,7 +455,7 @@ private slots:
 
   void otherEquipmentLeavesTheGridUntilRebuilt()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     sheet->qryEquipamento->Next(); // EQ10
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
@@ -484,7 +467,7 @@ private slots:
 
   void serverFailureKeepsTheGridAndHidesTheAnimation()
   {
-    LeavePanel();
+    LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     plant->StopServer();
     QTest::mouseClick(sheet->tbtPendente, Qt::LeftButton);
