@@ -248,6 +248,19 @@ private slots:
     QCOMPARE(opened[1].from, sheet->PeriodoInicial());
   }
 
+  void keyboardReachesAndOpensADay()
+  {
+    ClickPage(sheet, sheet->tshMes);
+    // From the step buttons, Tab reaches the month; Home and Enter open its first day.
+    sheet->sbtMesPost->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), sheet->dbcMes);
+    QTest::keyClick(sheet->dbcMes, Qt::Key_Home);
+    QTest::keyClick(sheet->dbcMes, Qt::Key_Return);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened[0].day, zrt::toDateTime(QDate(today.year(), today.month(), 1)));
+  }
+
   void dayWindowOpensOverTheMonthAndLeavesItAsItWas()
   {
     TfrmPlanilha::CriaReseDia = Cli_zrt02602::CriaReseDia;
