@@ -268,6 +268,35 @@ private slots:
     QVERIFY(plant->errors.isEmpty());
   }
 
+  void closeAskedDuringAFetchWaitsForTheAnswer()
+  {
+    // The window system's close button while the activation's fetch is on its way: the window
+    // goes once the answer is loaded, never under the handler that waits for it.
+    bool askedInCall = false;
+    int loadsAfterAsking = 0;
+    QTimer poll;
+    poll.setInterval(0);
+    connect(&poll, &QTimer::timeout, [&] {
+      TfrmReseDia *w = frmReseDia;
+      if (!w || !w->netReservaDia->InCall())
+        return;
+      poll.stop();
+      askedInCall = true;
+      connect(w->cdsReservadosDia, &TDataSet::dataReset, [&] { ++loadsAfterAsking; });
+      w->close();
+    });
+    poll.start();
+    CriaReseDia(QStringLiteral("EQ1"), Day(1), PeriodStart(), PeriodEnd());
+    poll.stop();
+    FlushDeletes();
+    QVERIFY(askedInCall);
+    QVERIFY(loadsAfterAsking >= 1); // the answer reached a window still there
+    QVERIFY(!frmReseDia);
+    QVERIFY(!boStCriado);
+    QCOMPARE(DayCalls().size(), 2);
+    QVERIFY(plant->errors.isEmpty());
+  }
+
   void escapeKeepsTheWindowAndEditKeysAreRefused_data()
   {
     QTest::addColumn<int>("key");

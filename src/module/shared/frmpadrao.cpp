@@ -5,6 +5,7 @@
 #include "shared/placement.h"
 
 #include <inhouse/data/datasetmodel.h>
+#include <inhouse/net/netconnection.h>
 
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
@@ -27,7 +28,10 @@
 #include <QPrinter>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 QIcon StdIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
@@ -660,8 +664,22 @@ void TfrmPadrao::WMShowWindow()
   frame->move(ShowPosition(frame, IsMdiChild(), MainForm()));
 }
 
+bool TfrmPadrao::InServerCall() const
+{
+  const QList<TNetConnection *> connections = findChildren<TNetConnection *>();
+  return std::any_of(connections.begin(), connections.end(), [](const TNetConnection *c) { return c->InCall(); });
+}
+
 void TfrmPadrao::closeEvent(QCloseEvent *event)
 {
+  // The handler waiting for a server's answer still uses the window and its data sets: a close
+  // asked meanwhile (the window system's close button stays live while windows repaint) is
+  // carried out once the answer is in.
+  if (InServerCall()) {
+    event->ignore();
+    QTimer::singleShot(kCloseRetryMs, this, [this] { Close(); });
+    return;
+  }
   Guarded([this] { FormClose(); });
   if (m_creationFlag)
     *m_creationFlag = false;

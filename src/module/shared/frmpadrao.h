@@ -78,6 +78,8 @@ public:
   // The window as its host shows it: the MDI sub-window or the window itself.
   QWidget *Frame() const;
   void Close();
+  // A call of one of the window's server connections is waiting for its answer.
+  bool InServerCall() const;
 
   // Creation is over: activations reach FormActivate from now on. An activation while the
   // window is still being built (an MDI child may be activated while creation waits for the
@@ -187,6 +189,7 @@ private:
   bool m_formKeysBound = false;
   bool *m_creationFlag = nullptr;
   QEventLoop *m_modalLoop = nullptr;
+  static constexpr int kCloseRetryMs = 50;
   QPageSetupDialog *m_psdConfigurar = nullptr;
   QPrintDialog *m_prdImprimir = nullptr;
   QPrinter *m_printer = nullptr;
