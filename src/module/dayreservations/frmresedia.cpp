@@ -1,12 +1,12 @@
 #include "dayreservations/frmresedia.h"
 
 #include "package/units.h"
+#include "shared/records.h"
 #include "shared/servercall.h"
 
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/text/regional.h>
-#include <zrt/common/jsonrpc.h>
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -14,10 +14,6 @@
 #include <utility>
 
 using namespace Cli_zrt02602;
-
-namespace {
-const QString kServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
-} // namespace
 
 TfrmReseDia::TfrmReseDia(QWidget *parent) : TfrmPadrao(parent, QStringLiteral("ZRT02602"))
 {
@@ -44,31 +40,22 @@ TfrmReseDia::TfrmReseDia(QWidget *parent) : TfrmPadrao(parent, QStringLiteral("Z
 
 void TfrmReseDia::BuildDataSet()
 {
-  netReservaDia = new TNetConnection(this);
-  netReservaDia->setObjectName(QStringLiteral("netReservaDia"));
-  netReservaDia->ServerName = kServerName;
-  netReservaDia->ThrowException = false;
+  netReservaDia = NewServerConnection(this, QStringLiteral("netReservaDia"));
   netReservaDia->BeforeConnect = [this](TNetConnection &c) { netReservaDiaBeforeConnect(c); };
 
   cdsReservadosDia = new TClientDataSet(this);
   cdsReservadosDia->Name = QStringLiteral("cdsReservadosDia");
   cdsReservadosDia->ReadOnly = true;
-  const struct {
-    const char *name;
-    TFieldType type;
-    int size;
-    const char *label;
-  } fields[] = {
-      {"NRORDPROD", ftString, 10, "Ordem"},           {"CDARVPROD", ftString, 20, "Código"},
-      {"CDPRODUTO", ftString, 10, "Cod. Produto"},    {"NMPRODUTO", ftString, 50, "Produto"},
-      {"DTHRINIPROD", ftDateTime, 0, "Data Inicial"}, {"DTHRFINPROD", ftDateTime, 0, "Data Final"},
-      {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},    {"IDSITORDPROD", ftString, 1, "IDSITORDPROD"},
-  };
-  for (const auto &f : fields)
-    cdsReservadosDia->AddField(QLatin1String(f.name), f.type, f.size).DisplayLabel = QString::fromUtf8(f.label);
-  TField &quantidade = cdsReservadosDia->FieldByName(QStringLiteral("QTPRODRESPROC"));
-  quantidade.DisplayFormat = QStringLiteral("#,##0.0000");
-  quantidade.EditFormat = QStringLiteral("#,##0.00");
+  DeclareFields(*cdsReservadosDia, {
+                                       {"NRORDPROD", ftString, 10, "Ordem"},
+                                       {"CDARVPROD", ftString, 20, "Código"},
+                                       {"CDPRODUTO", ftString, 10, "Cod. Produto"},
+                                       {"NMPRODUTO", ftString, 50, "Produto"},
+                                       {"DTHRINIPROD", ftDateTime, 0, "Data Inicial"},
+                                       {"DTHRFINPROD", ftDateTime, 0, "Data Final"},
+                                       {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
+                                       {"IDSITORDPROD", ftString, 1, "IDSITORDPROD"},
+                                   });
   cdsReservadosDia->FieldByName(QStringLiteral("IDSITORDPROD")).Visible = false;
   dtsPadrao->SetDataSet(cdsReservadosDia);
 
@@ -142,12 +129,7 @@ void TfrmReseDia::FormActivate()
 
 void TfrmReseDia::FormClose() { netReservaDia->Close(); }
 
-void TfrmReseDia::netReservaDiaBeforeConnect(TNetConnection &connection)
-{
-  connection.Host = Brivon::WebURL();
-  connection.Port = Brivon::WebPort();
-  connection.Token = Brivon::Token();
-}
+void TfrmReseDia::netReservaDiaBeforeConnect(TNetConnection &connection) { PointAtWebServer(connection); }
 
 void TfrmReseDia::cdsReservadosDiaBeforeOpen()
 {

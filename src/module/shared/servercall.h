@@ -8,6 +8,13 @@
 #include <QString>
 #include <nlohmann/json.hpp>
 
+// A window's own connection to the planning server object; failures come back as results
+// (ThrowException false). The window binds its before-connect handler to it.
+TNetConnection *NewServerConnection(QObject *window, const QString &name);
+// Where every connection of the package connects: the address, port and token of the
+// library's settings, read at each connect.
+void PointAtWebServer(TNetConnection &connection);
+
 // Wait animation kinds: none, the sheet's requests, the dialogs' requests.
 enum class TCallWait { None = 0, Sheet = 1, Dialog = 6 };
 

@@ -68,7 +68,7 @@ QFrame *StepPanel(QWidget *page, const char *name, int height, TButtonFlat *back
   row->setContentsMargins(2, 0, 2, 0);
   row->setSpacing(2);
   row->addStretch();
-  for (QWidget *w : {static_cast<QWidget *>(back), static_cast<QWidget *>(caption), static_cast<QWidget *>(forward)}) {
+  for (QWidget *w : std::initializer_list<QWidget *>{back, caption, forward}) {
     w->setParent(panel);
     row->addWidget(w);
   }

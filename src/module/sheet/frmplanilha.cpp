@@ -23,8 +23,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include <zrt/common/jsonrpc.h>
-
 #include <utility>
 
 using namespace Cli_zrt02600;
@@ -35,8 +33,6 @@ std::function<QSize()> TfrmPlanilha::ScreenSize = [] {
 };
 
 namespace {
-const QString kServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
-
 QLabel *BoldLabel(const QString &text, QWidget *parent, int left)
 {
   auto *label = new QLabel(text, parent);
@@ -86,10 +82,7 @@ TfrmPlanilha::~TfrmPlanilha()
 
 void TfrmPlanilha::BuildDataSets()
 {
-  netPlanilha = new TNetConnection(this);
-  netPlanilha->setObjectName(QStringLiteral("netPlanilha"));
-  netPlanilha->ServerName = kServerName;
-  netPlanilha->ThrowException = false;
+  netPlanilha = NewServerConnection(this, QStringLiteral("netPlanilha"));
   netPlanilha->BeforeConnect = [this](TNetConnection &c) { netPlanilhaBeforeConnect(c); };
 
   qryEquipamento = new TADOIBQuery(this);
@@ -100,24 +93,18 @@ void TfrmPlanilha::BuildDataSets()
 
   cdsReservados = new TClientDataSet(this);
   cdsReservados->Name = QStringLiteral("cdsReservados");
-  const struct {
-    const char *name;
-    TFieldType type;
-    int size;
-    const char *label;
-  } orderFields[] = {
-      {"NRORDPROD", ftString, 10, "Ordem"},        {"CDARVPROD", ftString, 20, "Cód. Produto"},
-      {"CDPRODUTO", ftString, 10, "Cod. Produto"}, {"PRODUTO", ftString, 50, "Produto"},
-      {"DTHRINIPROD", ftDateTime, 0, "Inicio"},    {"DTHRFINPROD", ftDateTime, 0, "Fim"},
-      {"IDSITORDPROD", ftString, 1, "Situação"},   {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
-  };
-  for (const auto &f : orderFields)
-    cdsReservados->AddField(QLatin1String(f.name), f.type, f.size).DisplayLabel = QString::fromUtf8(f.label);
+  DeclareFields(*cdsReservados, {
+                                    {"NRORDPROD", ftString, 10, "Ordem"},
+                                    {"CDARVPROD", ftString, 20, "Cód. Produto"},
+                                    {"CDPRODUTO", ftString, 10, "Cod. Produto"},
+                                    {"PRODUTO", ftString, 50, "Produto"},
+                                    {"DTHRINIPROD", ftDateTime, 0, "Inicio"},
+                                    {"DTHRFINPROD", ftDateTime, 0, "Fim"},
+                                    {"IDSITORDPROD", ftString, 1, "Situação"},
+                                    {"QTPRODRESPROC", ftFloat, 0, "Quantidade"},
+                                });
   cdsReservados->FieldByName(QStringLiteral("CDPRODUTO")).Visible = false;
   cdsReservados->FieldByName(QStringLiteral("IDSITORDPROD")).Visible = false;
-  TField &quantidade = cdsReservados->FieldByName(QStringLiteral("QTPRODRESPROC"));
-  quantidade.DisplayFormat = QStringLiteral("#,##0.0000");
-  quantidade.EditFormat = QStringLiteral("#,##0.00");
   dtsPadrao->SetDataSet(cdsReservados);
 
   cdsHoraServidor = new TClientDataSet(this);
@@ -410,12 +397,7 @@ void TfrmPlanilha::ShowNormal()
     focused->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmPlanilha::netPlanilhaBeforeConnect(TNetConnection &connection)
-{
-  connection.Host = Brivon::WebURL();
-  connection.Port = Brivon::WebPort();
-  connection.Token = Brivon::Token();
-}
+void TfrmPlanilha::netPlanilhaBeforeConnect(TNetConnection &connection) { PointAtWebServer(connection); }
 
 void TfrmPlanilha::cdsHoraServidorDATASetText(TField &field, const QString &text)
 {
