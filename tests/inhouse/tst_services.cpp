@@ -43,6 +43,10 @@ struct ScriptedPrompts : IPrompts {
     searchTitles = titles;
     return search;
   }
+  std::optional<QStringList> AskList(const QString &, TDataSet &, const QString &, const QStringList &, bool) override
+  {
+    return std::nullopt;
+  }
 };
 
 zrt::DataPacket Equipment()

@@ -28,6 +28,10 @@ struct ScriptedPrompts : IPrompts {
   void Show(const QString &text, TMsgDlgType) override { shown << text; }
   std::optional<QString> AskText(const QString &, const QString &, const QString &) override { return std::nullopt; }
   std::optional<SearchAnswer> AskSearch(const QString &, const QStringList &) override { return std::nullopt; }
+  std::optional<QStringList> AskList(const QString &, TDataSet &, const QString &, const QStringList &, bool) override
+  {
+    return std::nullopt;
+  }
 };
 
 // A window shaped like the sheet: a period panel with two fields (start, end) inside an outer

@@ -3,6 +3,7 @@
 #include "package/units.h"
 #include "sheet/frmplanilha.h"
 
+#include <inhouse/data/dataset.h>
 #include <inhouse/errors.h>
 #include <inhouse/net/netconnection.h>
 #include <inhouse/services/application.h>
@@ -24,7 +25,25 @@ int TScriptedPrompts::Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int)
 
 void TScriptedPrompts::Show(const QString &text, TMsgDlgType) { shown << text; }
 
-std::optional<QString> TScriptedPrompts::AskText(const QString &, const QString &, const QString &) { return std::nullopt; }
+std::optional<QString> TScriptedPrompts::AskText(const QString &, const QString &, const QString &)
+{
+  if (texts.isEmpty())
+    return std::nullopt;
+  return texts.takeFirst();
+}
+
+std::optional<QStringList> TScriptedPrompts::AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
+                                                     const QStringList &checked, bool)
+{
+  TPickRequest request{title, {}, checked};
+  const int key = dataSet.FieldByName(keyField).Index();
+  for (int row = 0; row < dataSet.RecordCount(); ++row)
+    request.offered << dataSet.CellValue(row, key).toString();
+  pickRequests << request;
+  if (picks.isEmpty())
+    return std::nullopt;
+  return picks.takeFirst();
+}
 
 std::optional<SearchAnswer> TScriptedPrompts::AskSearch(const QString &, const QStringList &)
 {

@@ -15,17 +15,29 @@
 
 #include <memory>
 
+// What the picker was asked: its title, the keys of the rows it offered, the keys it came with.
+struct TPickRequest {
+  QString title;
+  QStringList offered;
+  QStringList checked;
+};
+
 class TScriptedPrompts : public IPrompts {
 public:
   QStringList asked;  // questions, in order
   QStringList shown;  // messages shown (errors included)
   QList<int> answers; // answers to the next questions; mrNo when none is left
   QList<SearchAnswer> searches;
+  QList<std::optional<QString>> texts;     // answers to the next text prompts; cancel when none is left
+  QList<std::optional<QStringList>> picks; // answers to the next pickers; cancel when none is left
+  QList<TPickRequest> pickRequests;
 
   int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int) override;
   void Show(const QString &text, TMsgDlgType) override;
   std::optional<QString> AskText(const QString &, const QString &, const QString &) override;
   std::optional<SearchAnswer> AskSearch(const QString &, const QStringList &) override;
+  std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField, const QStringList &checked,
+                                     bool) override;
 };
 
 struct TRecordedCall {

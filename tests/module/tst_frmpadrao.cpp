@@ -40,6 +40,10 @@ public:
   void Show(const QString &, TMsgDlgType) override {}
   std::optional<QString> AskText(const QString &, const QString &, const QString &) override { return std::nullopt; }
   std::optional<SearchAnswer> AskSearch(const QString &, const QStringList &) override { return std::nullopt; }
+  std::optional<QStringList> AskList(const QString &, TDataSet &, const QString &, const QStringList &, bool) override
+  {
+    return std::nullopt;
+  }
 };
 
 zrt::DataPacket Packet()

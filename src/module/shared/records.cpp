@@ -11,12 +11,3 @@ void DeclareFields(TDataSet &dataSet, std::initializer_list<TFieldSpec> fields)
     }
   }
 }
-
-QString CodeList(const QStringList &codes)
-{
-  if (codes.isEmpty())
-    return {};
-  return QLatin1Char(';') + codes.join(QLatin1Char(';')) + QLatin1Char(';');
-}
-
-QStringList CodesOf(const QString &codeList) { return codeList.split(QLatin1Char(';'), Qt::SkipEmptyParts); }

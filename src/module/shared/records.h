@@ -2,6 +2,7 @@
 // Records and codes the windows exchange: the reservation fields as the windows declare them,
 // code lists. (The status texts come from the library's status toggles.)
 #include <inhouse/data/dataset.h>
+#include <inhouse/text/codelist.h>
 
 #include <QString>
 #include <QStringList>
@@ -17,7 +18,3 @@ struct TFieldSpec {
 // Declares a window's fields with their labels before the data set is loaded; the reserved
 // quantity QTPRODRESPROC shows four decimals and is edited with two.
 void DeclareFields(TDataSet &dataSet, std::initializer_list<TFieldSpec> fields);
-
-// A picked list of codes as ";A;B;C;" (empty for none), tested as whole codes.
-QString CodeList(const QStringList &codes);
-QStringList CodesOf(const QString &codeList);

@@ -1,5 +1,6 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/prompts.h>
+#include <inhouse/ui/picklist.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -148,6 +149,12 @@ std::optional<SearchAnswer> TQtPrompts::AskSearch(const QString &title, const QS
   if (dialog.exec() != QDialog::Accepted || column->currentIndex() < 0)
     return std::nullopt;
   return SearchAnswer{column->currentIndex(), value->text()};
+}
+
+std::optional<QStringList> TQtPrompts::AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
+                                               const QStringList &checked, bool singleChoice)
+{
+  return ExecPickList(DialogParent(), title, dataSet, keyField, checked, singleChoice);
 }
 
 void SetPrompts(IPrompts *prompts) { g_prompts = prompts; }

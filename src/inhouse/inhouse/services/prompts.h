@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <optional>
 
+class TDataSet;
+
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
 // Buttons of a question, combined with |.
@@ -60,6 +62,11 @@ public:
   virtual std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) = 0;
   // A column and a value to search for; nullopt when cancelled.
   virtual std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) = 0;
+  // Rows of an open data set to check and uncheck, keyed by `keyField`; the keys in `checked`
+  // start checked. Returns the checked keys in the set's row order, nullopt when cancelled. With
+  // singleChoice at most one row is checked at a time.
+  virtual std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
+                                             const QStringList &checked, bool singleChoice) = 0;
 };
 
 // Real dialogs, parented to the active window or else the main form.
@@ -69,6 +76,8 @@ public:
   void Show(const QString &text, TMsgDlgType type) override;
   std::optional<QString> AskText(const QString &title, const QString &label, const QString &value) override;
   std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) override;
+  std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField, const QStringList &checked,
+                                     bool singleChoice) override;
 };
 
 // Installs the prompts to use (not owned); nullptr restores the real dialogs.

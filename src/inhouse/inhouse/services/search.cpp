@@ -1,6 +1,8 @@
 #include <inhouse/data/dataset.h>
+#include <inhouse/data/datasource.h>
 #include <inhouse/services/prompts.h>
 #include <inhouse/services/search.h>
+#include <inhouse/text/codelist.h>
 
 #include <QAbstractItemView>
 #include <QHeaderView>
@@ -77,4 +79,19 @@ void RefreshGrid(QWidget *form)
       table->verticalHeader()->viewport()->update();
     }
   }
+}
+
+bool PesquisaLista(TDataSource *source, const QString &keyField, const QString &title, bool singleChoice, QString &codeList)
+{
+  TDataSet *set = source ? source->DataSet() : nullptr;
+  if (!set)
+    return false;
+  if (!set->Active())
+    set->Open();
+  set->FieldByName(keyField); // an unknown key field fails here, with its name
+  const auto picked = Prompts().AskList(title, *set, keyField, CodesOf(codeList), singleChoice);
+  if (!picked)
+    return false;
+  codeList = CodeList(*picked);
+  return true;
 }

@@ -6,6 +6,7 @@
 
 class QWidget;
 class TDataSet;
+class TDataSource;
 
 // Asks (through the prompt seam) a column among the set's visible fields and a value, then moves
 // the set to the first row whose display text starts with the value, else to the first that
@@ -16,6 +17,12 @@ INHOUSE_EXPORT bool Procura(TDataSet *dataSet);
 INHOUSE_EXPORT int FindRow(TDataSet *dataSet, int fieldIndex, const QString &value);
 // Folds case and accents for comparisons ("Ção" -> "cao").
 INHOUSE_EXPORT QString FoldText(const QString &text);
+
+// The multi-selection picker over the source's set, which it opens when closed: the keys of
+// `codeList` (";A;B;") come checked and, when the user confirms, `codeList` becomes the keys
+// then checked, in the set's order. Returns whether the user confirmed; a cancel leaves the list.
+INHOUSE_EXPORT bool PesquisaLista(TDataSource *source, const QString &keyField, const QString &title, bool singleChoice,
+                                  QString &codeList);
 
 // Repaints every grid of the window.
 INHOUSE_EXPORT void RefreshGrid(QWidget *form);

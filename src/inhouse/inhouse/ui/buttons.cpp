@@ -1,3 +1,5 @@
+#include <inhouse/data/datasource.h>
+#include <inhouse/errors.h>
 #include <inhouse/ui/buttons.h>
 
 TButtonFlat::TButtonFlat(QWidget *parent) : QToolButton(parent)
@@ -21,6 +23,18 @@ void TButtonFlat::Click()
 {
   if (isEnabled())
     click();
+}
+
+TBtnPesquisa::TBtnPesquisa(QWidget *parent) : TButtonFlat(parent)
+{
+  connect(this, &QToolButton::clicked, this, [this] { Guarded([this] { Search(); }); });
+}
+
+void TBtnPesquisa::Search()
+{
+  if (BeforePesq)
+    BeforePesq(*this);
+  emit pesquisar();
 }
 
 TMenuItem::TMenuItem(QObject *parent) : QAction(parent) {}

@@ -4,7 +4,12 @@
 #include <inhouse/inhouse_export.h>
 
 #include <QAction>
+#include <QPointer>
 #include <QToolButton>
+
+#include <functional>
+
+class TDataSource;
 
 class INHOUSE_EXPORT TButtonFlat : public QToolButton {
   Q_OBJECT
@@ -22,6 +27,24 @@ public:
   void Click();
 
   bool Permission = false;
+};
+
+// The search button beside a field or choice: a click runs BeforePesq, then the search
+// (the `pesquisar` signal). An abort in BeforePesq (MensErro, Abort) cancels the search.
+class INHOUSE_EXPORT TBtnPesquisa : public TButtonFlat {
+  Q_OBJECT
+public:
+  explicit TBtnPesquisa(QWidget *parent = nullptr);
+
+  QPointer<QWidget> Associado;      // the control the search belongs to
+  QPointer<TDataSource> DataSource; // the rows it searches
+  std::function<void(TBtnPesquisa &)> BeforePesq;
+
+signals:
+  void pesquisar();
+
+private:
+  void Search();
 };
 
 class INHOUSE_EXPORT TMenuItem : public QAction {
