@@ -153,6 +153,7 @@ void TPlant::StartServer()
   settings.webURL = QStringLiteral("127.0.0.1");
   settings.webPort = port;
   settings.operador = QStringLiteral("TESTE");
+  settings.configUsrDir = m_dir.filePath(QStringLiteral("config/")); // saved options land in the plant's folder
   settings.dbPict = QStringLiteral("9.99.999;0;_");
   Brivon::Configure(settings);
 }

@@ -3,8 +3,9 @@
 #include "accessibilitycheck.h"
 #include "plantfixture.h"
 
-#include "package/units.h"
 #include "dayreservations/frmresedia.h"
+#include "filter/frmfiltroplanilha.h"
+#include "package/units.h"
 #include "shared/frmpadrao.h"
 #include "sheet/frmplanilha.h"
 
@@ -158,6 +159,40 @@ private slots:
     QCOMPARE(toggle, QStringLiteral("Em Andamento"));
     FlushDeletes();
     Cli_zrt02602::Finalization();
+  }
+
+  void filterDialogHasNoNamelessControl()
+  {
+    QVERIFY(OpenSheet());
+    Cli_zrt02601::Finalization();
+    QStringList unnamed{QStringLiteral("the dialog never opened")};
+    QStringList spoken;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    connect(&poll, &QTimer::timeout, [&] {
+      TfrmFiltroPlanilha *w = Cli_zrt02601::frmFiltroPlanilha;
+      const bool ready = w && w->isActiveWindow();
+      if (!ready && waited.elapsed() < 10000)
+        return;
+      poll.stop();
+      if (!w)
+        return;
+      if (ready) {
+        unnamed = UnnamedControls(w);
+        for (QWidget *c : std::initializer_list<QWidget *>{w->rbtLGr, w->btpGr, w->btpEq, w->btfLoadOpc})
+          spoken << SpokenName(c);
+      }
+      w->Close();
+    });
+    poll.start(10);
+    Cli_zrt02601::CriaFiltroPlanilha();
+    poll.stop();
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    // The two search buttons share a hint; each says what it searches.
+    QCOMPARE(spoken, (QStringList{"Lista", "Pesquisar grupos", "Pesquisar equipamentos", "Restaurar opções de filtro na tela"}));
+    FlushDeletes();
+    Cli_zrt02601::Finalization();
   }
 };
 

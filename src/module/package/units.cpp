@@ -1,6 +1,7 @@
 #include "package/units.h"
 
 #include "dayreservations/frmresedia.h"
+#include "filter/frmfiltroplanilha.h"
 #include "shared/creation.h"
 #include "sheet/frmplanilha.h"
 
@@ -52,6 +53,7 @@ namespace Cli_zrt02601 {
 QPointer<TfrmFiltroPlanilha> frmFiltroPlanilha;
 bool boStCriado = false;
 bool BoExecut = false;
+TFILTRO Filtro;
 QString ListaGrupos, ListaEquipamentos;
 
 // No initialisation: everything is zeroed here when the module is unloaded, so the next load
@@ -60,9 +62,16 @@ void Finalization()
 {
   ListaGrupos = QString();
   ListaEquipamentos = QString();
+  Filtro = TFILTRO();
   frmFiltroPlanilha.clear();
   boStCriado = false;
   BoExecut = false;
+}
+
+void CriaFiltroPlanilha()
+{
+  // Closing releases the dialog, so every call shows a fresh one on "Todos"/"Todos".
+  TryGuarded([] { CreateAndShowModal(frmFiltroPlanilha, boStCriado); });
 }
 } // namespace Cli_zrt02601
 

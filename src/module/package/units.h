@@ -25,11 +25,29 @@ void Finalization();
 
 // The filter dialog's unit. Its code lists outlive the dialog: only unloading empties them.
 namespace Cli_zrt02601 {
+// The choice for groups or for equipment: "Todos", and the code list at confirmation (kept
+// even under "Todos").
+struct TGRUPO {
+  bool boTodos = false;
+  QString Codigos;
+};
+struct TEQUIPAMENTO {
+  bool boTodos = false;
+  QString Codigos;
+};
+struct TFILTRO {
+  TGRUPO Grupos;
+  TEQUIPAMENTO Equipamentos;
+};
+
 extern QPointer<TfrmFiltroPlanilha> frmFiltroPlanilha;
 extern bool boStCriado;
-extern bool BoExecut; // the saved-options menu flag
+extern bool BoExecut;  // the saved-options menu flag
+extern TFILTRO Filtro; // the last confirmed choice
 extern QString ListaGrupos, ListaEquipamentos;
 
+// Opens the filter dialog modally; returns once it is closed.
+void CriaFiltroPlanilha();
 void Finalization();
 } // namespace Cli_zrt02601
 

@@ -149,8 +149,7 @@ void TfrmPlanilha::BuildLayout()
   SpeedButton3->SetBounds(252, 4, 23, 22);
   SpeedButton3->setIcon(GlyphIcon(TGlyph::FreeHours));
   SpeedButton3->setAccessibleName(QStringLiteral("Horários Livres")); // it has no hint to name it
-  // The filter and free-hours windows are not part of this build yet.
-  sbtFiltro->setEnabled(false);
+  // The free-hours window is not part of this build yet.
   SpeedButton3->setEnabled(false);
 
   panTopo = new QFrame(this);
@@ -544,7 +543,7 @@ void TfrmPlanilha::sbtProcurarClick()
     Procura(ds);
 }
 
-void TfrmPlanilha::sbtFiltroClick() {}
+void TfrmPlanilha::sbtFiltroClick() { Cli_zrt02601::CriaFiltroPlanilha(); }
 
 void TfrmPlanilha::SpeedButton3Click() {}
 

@@ -25,6 +25,7 @@ public:
   QString DisplayFormat; // "#,##0.0000" for numbers, "dd/mm/yyyy hh:nn" for dates
   QString EditFormat;    // the same, for Text()
   bool Visible = true;
+  int DisplayWidth = 0; // characters a column shows; 0: as many as the size
   int Tag = 0; // bit 0: key field
   // Replaces the default text conversion of SetText when bound.
   std::function<void(TField &, const QString &)> OnSetText;

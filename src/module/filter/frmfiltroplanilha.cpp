@@ -1,0 +1,392 @@
+#include "filter/frmfiltroplanilha.h"
+
+#include "package/units.h"
+#include "shared/glyphs.h"
+#include "sheet/frmplanilha.h"
+
+#include <inhouse/services/application.h>
+#include <inhouse/services/brivon.h>
+#include <inhouse/services/errors.h>
+#include <inhouse/services/keys.h>
+#include <inhouse/services/options.h>
+#include <inhouse/services/search.h>
+#include <inhouse/services/texts.h>
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <utility>
+
+using namespace Cli_zrt02601;
+
+namespace {
+// Runs `fn` when the scope ends, failures included.
+template <class F>
+struct TAtExit {
+  F fn;
+  ~TAtExit() { fn(); }
+};
+template <class F>
+TAtExit(F) -> TAtExit<F>;
+
+QGroupBox *ChoiceBox(const QString &title, const char *name, QWidget *parent)
+{
+  auto *box = new QGroupBox(title, parent);
+  box->setObjectName(QLatin1String(name));
+  QFont bold = box->font();
+  bold.setBold(true);
+  box->setFont(bold);
+  return box;
+}
+
+QRadioButton *Choice(const QString &caption, const char *name, QGroupBox *box)
+{
+  auto *radio = new QRadioButton(caption, box);
+  radio->setObjectName(QLatin1String(name));
+  QFont normal = radio->font();
+  normal.setBold(false);
+  radio->setFont(normal);
+  return radio;
+}
+
+TButtonFlat *PanelButton(TButtonFlat *b, const char *name, const QString &hint, const QIcon &icon)
+{
+  b->setObjectName(QLatin1String(name));
+  b->SetHint(hint);
+  b->setIcon(icon);
+  b->setIconSize(QSize(16, 16));
+  b->setFixedSize(25, 25);
+  return b;
+}
+} // namespace
+
+TfrmFiltroPlanilha::TfrmFiltroPlanilha(QWidget *parent) : TfrmPadrao(parent, QStringLiteral("ZRT02601"), stDialog)
+{
+  m_formClass = &staticMetaObject;
+  setObjectName(QStringLiteral("frmFiltroPlanilha"));
+  setWindowTitle(QStringLiteral("Filtro de Equipamentos"));
+  // A dialog border with the system menu and the minimise box: the size is the designed one.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  BuildQueries();
+  BuildLayout();
+  BindHandlers();
+}
+
+void TfrmFiltroPlanilha::BuildQueries()
+{
+  msgPadrao =
+      new TMessages({QStringLiteral("Gr_Inf|Grupo deve ser informado."), QStringLiteral("Eq_Inf|Equipamento deve ser informado."),
+                     QStringLiteral("Equipamento|Equipamento"), QStringLiteral("Grupo|Grupo")},
+                    this);
+  msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
+
+  qryGr = new TADOIBQuery(this);
+  qryGr->Name = QStringLiteral("qryGr");
+  qryGr->ReadOnly = true;
+  qryGr->SQL = {QStringLiteral("SELECT DISTINCT CDGRUPOEQUIPA, NMGRUPOEQUIPA "), QStringLiteral("FROM GRUPOEQUIPA"),
+                QStringLiteral("ORDER BY CDGRUPOEQUIPA")};
+  qryGr->SQL_ORACLE = qryGr->SQL_MSSQL = qryGr->SQL_IB = qryGr->SQL;
+  TField &groupCode = qryGr->AddField(QStringLiteral("CDGRUPOEQUIPA"), ftString, 10);
+  groupCode.DisplayLabel = QStringLiteral("Código");
+  groupCode.DisplayWidth = 15;
+  qryGr->AddField(QStringLiteral("NMGRUPOEQUIPA"), ftString, 50).DisplayLabel = QStringLiteral("Nome");
+  qryGr->BindDataModule();
+  dtsGr = new TDataSource(this, qryGr);
+  dtsGr->setObjectName(QStringLiteral("dtsGr"));
+
+  // The groups' code list holds ";A;B;": a group counts only as a whole code between separators.
+  qryEq = new TADOIBQuery(this);
+  qryEq->Name = QStringLiteral("qryEq");
+  qryEq->ReadOnly = true;
+  const QString select = QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO");
+  const QString order = QStringLiteral("ORDER BY CDEQUIPPRO");
+  qryEq->SQL = {select, QStringLiteral("FROM EQUIPAPROD"),
+                QStringLiteral("WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';')>0) OR (:P_TGR = 'T'))"), order};
+  qryEq->SQL_ORACLE = qryEq->SQL;
+  qryEq->SQL_MSSQL = {select, QStringLiteral("FROM EQUIPAPROD"),
+                      QStringLiteral("WHERE ((CHARINDEX(';' + CDGRUPOEQUIPA + ';', :P_GR)>0) OR (:P_TGR = 'T'))"), order};
+  qryEq->SQL_IB = {select, QStringLiteral("FROM EQUIPAPROD, PARAM(:P_GR) P_GR, PARAM(:P_TGR) P_TGR"),
+                   QStringLiteral("WHERE ((INSTR(P_GR.PARAM, ';' || CDGRUPOEQUIPA || ';')>0) OR (P_TGR.PARAM = 'T'))"), order};
+  TField &equipCode = qryEq->AddField(QStringLiteral("CDEQUIPPRO"), ftString, 10);
+  equipCode.DisplayLabel = QStringLiteral("Código");
+  equipCode.DisplayWidth = 15;
+  qryEq->AddField(QStringLiteral("SGEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Sigla");
+  qryEq->AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
+  qryEq->BindDataModule();
+  dtsEq = new TDataSource(this, qryEq);
+  dtsEq->setObjectName(QStringLiteral("dtsEq"));
+
+  ppmOpcoes = new QMenu(this);
+  ppmOpcoes->setObjectName(QStringLiteral("ppmOpcoes"));
+}
+
+void TfrmFiltroPlanilha::BuildLayout()
+{
+  auto *body = new QWidget(this);
+  body->setObjectName(QStringLiteral("panCorpo"));
+  auto *bodyLayout = new QHBoxLayout(body);
+  bodyLayout->setContentsMargins(4, 2, 0, 4);
+  bodyLayout->setSpacing(4);
+
+  grbFiltroPadrao = new QGroupBox(body);
+  grbFiltroPadrao->setObjectName(QStringLiteral("grbFiltroPadrao"));
+  grbFiltroPadrao->setProperty("hint", QStringLiteral("4"));
+  grbFiltroPadrao->installEventFilter(this);
+  auto *left = new QVBoxLayout(grbFiltroPadrao);
+  left->setContentsMargins(6, 4, 6, 6);
+  left->setSpacing(6);
+
+  auto buildChoices = [&](QGroupBox *box, QRadioButton *&all, const char *allName, QRadioButton *&list, const char *listName,
+                          TBtnPesquisa *&search, const char *searchName, TDataSource *source, const QString &searchName_) {
+    all = Choice(QStringLiteral("Todos"), allName, box);
+    list = Choice(QStringLiteral("Lista"), listName, box);
+    all->setChecked(true);
+    search = new TBtnPesquisa(box);
+    PanelButton(search, searchName, QStringLiteral("Pesquisar"), GlyphIcon(TGlyph::Search));
+    search->setFixedSize(23, 22);
+    // Reachable with Tab, so the search needs no mouse.
+    search->setFocusPolicy(Qt::TabFocus);
+    search->setAccessibleName(searchName_);
+    search->Associado = list;
+    search->DataSource = source;
+    search->setEnabled(false);
+    auto *grid = new QVBoxLayout(box);
+    grid->setContentsMargins(10, 4, 6, 6);
+    grid->setSpacing(2);
+    grid->addWidget(all);
+    auto *row = new QHBoxLayout;
+    row->addWidget(list);
+    row->addSpacing(12);
+    row->addWidget(search);
+    row->addStretch(1);
+    grid->addLayout(row);
+    left->addWidget(box);
+  };
+  GroupBox1 = ChoiceBox(QStringLiteral("Grupo de Equipamentos"), "GroupBox1", grbFiltroPadrao);
+  buildChoices(GroupBox1, rbtTGr, "rbtTGr", rbtLGr, "rbtLGr", btpGr, "btpGr", dtsGr, QStringLiteral("Pesquisar grupos"));
+  grbEq = ChoiceBox(QStringLiteral("Equipamento"), "grbEq", grbFiltroPadrao);
+  buildChoices(grbEq, rbtTEq, "rbtTEq", rbtLEq, "rbtLEq", btpEq, "btpEq", dtsEq, QStringLiteral("Pesquisar equipamentos"));
+  left->addStretch(1);
+  bodyLayout->addWidget(grbFiltroPadrao, 1);
+
+  // The standard button panel becomes the dialog's own column of buttons on the right.
+  RootLayout()->removeWidget(panMenu);
+  panMenu->setParent(body);
+  for (QWidget *standard : panMenu->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+    standard->hide();
+  panMenu->setMinimumHeight(0);
+  panMenu->setMaximumHeight(QWIDGETSIZE_MAX);
+  panMenu->setFixedWidth(55);
+  panMenu->setFrameStyle(QFrame::NoFrame);
+  panMenu->show();
+  auto *column = new QVBoxLayout(panMenu);
+  column->setContentsMargins(0, 6, 0, 6);
+  column->setSpacing(4);
+  QStyle *st = style();
+  sbtConfirma = PanelButton(new TButtonFlat(panMenu), "sbtConfirma", QStringLiteral("Confirmar"),
+                            st->standardIcon(QStyle::SP_DialogApplyButton));
+  sbtCancel = PanelButton(new TButtonFlat(panMenu), "sbtCancel", QStringLiteral("Fechar"),
+                          st->standardIcon(QStyle::SP_DialogCloseButton));
+  btfSaveOpc = PanelButton(new TButtonFlat(panMenu), "btfSaveOpc", QStringLiteral("Opções de filtro da tela"),
+                           st->standardIcon(QStyle::SP_DialogSaveButton));
+  panBotao = new QFrame(panMenu);
+  panBotao->setObjectName(QStringLiteral("panBotao"));
+  panBotao->setFixedSize(25, 25);
+  btfLoadOpc = PanelButton(new TButtonFlat(panBotao), "btfLoadOpc", QStringLiteral("Restaurar opções de filtro na tela"),
+                           st->standardIcon(QStyle::SP_DialogOpenButton));
+  btfLoadOpc->move(0, 0); // at the panel's origin: the menu opens just below it
+  sbtHelp = PanelButton(new TButtonFlat(panMenu), "sbtHelp", QStringLiteral("Ajuda"), GlyphIcon(TGlyph::Help));
+  for (QWidget *w : std::initializer_list<QWidget *>{sbtConfirma, sbtCancel, btfSaveOpc, panBotao, sbtHelp})
+    column->addWidget(w, 0, Qt::AlignHCenter);
+  column->addStretch(1);
+  bodyLayout->addWidget(panMenu);
+
+  AddRegion(body, 1);
+  setTabOrder(rbtTGr, rbtLGr);
+  setTabOrder(rbtLGr, btpGr);
+  setTabOrder(btpGr, rbtTEq);
+  setTabOrder(rbtTEq, rbtLEq);
+  setTabOrder(rbtLEq, btpEq);
+  setFixedSize(sizeHint().expandedTo(QSize(229, 165)));
+}
+
+void TfrmFiltroPlanilha::BindHandlers()
+{
+  connect(rbtTGr, &QRadioButton::toggled, this, Handler([this] { rbtTGrClick(); }));
+  connect(rbtLGr, &QRadioButton::toggled, this, Handler([this] { rbtLGrClick(); }));
+  connect(rbtTEq, &QRadioButton::toggled, this, Handler([this] { rbtTEqClick(); }));
+  connect(rbtLEq, &QRadioButton::toggled, this, Handler([this] { rbtLEqClick(); }));
+  btpGr->BeforePesq = [this](TBtnPesquisa &) { btpGrBeforePesq(); };
+  connect(btpGr, &TBtnPesquisa::pesquisar, this, Handler([this] { btpGrClick(); }));
+  connect(btpEq, &TBtnPesquisa::pesquisar, this, Handler([this] { btpEqClick(); }));
+  connect(sbtConfirma, &QToolButton::clicked, this, Handler([this] { sbtConfirmaClick(); }));
+  connect(sbtCancel, &QToolButton::clicked, this, Handler([this] { sbtCancelClick(); }));
+  connect(sbtHelp, &QToolButton::clicked, this, Handler([this] { sbtHelpClick(); }));
+  connect(btfSaveOpc, &QToolButton::clicked, this, Handler([this] { btfSaveOpcClick(); }));
+  connect(btfLoadOpc, &QToolButton::clicked, this, Handler([this] { btfLoadOpcClick(btfLoadOpc); }));
+  BindFormKeys();
+}
+
+void TfrmFiltroPlanilha::FormCreate()
+{
+  boCentralizar = false;
+  CreationStepTranslate();
+  BoExecut = false;
+  Variaveis.clear();
+}
+
+void TfrmFiltroPlanilha::FormActivate() { btfLoadOpcClick(this); }
+
+void TfrmFiltroPlanilha::FormClose() { Variaveis.clear(); }
+
+bool TfrmFiltroPlanilha::eventFilter(QObject *watched, QEvent *event)
+{
+  if (watched == grbFiltroPadrao && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+    Guarded([this] { btfLoadOpcClick(grbFiltroPadrao); });
+  return TfrmPadrao::eventFilter(watched, event);
+}
+
+void TfrmFiltroPlanilha::FormKeyDown(int &key, Qt::KeyboardModifiers shift)
+{
+  const Qt::KeyboardModifiers mods = shift & ~Qt::KeypadModifier;
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
+    key = 0;
+    sbtConfirmaClick();
+  } else if (key == Qt::Key_O && mods == Qt::ControlModifier) {
+    key = 0;
+    btfSaveOpcClick();
+  } else if (key == Qt::Key_R && mods == Qt::ControlModifier) {
+    key = 0;
+    btfLoadOpcClick(btfLoadOpc);
+  } else if (key == Qt::Key_F1 && mods == Qt::NoModifier) {
+    key = 0;
+    sbtHelpClick();
+  } else {
+    FormKeyPress(key);
+  }
+}
+
+void TfrmFiltroPlanilha::FormKeyPress(int &key)
+{
+  if (key == Qt::Key_Escape) {
+    key = 0;
+    sbtCancelClick();
+  }
+}
+
+void TfrmFiltroPlanilha::rbtTGrClick() { btpGr->setEnabled(rbtLGr->isChecked()); }
+void TfrmFiltroPlanilha::rbtLGrClick() { btpGr->setEnabled(rbtLGr->isChecked()); }
+void TfrmFiltroPlanilha::rbtTEqClick() { btpEq->setEnabled(rbtLEq->isChecked()); }
+void TfrmFiltroPlanilha::rbtLEqClick() { btpEq->setEnabled(rbtLEq->isChecked()); }
+
+void TfrmFiltroPlanilha::btpGrBeforePesq() { ListaEquipamentos.clear(); }
+
+void TfrmFiltroPlanilha::btpGrClick()
+{
+  PesquisaLista(dtsGr, QStringLiteral("CDGRUPOEQUIPA"), msgPadrao->Msg(QStringLiteral("Grupo")), false, ListaGrupos);
+}
+
+void TfrmFiltroPlanilha::btpEqClick()
+{
+  Vd_Grupo();
+  qryEq->Close();
+  const bool allGroups = rbtTGr->isChecked();
+  qryEq->ParamByName(QStringLiteral("P_TGR")).SetAsString(allGroups ? QStringLiteral("T") : QString());
+  qryEq->ParamByName(QStringLiteral("P_GR")).SetAsString(allGroups ? QString() : ListaGrupos);
+  qryEq->Open();
+  PesquisaLista(dtsEq, QStringLiteral("CDEQUIPPRO"), msgPadrao->Msg(QStringLiteral("Equipamento")), false, ListaEquipamentos);
+}
+
+namespace {
+// The list's check: its message, then the focus on its "Lista" choice once the message is gone.
+void CheckList(QRadioButton *all, const QString &list, const QString &message, QRadioButton *listChoice)
+{
+  if (all->isChecked() || !EmptyString(list))
+    return;
+  try {
+    MensErro(message);
+  } catch (...) {
+    listChoice->setFocus();
+    throw;
+  }
+}
+} // namespace
+
+void TfrmFiltroPlanilha::Vd_Grupo() { CheckList(rbtTGr, ListaGrupos, msgPadrao->Msg(QStringLiteral("Gr_Inf")), rbtLGr); }
+
+void TfrmFiltroPlanilha::Vd_Equipamento()
+{
+  CheckList(rbtTEq, ListaEquipamentos, msgPadrao->Msg(QStringLiteral("Eq_Inf")), rbtLEq);
+}
+
+void TfrmFiltroPlanilha::sbtConfirmaClick()
+{
+  Vd_Grupo();
+  Vd_Equipamento();
+  // A query that fails to reopen ends here: the choice is not recorded and the dialog stays.
+  Aplica_Filtro();
+  Filtro.Grupos.boTodos = rbtTGr->isChecked();
+  Filtro.Grupos.Codigos = ListaGrupos;
+  Filtro.Equipamentos.boTodos = rbtTEq->isChecked();
+  Filtro.Equipamentos.Codigos = ListaEquipamentos;
+  if (TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha)
+    sheet->depInicio->setFocus();
+  Close();
+}
+
+void TfrmFiltroPlanilha::Aplica_Filtro()
+{
+  TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
+  if (!sheet)
+    throw EInhouseError("A planilha de utilização não está aberta.");
+  TADOIBQuery &query = *sheet->qryEquipamento;
+  query.Close();
+  const bool groupList = rbtLGr->isChecked();
+  query.ParamByName(QStringLiteral("P_GR")).SetAsString(groupList ? ListaGrupos : QString());
+  query.ParamByName(QStringLiteral("P_TGR")).SetAsString(groupList ? QString() : QStringLiteral("T"));
+  const bool equipList = rbtLEq->isChecked();
+  query.ParamByName(QStringLiteral("P_EQ")).SetAsString(equipList ? ListaEquipamentos : QString());
+  query.ParamByName(QStringLiteral("P_TEQ")).SetAsString(equipList ? QString() : QStringLiteral("T"));
+  query.Open();
+}
+
+void TfrmFiltroPlanilha::sbtCancelClick() { Close(); }
+
+void TfrmFiltroPlanilha::sbtHelpClick() { sbtAjudaClick(); }
+
+void TfrmFiltroPlanilha::btfSaveOpcClick()
+{
+  TAtExit clear{[] { BoExecut = false; }};
+  SalvaOpcoes(this, Brivon::Operador());
+}
+
+void TfrmFiltroPlanilha::btfLoadOpcClick(QWidget *sender)
+{
+  if (std::exchange(BoExecut, false))
+    return;
+  // Set on every path: a file that cannot be read is reported once, and the activation that
+  // follows the report is the request it consumes, not a second report.
+  TAtExit shown{[] { BoExecut = true; }};
+  ppmOpcoes->clear();
+  for (const QString &name : OptionSetNames(Brivon::Operador(), NomeUnit(this))) {
+    // The caption is the set's name as typed: an '&' in it is a character, not an accelerator.
+    QAction *item = ppmOpcoes->addAction(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    item->setData(name);
+    connect(item, &QAction::triggered, this, Handler([this, name] { CarregaOpcao(name); }));
+  }
+  if (ppmOpcoes->isEmpty())
+    return;
+  const QRect at = sender->isWindow() ? sender->frameGeometry() : sender->geometry();
+  ppmOpcoes->popup(panBotao->mapToGlobal(QPoint(at.left(), at.top() + at.height())));
+}
+
+void TfrmFiltroPlanilha::CarregaOpcao(const QString &setName)
+{
+  TAtExit clear{[] { BoExecut = false; }};
+  RestoreOptionSet(this, Brivon::Operador(), setName, &Variaveis);
+}

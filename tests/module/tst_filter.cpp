@@ -1,0 +1,311 @@
+// The filter dialog over the real plant: opened with the sheet's "Filtrar" button, driven by
+// clicks and keys while its modal loop runs; the pickers are answered through the prompt seam.
+#include "plantfixture.h"
+
+#include "filter/frmfiltroplanilha.h"
+#include "package/units.h"
+#include "sheet/frmplanilha.h"
+
+#include <inhouse/services/options.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Cli_zrt02601;
+
+namespace {
+QStringList Codes(TDataSet &set)
+{
+  QStringList codes;
+  if (!set.Active())
+    return codes;
+  const int key = set.FieldByName(QStringLiteral("CDEQUIPPRO")).Index();
+  for (int row = 0; row < set.RecordCount(); ++row)
+    codes << set.CellValue(row, key).toString();
+  return codes;
+}
+
+QStringList Params(TADOIBQuery &q)
+{
+  QStringList values;
+  for (const char *name : {"P_GR", "P_TGR", "P_EQ", "P_TEQ"})
+    values << q.ParamByName(QLatin1String(name)).AsString();
+  return values;
+}
+
+// On the button's glyph: a radio button's row is wider than what takes its clicks.
+void Click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(qMin(8, w->width() / 2), w->height() / 2)); }
+} // namespace
+
+class tst_filter : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TPlant> plant;
+  TfrmPlanilha *sheet = nullptr;
+
+  // Opens the dialog with the sheet's button; `whileOpen` runs once it is shown and active, and
+  // the dialog is closed afterwards unless it closed itself. False when it never came up.
+  bool WithDialog(const std::function<void(TfrmFiltroPlanilha &)> &whileOpen)
+  {
+    bool ran = false;
+    QTimer poll;
+    QElapsedTimer waited;
+    waited.start();
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+      TfrmFiltroPlanilha *w = frmFiltroPlanilha;
+      const bool ready = w && w->isActiveWindow();
+      if (!ready && waited.elapsed() < 10000)
+        return;
+      poll.stop();
+      QPointer<TfrmFiltroPlanilha> alive(w);
+      if (ready) {
+        ran = true;
+        whileOpen(*w);
+      }
+      if (alive)
+        alive->Close();
+    });
+    poll.start();
+    sheet->sbtFiltro->click();
+    poll.stop();
+    FlushDeletes();
+    return ran;
+  }
+
+  QStringList SheetList() { return Codes(*sheet->qryEquipamento); }
+
+private slots:
+  void init()
+  {
+    plant = std::make_unique<TPlant>();
+    QVERIFY(BeginSheetTest(*plant));
+    Finalization();
+    sheet = OpenSheet();
+    QVERIFY(sheet);
+    QVERIFY(sheet->sbtFiltro->isEnabled());
+  }
+
+  void cleanup()
+  {
+    EndSheetTest(plant);
+    Finalization();
+  }
+
+  void confirmNarrowsTheSheet_data()
+  {
+    QTest::addColumn<QStringList>("groups");    // picked groups; empty: "Todos"
+    QTest::addColumn<QStringList>("equipment"); // picked equipment; empty: "Todos"
+    QTest::addColumn<QStringList>("offered");   // what the equipment picker offered
+    QTest::addColumn<QStringList>("params");    // P_GR, P_TGR, P_EQ, P_TEQ
+    QTest::addColumn<QStringList>("list");      // the sheet's equipment afterwards
+    // clang-format off
+    QTest::newRow("all groups, all equipment") << QStringList{} << QStringList{} << QStringList{}
+        << QStringList{"", "T", "", "T"} << QStringList{"EQ1", "EQ10", "EQ2"};
+    QTest::newRow("a group") << QStringList{"EXT"} << QStringList{} << QStringList{}
+        << QStringList{";EXT;", "", "", "T"} << QStringList{"EQ2"};
+    // EQ1 alone: a code that begins another code is not that code.
+    QTest::newRow("equipment of all groups") << QStringList{} << QStringList{"EQ1"} << QStringList{"EQ1", "EQ10", "EQ2"}
+        << QStringList{"", "T", ";EQ1;", ""} << QStringList{"EQ1"};
+    QTest::newRow("equipment of a group") << QStringList{"INJ"} << QStringList{"EQ10"} << QStringList{"EQ1", "EQ10"}
+        << QStringList{";INJ;", "", ";EQ10;", ""} << QStringList{"EQ10"};
+    // clang-format on
+  }
+
+  void confirmNarrowsTheSheet()
+  {
+    QFETCH(QStringList, groups);
+    QFETCH(QStringList, equipment);
+    QFETCH(QStringList, offered);
+    QFETCH(QStringList, params);
+    QFETCH(QStringList, list);
+    plant->ClearCalls();
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QVERIFY(w.rbtTGr->isChecked() && w.rbtTEq->isChecked());
+      QVERIFY(!w.btpGr->isEnabled() && !w.btpEq->isEnabled());
+      if (!groups.isEmpty()) {
+        Click(w.rbtLGr);
+        QVERIFY(w.btpGr->isEnabled());
+        plant->prompts.picks << groups;
+        Click(w.btpGr);
+      }
+      if (!equipment.isEmpty()) {
+        Click(w.rbtLEq);
+        plant->prompts.picks << equipment;
+        Click(w.btpEq);
+        QCOMPARE(plant->prompts.pickRequests.last().title, QStringLiteral("Equipamento"));
+        QCOMPARE(plant->prompts.pickRequests.last().offered, offered);
+      }
+      Click(w.sbtConfirma);
+    }));
+    QVERIFY(!frmFiltroPlanilha && !boStCriado);
+    QCOMPARE(Params(*sheet->qryEquipamento), params);
+    QCOMPARE(SheetList(), list);
+    // The sheet asks for the first equipment's orders and waits in its start date.
+    QCOMPARE(plant->calls.last().method, QStringLiteral("GetReservados"));
+    QCOMPARE(QString::fromStdString(plant->calls.last().params[0].get<std::string>()), list.first());
+    QCOMPARE(sheet->focusWidget(), sheet->depInicio);
+    QCOMPARE(Filtro.Grupos.boTodos, groups.isEmpty());
+    QCOMPARE(Filtro.Grupos.Codigos, CodeList(groups));
+    QCOMPARE(Filtro.Equipamentos.boTodos, equipment.isEmpty());
+    QCOMPARE(Filtro.Equipamentos.Codigos, CodeList(equipment));
+    QVERIFY(plant->errors.isEmpty());
+  }
+
+  void emptyListsAreRefused()
+  {
+    const QStringList before = Params(*sheet->qryEquipamento);
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      // Groups: at confirmation and at an equipment search, which then asks no picker.
+      Click(w.rbtLGr);
+      QTest::keyClick(&w, Qt::Key_Return);
+      QCOMPARE(plant->prompts.shown, QStringList{"Grupo deve ser informado."});
+      QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
+      Click(w.rbtLEq);
+      Click(w.btpEq);
+      QCOMPARE(plant->prompts.shown.size(), 2);
+      QVERIFY(plant->prompts.pickRequests.isEmpty());
+      QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
+      // Equipment: with the groups chosen, the equipment list is still empty.
+      plant->prompts.picks << QStringList{"INJ"};
+      Click(w.btpGr);
+      Click(w.sbtConfirma);
+      QCOMPARE(plant->prompts.shown.last(), QStringLiteral("Equipamento deve ser informado."));
+      QCOMPARE(QApplication::focusWidget(), w.rbtLEq);
+      QVERIFY(w.isVisible());
+    }));
+    QCOMPARE(Params(*sheet->qryEquipamento), before);
+    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+  }
+
+  void aGroupSearchEmptiesTheEquipmentList()
+  {
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      Click(w.rbtLGr);
+      plant->prompts.picks << QStringList{"INJ"} << QStringList{"EQ1"};
+      Click(w.btpGr);
+      Click(w.rbtLEq);
+      Click(w.btpEq);
+      QCOMPARE(ListaEquipamentos, QStringLiteral(";EQ1;"));
+      // Even a group search the user cancels starts by emptying the equipment list.
+      Click(w.btpGr);
+      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{"INJ"});
+      QCOMPARE(ListaGrupos, QStringLiteral(";INJ;"));
+      QVERIFY(ListaEquipamentos.isEmpty());
+      Click(w.sbtConfirma);
+      QCOMPARE(plant->prompts.shown, QStringList{"Equipamento deve ser informado."});
+    }));
+  }
+
+  void listsOutliveTheDialog()
+  {
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      Click(w.rbtLGr);
+      plant->prompts.picks << QStringList{"EXT"};
+      Click(w.btpGr);
+      Click(w.sbtConfirma);
+    }));
+    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    // A new dialog opens on "Todos"; "Lista" without a search applies the earlier list, and
+    // "Todos" in between loses nothing.
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QVERIFY(w.rbtTGr->isChecked() && !w.btpGr->isEnabled());
+      Click(w.rbtLGr);
+      Click(w.rbtTGr);
+      QVERIFY(!w.btpGr->isEnabled());
+      Click(w.rbtLGr);
+      plant->prompts.picks << std::nullopt; // the picker cancelled: the list stays
+      Click(w.btpGr);
+      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{"EXT"});
+      Click(w.sbtConfirma);
+    }));
+    QCOMPARE(Params(*sheet->qryEquipamento)[0], QStringLiteral(";EXT;"));
+    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    // "Todos" everywhere shows the whole plant again, the lists still kept.
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) { QTest::keyClick(&w, Qt::Key_Enter, Qt::KeypadModifier); }));
+    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(Filtro.Grupos.Codigos, QStringLiteral(";EXT;"));
+    QVERIFY(Filtro.Grupos.boTodos);
+  }
+
+  void closingAppliesNothing_data()
+  {
+    QTest::addColumn<bool>("escape"); // else the "Fechar" button
+    QTest::newRow("Esc") << true;
+    QTest::newRow("Fechar") << false;
+  }
+
+  void closingAppliesNothing()
+  {
+    QFETCH(bool, escape);
+    const QStringList before = Params(*sheet->qryEquipamento);
+    plant->ClearCalls();
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      Click(w.rbtLGr);
+      plant->prompts.picks << QStringList{"EXT"};
+      Click(w.btpGr);
+      QPointer<TfrmFiltroPlanilha> alive(&w);
+      if (escape)
+        QTest::keyClick(w.rbtLGr, Qt::Key_Escape);
+      else
+        Click(w.sbtCancel);
+      QTRY_VERIFY(!alive || !alive->isVisible());
+    }));
+    QCOMPARE(Params(*sheet->qryEquipamento), before);
+    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+    QVERIFY(!plant->CallMethods().contains(QStringLiteral("GetReservados")));
+    QVERIFY(!Filtro.Grupos.boTodos && Filtro.Grupos.Codigos.isEmpty());
+    QCOMPARE(ListaGrupos, QStringLiteral(";EXT;")); // the list itself is the picker's, kept
+  }
+
+  void aFailedReopenKeepsTheDialog()
+  {
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) { Click(w.sbtConfirma); }));
+    QVERIFY(Filtro.Grupos.boTodos);
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      Click(w.rbtLGr);
+      plant->prompts.picks << QStringList{"EXT"};
+      Click(w.btpGr);
+      plant->Exec(QStringLiteral("ALTER TABLE EQUIPAPROD RENAME TO EQUIPAPROD_FORA"));
+      Click(w.sbtConfirma);
+      QCOMPARE(plant->errors.size(), 1);
+      QVERIFY(w.isVisible());
+      QVERIFY(Filtro.Grupos.boTodos);
+      QVERIFY(Filtro.Grupos.Codigos.isEmpty());
+      // Still usable: with the table back, the same confirmation goes through.
+      plant->Exec(QStringLiteral("ALTER TABLE EQUIPAPROD_FORA RENAME TO EQUIPAPROD"));
+      QTest::keyClick(&w, Qt::Key_Return);
+    }));
+    QCOMPARE(plant->errors.size(), 1);
+    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    QVERIFY(!Filtro.Grupos.boTodos);
+  }
+
+  void keyboardReachesEveryChoice()
+  {
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QList<QWidget *> order;
+      w.rbtTGr->setFocus();
+      for (int i = 0; i < 6; ++i) {
+        order << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      }
+      // Disabled search buttons are skipped.
+      QCOMPARE(order, (QList<QWidget *>{w.rbtTGr, w.rbtTEq, w.rbtTGr, w.rbtTEq, w.rbtTGr, w.rbtTEq}));
+      QTest::keyClick(w.rbtTGr, Qt::Key_Down);
+      QVERIFY(w.rbtLGr->isChecked() && w.btpGr->isEnabled());
+      QTest::keyClick(w.rbtLGr, Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), w.btpGr);
+      plant->prompts.picks << QStringList{"INJ"};
+      QTest::keyClick(w.btpGr, Qt::Key_Space);
+      QCOMPARE(ListaGrupos, QStringLiteral(";INJ;"));
+      QTest::keyClick(w.btpGr, Qt::Key_Return);
+    }));
+    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10"}));
+  }
+};
+
+QTEST_MAIN(tst_filter)
+#include "tst_filter.moc"
