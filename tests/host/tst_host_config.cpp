@@ -176,7 +176,7 @@ private slots:
     QCOMPARE(Brivon::WebURL(), QStringLiteral("10.1.2.3"));
     QCOMPARE(Brivon::WebPort(), 8555);
     QCOMPARE(Brivon::Operador(), QStringLiteral("OPER1"));
-    QCOMPARE(Brivon::ConfigUsrDir(), QDir(configDir).absolutePath());
+    QCOMPARE(Brivon::ConfigUsrDir(), QDir(configDir).absolutePath() + QLatin1Char('/'));
     QCOMPARE(Brivon::GetPersonal(3), QStringLiteral("S"));
     QCOMPARE(Brivon::GetPersonal(4), QString());
   }

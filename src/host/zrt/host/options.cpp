@@ -196,7 +196,9 @@ void applyOptions(const HostOptions &o)
   s.webURL = o.server;
   s.webPort = o.port;
   s.operador = o.operatorCode;
-  s.configUsrDir = o.configDir;
+  // With its closing separator: files of an operator are kept in the folder's text followed
+  // directly by the operator code, which must land inside the folder.
+  s.configUsrDir = o.configDir + QLatin1Char('/');
   s.personal = o.personal;
   s.token = o.token;
   Brivon::Configure(s);
