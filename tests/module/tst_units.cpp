@@ -35,6 +35,7 @@ private slots:
     const QString code = QStringLiteral(";EQ1;EQ10;");
     Cli_zrt02601::ListaGrupos = Cli_zrt02601::ListaEquipamentos = code;
     Cli_zrt02601::boStCriado = Cli_zrt02601::BoExecut = true;
+    Cli_zrt02601::Filtro = {{true, code}, {false, code}};
     Cli_zrt02602::P_EQUIP = QStringLiteral("EQ1");
     Cli_zrt02602::P_PEND = QStringLiteral("1");
     Cli_zrt02602::P_AND = Cli_zrt02602::P_CONC = QStringLiteral("2");
@@ -42,15 +43,22 @@ private slots:
     Cli_zrt02603::ListaGrupos = Cli_zrt02603::ListaEquipamentos = code;
     zrt02600::FinalizeUnits();
 
-    const QString texts[] = {Cli_zrt02601::ListaGrupos, Cli_zrt02601::ListaEquipamentos,
-                             Cli_zrt02602::P_EQUIP,     Cli_zrt02602::P_PEND,
-                             Cli_zrt02602::P_AND,       Cli_zrt02602::P_CONC,
-                             Cli_zrt02603::ListaGrupos, Cli_zrt02603::ListaEquipamentos};
+    const QString texts[] = {Cli_zrt02601::ListaGrupos,
+                             Cli_zrt02601::ListaEquipamentos,
+                             Cli_zrt02601::Filtro.Grupos.Codigos,
+                             Cli_zrt02601::Filtro.Equipamentos.Codigos,
+                             Cli_zrt02602::P_EQUIP,
+                             Cli_zrt02602::P_PEND,
+                             Cli_zrt02602::P_AND,
+                             Cli_zrt02602::P_CONC,
+                             Cli_zrt02603::ListaGrupos,
+                             Cli_zrt02603::ListaEquipamentos};
     for (const QString &text : texts)
       QVERIFY(text.isNull());
     // What the next load finds: nothing left of this one.
     QVERIFY(!Cli_zrt02601::boStCriado);
     QVERIFY(!Cli_zrt02601::BoExecut);
+    QVERIFY(!Cli_zrt02601::Filtro.Grupos.boTodos);
     QCOMPARE(Cli_zrt02602::P_DIA, 0.0);
   }
 };
