@@ -77,6 +77,25 @@ class tst_filter : public QObject {
 
   QStringList SheetList() { return Codes(*sheet->qryEquipamento); }
 
+  static QStringList MenuNames(TfrmFiltroPlanilha &w)
+  {
+    QStringList names;
+    for (QAction *item : w.ppmOpcoes->actions())
+      names << item->data().toString();
+    return names;
+  }
+
+  // A set written the way the dialog's save writes it: one row per radio button.
+  static void SaveRadios(const QString &screen, const QString &name, bool groupList, bool equipList)
+  {
+    auto row = [&](const char *component, bool on) {
+      return TOptionRow{screen, QStringLiteral("TESTE"),  name,
+                        {},     QLatin1String(component), on ? QStringLiteral("True") : QStringLiteral("False")};
+    };
+    SaveOptionSet(QStringLiteral("TESTE"), screen, name,
+                  {row("rbtTGr", !groupList), row("rbtLGr", groupList), row("rbtTEq", !equipList), row("rbtLEq", equipList)});
+  }
+
 private slots:
   void init()
   {
@@ -304,6 +323,84 @@ private slots:
       QTest::keyClick(w.btpGr, Qt::Key_Return);
     }));
     QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10"}));
+  }
+
+  void savedSetComesBackFromTheMenu()
+  {
+    const QString name = QStringLiteral("Turno 'A' & Prensa – noite");
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QVERIFY(!w.ppmOpcoes->isVisible()); // nothing saved yet: no menu
+      QVERIFY(BoExecut);
+      Click(w.rbtLGr);
+      Click(w.rbtLEq);
+      plant->prompts.texts << name;
+      QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+      QVERIFY(!BoExecut);
+    }));
+    QCOMPARE(OptionSetNames(QStringLiteral("TESTE"), QStringLiteral("Cli_zrt02601")), QStringList{name});
+    ListaGrupos = QStringLiteral(";INJ;");
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      // The activation offers the saved sets under the dialog.
+      QTRY_VERIFY(w.ppmOpcoes->isVisible());
+      QCOMPARE(MenuNames(w), QStringList{name});
+      QCOMPARE(w.ppmOpcoes->actions().first()->text(), QString(name).replace(QStringLiteral("&"), QStringLiteral("&&")));
+      QVERIFY(w.rbtTGr->isChecked() && !w.btpGr->isEnabled());
+      w.ppmOpcoes->actions().first()->trigger();
+      QVERIFY(w.rbtLGr->isChecked() && w.btpGr->isEnabled());
+      QVERIFY(w.rbtLEq->isChecked() && w.btpEq->isEnabled());
+      QVERIFY(!BoExecut);
+      QCOMPARE(ListaGrupos, QStringLiteral(";INJ;")); // the lists are not part of a set
+      QVERIFY(plant->prompts.shown.isEmpty());
+    }));
+  }
+
+  void menuListsThisScreensSetsOnceInOrder()
+  {
+    SaveRadios(QStringLiteral("Cli_zrt02601"), QStringLiteral("b"), true, false);
+    SaveRadios(QStringLiteral("Cli_zrt02601"), QStringLiteral("B"), false, true);
+    SaveRadios(QStringLiteral("Cli_zrt02601"), QStringLiteral("A"), true, true);
+    SaveRadios(QStringLiteral("Cli_zrt09999"), QStringLiteral("Outra tela"), true, true);
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QTRY_VERIFY(w.ppmOpcoes->isVisible());
+      QCOMPARE(MenuNames(w), (QStringList{"A", "B", "b"}));
+      // Opened by its activation, the menu sits where the dialog's left and bottom would fall
+      // inside the button panel.
+      const QRect frame = w.frameGeometry();
+      const QPoint expected = w.panBotao->mapToGlobal(QPoint(frame.left(), frame.bottom() + 1));
+      const QRect screen = w.screen()->availableGeometry();
+      if (screen.contains(QRect(expected, w.ppmOpcoes->size())))
+        QCOMPARE(w.ppmOpcoes->pos(), expected);
+      // Dismissed, the next request is taken by the flag; the one after shows the menu again,
+      // this time under the restore button.
+      w.ppmOpcoes->hide();
+      QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+      QVERIFY(!w.ppmOpcoes->isVisible());
+      QVERIFY(!BoExecut);
+      Click(w.btfLoadOpc);
+      QTRY_VERIFY(w.ppmOpcoes->isVisible());
+      QCOMPARE(w.ppmOpcoes->pos(), w.panBotao->mapToGlobal(QPoint(0, w.btfLoadOpc->height())));
+      w.ppmOpcoes->hide();
+      BoExecut = false;
+      // A click on the left box is a request too.
+      QTest::mouseClick(w.grbFiltroPadrao, Qt::LeftButton, {}, QPoint(3, w.grbFiltroPadrao->height() - 3));
+      QTRY_VERIFY(w.ppmOpcoes->isVisible());
+      w.ppmOpcoes->actions().at(1)->trigger(); // "B": equipment by list only
+      QVERIFY(w.rbtTGr->isChecked() && w.rbtLEq->isChecked());
+    }));
+  }
+
+  void noSavedOptionsIsAQuietEmptyMenu()
+  {
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QVERIFY(BoExecut);
+      QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier); // consumed
+      QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier); // an empty menu, not shown
+      QVERIFY(!w.ppmOpcoes->isVisible());
+      QVERIFY(w.ppmOpcoes->actions().isEmpty());
+    }));
+    QVERIFY(plant->prompts.shown.isEmpty());
+    QVERIFY(plant->errors.isEmpty());
+    QVERIFY(!QFileInfo::exists(OptionsFolder(QStringLiteral("TESTE"))));
   }
 };
 

@@ -141,7 +141,7 @@ void TfrmFiltroPlanilha::BuildLayout()
   left->setSpacing(6);
 
   auto buildChoices = [&](QGroupBox *box, QRadioButton *&all, const char *allName, QRadioButton *&list, const char *listName,
-                          TBtnPesquisa *&search, const char *searchName, TDataSource *source, const QString &searchName_) {
+                          TBtnPesquisa *&search, const char *searchName, TDataSource *source, const QString &spokenName) {
     all = Choice(QStringLiteral("Todos"), allName, box);
     list = Choice(QStringLiteral("Lista"), listName, box);
     all->setChecked(true);
@@ -150,7 +150,7 @@ void TfrmFiltroPlanilha::BuildLayout()
     search->setFixedSize(23, 22);
     // Reachable with Tab, so the search needs no mouse.
     search->setFocusPolicy(Qt::TabFocus);
-    search->setAccessibleName(searchName_);
+    search->setAccessibleName(spokenName);
     search->Associado = list;
     search->DataSource = source;
     search->setEnabled(false);
