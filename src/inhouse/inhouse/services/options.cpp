@@ -64,13 +64,15 @@ public:
     m_db.setDatabaseName(path);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     if (!m_db.open())
-      fail(m_db.lastError());
+      throw EInhouseError(QStringLiteral("Não foi possível abrir o arquivo de opções salvas: %1\n%2")
+                              .arg(QDir::toNativeSeparators(path), m_db.lastError().text()));
     // A file that is not a database opens fine and fails on its first read.
     QSqlQuery probe(m_db);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'FILTROS'")) ||
         !probe.next())
       fail(probe.lastError());
     m_hasTable = probe.value(0).toInt() > 0;
+    m_valid = true;
   }
   OptionsDb(const OptionsDb &) = delete;
   OptionsDb &operator=(const OptionsDb &) = delete;
@@ -100,8 +102,9 @@ public:
   {
     if (IsBusy(error))
       throw EInhouseError(QStringLiteral("O arquivo de opções salvas está em uso: %1").arg(QDir::toNativeSeparators(m_path)));
-    throw EInhouseError(
-        QStringLiteral("Arquivo de opções salvas inválido: %1\n%2").arg(QDir::toNativeSeparators(m_path), error.text()));
+    throw EInhouseError((m_valid ? QStringLiteral("Erro no arquivo de opções salvas %1:\n%2")
+                                 : QStringLiteral("Arquivo de opções salvas inválido: %1\n%2"))
+                            .arg(QDir::toNativeSeparators(m_path), error.text()));
   }
 
 private:
@@ -120,6 +123,7 @@ private:
   Connection m_connection;
   QSqlDatabase m_db; // declared after the connection: released before it is removed
   bool m_hasTable = false;
+  bool m_valid = false; // the file read as a database
 };
 
 // The file to read, or empty when the operator has none yet (nothing is created then).
