@@ -46,6 +46,15 @@ INHOUSE_EXPORT QString OptionClassName(const QObject *component);
 INHOUSE_EXPORT std::optional<QString> EncodeOption(const QObject *component);
 // Puts an encoded value back into the control; a control of another class is left alone.
 // Throws EConvertError when the value does not parse for the class (a date, an index).
+// Encodings: edits their text; a date edit the date in the short date format, empty for none
+// (restoring an empty value leaves the date); a combo or radio group the item index (out of
+// range: nothing chosen); check boxes and radio buttons "True"/"False" (checked exactly on
+// "True"); a check list one character per item, '0' checked and '1' not (a short value leaves
+// the remaining items unchecked).
+// A radio button restored with "True" is clicked when enabled, so the handlers bound to its
+// clicked signal run and its auto-exclusive siblings uncheck; a disabled one is only checked.
+// It then takes the focus when it can. "False" calls setChecked(false), which Qt ignores for the
+// checked radio of an auto-exclusive box: the sibling whose row says "True" moves the check.
 INHOUSE_EXPORT void RestoreOption(QObject *component, const QString &value);
 
 // Asks the set's name (prompt seam), then saves every restorable control the form owns under

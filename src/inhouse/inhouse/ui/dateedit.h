@@ -10,6 +10,7 @@
 
 class INHOUSE_EXPORT TDateEditPlus : public QLineEdit {
   Q_OBJECT
+  Q_CLASSINFO("ClassName", "TDateEditPlus") // its class in saved option sets
 public:
   explicit TDateEditPlus(QWidget *parent = nullptr);
 

@@ -9,6 +9,7 @@
 
 class INHOUSE_EXPORT TMaskEdit : public QLineEdit {
   Q_OBJECT
+  Q_CLASSINFO("ClassName", "TMaskEdit") // its class in saved option sets
 public:
   explicit TMaskEdit(QWidget *parent = nullptr);
 
