@@ -260,8 +260,9 @@ public:
   bool editorEvent(QEvent *, QAbstractItemModel *, const QStyleOptionViewItem &, const QModelIndex &) override { return false; }
 };
 
-// A click in the check column toggles that row; a double click toggles it wherever it lands
-// (in the check column its first click already did); Space toggles the current row.
+// A click in the check column toggles that row, Space the current row, and a double click the
+// row under it once, wherever it lands. Widgets get no second press for a double click, so in
+// the check column the first press has already toggled.
 class TPickGrid final : public QTableView {
 public:
   TPickGrid(TPickListModel *model, QWidget *parent) : QTableView(parent), m_model(model) {}
