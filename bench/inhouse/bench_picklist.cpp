@@ -76,6 +76,11 @@ double Best(F f)
 int main(int argc, char **argv)
 {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  // The offscreen platform warns at every dialog shown; the figures read better without it.
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
+    if (!text.contains(QLatin1String("propagateSizeHints")))
+      std::fprintf(stderr, "%s\n", qPrintable(text));
+  });
   QApplication app(argc, argv);
   SetErrorReporter([](const QString &e) { std::fprintf(stderr, "error: %s\n", qPrintable(e)); });
 
