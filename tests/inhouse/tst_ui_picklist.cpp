@@ -267,6 +267,22 @@ private slots:
     QCOMPARE(*result, afterUnmark);
   }
 
+  // The picker reads the set's rows in place: reloaded under it, it gives up instead of answering
+  // with keys of rows the user never saw.
+  void setReloadedUnderThePicker()
+  {
+    TClientDataSet set;
+    set.SetData(Equipment());
+    const auto result = RunPicker(set, {QStringLiteral("EQ01")}, false, [&](Picker &p) {
+      zrt::DataPacket fewer = Equipment();
+      fewer.rows.erase(fewer.rows.begin());
+      set.SetData(fewer);
+      if (p.dialog->isVisible())
+        QTest::keyClick(p.search, Qt::Key_Return);
+    });
+    QVERIFY(!result);
+  }
+
   // One row at most: the first pre-checked key in set order wins, checking another row unchecks
   // it, and marking every row is not offered.
   void singleChoice()

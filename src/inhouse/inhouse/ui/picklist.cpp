@@ -114,7 +114,6 @@ public:
       return;
     if (on && m_single && m_checkedCount > 0) {
       std::fill(m_checked.begin(), m_checked.end(), 0);
-      m_checkedCount = 0;
       m_checked[size_t(source)] = 1;
       m_checkedCount = 1;
       EmitCheckColumnChanged(0, rowCount() - 1);
@@ -388,6 +387,11 @@ public:
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     m_model->OnChecksChanged = [this] { ShowCount(); };
+    // The rows are read in place: a set reloaded or edited under the picker cancels it rather
+    // than answer with the keys of other rows.
+    connect(&set, &TDataSet::aboutToReset, this, &QDialog::reject);
+    connect(&set, &TDataSet::aboutToInsertRow, this, &QDialog::reject);
+    connect(&set, &TDataSet::aboutToRemoveRow, this, &QDialog::reject);
 
     ShowCount();
     if (m_model->rowCount() > 0)
