@@ -1,6 +1,7 @@
 #include "plantfixture.h"
 
 #include "package/units.h"
+#include "shared/frmpadrao.h"
 #include "sheet/frmplanilha.h"
 
 #include <inhouse/data/dataset.h>
@@ -13,9 +14,11 @@
 #include <zrt/appserver/schema.h>
 #include <zrt/dburl/dburl.h>
 
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 
 int TScriptedPrompts::Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int)
 {
@@ -190,6 +193,36 @@ void EndSheetTest(std::unique_ptr<TPlant> &plant)
   FlushDeletes();
   Cli_zrt02600::Finalization();
   Brivon::SetUnloadBPLHandler(nullptr);
+}
+
+bool DriveModal(const std::function<TfrmPadrao *()> &window, const std::function<bool(TfrmPadrao &)> &ready,
+                const std::function<void(TfrmPadrao &)> &whileOpen, const std::function<void()> &open)
+{
+  bool ran = false;
+  QTimer poll;
+  QElapsedTimer waited;
+  waited.start();
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    TfrmPadrao *w = window();
+    const bool isReady = w && w->isActiveWindow() && ready(*w);
+    // Past the wait, a window still being built is closed once it exists.
+    if (!isReady && (waited.elapsed() < 10000 || !w))
+      return;
+    poll.stop();
+    QPointer<TfrmPadrao> alive(w);
+    if (isReady) {
+      ran = true;
+      whileOpen(*w);
+    }
+    if (alive)
+      alive->Close();
+  });
+  poll.start();
+  open();
+  poll.stop();
+  FlushDeletes();
+  return ran;
 }
 
 void FlushDeletes()

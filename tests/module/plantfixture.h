@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // What the picker was asked: its title, the keys of the rows it offered, the keys it came with.
@@ -80,6 +81,14 @@ private:
 };
 
 class TfrmPlanilha;
+class TfrmPadrao;
+
+// Runs `open`, which shows a modal window and returns once it is closed. Inside the modal loop,
+// once `window()` exists and `ready` says so, `whileOpen` runs, and the window is closed
+// afterwards unless it closed itself. A window that is not ready within 10 s is closed as soon
+// as it exists, so a test fails instead of waiting forever. Returns whether `whileOpen` ran.
+bool DriveModal(const std::function<TfrmPadrao *()> &window, const std::function<bool(TfrmPadrao &)> &ready,
+                const std::function<void(TfrmPadrao &)> &whileOpen, const std::function<void()> &open);
 
 // The sheet's unit around one test: fresh unit state, a 1280x1024 screen and the host window
 // active at the start; the plant gone, pending deletions run and the unit released at the end.

@@ -15,8 +15,6 @@
 #include <zrt/common/datetime.h>
 
 #include <QAccessible>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -134,30 +132,19 @@ private slots:
     QStringList unnamed{QStringLiteral("the window never opened")};
     QString toggle;
     // Walked inside the modal loop, once the window is open and loaded.
-    QTimer poll;
-    QElapsedTimer waited;
-    waited.start();
-    connect(&poll, &QTimer::timeout, [&] {
-      TfrmReseDia *w = Cli_zrt02602::frmReseDia;
-      const bool ready = w && w->isActiveWindow() && !w->lblData->text().isEmpty();
-      if (!ready && waited.elapsed() < 10000)
-        return;
-      poll.stop();
-      if (!w)
-        return;
-      if (ready) {
-        unnamed = UnnamedControls(w);
-        toggle = SpokenName(w->tbtAndamento);
-      }
-      w->Close();
-    });
-    poll.start(10);
-    Cli_zrt02602::CriaReseDia(QStringLiteral("EQ1"), zrt::toDateTime(plant->today.addDays(1)), zrt::toDateTime(plant->today),
-                              zrt::toDateTime(plant->today.addDays(30), QTime(18, 0)));
-    poll.stop();
+    DriveModal([] { return Cli_zrt02602::frmReseDia.data(); },
+               [](TfrmPadrao &w) { return !static_cast<TfrmReseDia &>(w).lblData->text().isEmpty(); },
+               [&](TfrmPadrao &w) {
+                 unnamed = UnnamedControls(&w);
+                 toggle = SpokenName(static_cast<TfrmReseDia &>(w).tbtAndamento);
+               },
+               [&] {
+                 Cli_zrt02602::CriaReseDia(QStringLiteral("EQ1"), zrt::toDateTime(plant->today.addDays(1)),
+                                           zrt::toDateTime(plant->today),
+                                           zrt::toDateTime(plant->today.addDays(30), QTime(18, 0)));
+               });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     QCOMPARE(toggle, QStringLiteral("Em Andamento"));
-    FlushDeletes();
     Cli_zrt02602::Finalization();
   }
 
@@ -167,31 +154,17 @@ private slots:
     Cli_zrt02601::Finalization();
     QStringList unnamed{QStringLiteral("the dialog never opened")};
     QStringList spoken;
-    QTimer poll;
-    QElapsedTimer waited;
-    waited.start();
-    connect(&poll, &QTimer::timeout, [&] {
-      TfrmFiltroPlanilha *w = Cli_zrt02601::frmFiltroPlanilha;
-      const bool ready = w && w->isActiveWindow();
-      if (!ready && waited.elapsed() < 10000)
-        return;
-      poll.stop();
-      if (!w)
-        return;
-      if (ready) {
-        unnamed = UnnamedControls(w);
-        for (QWidget *c : std::initializer_list<QWidget *>{w->rbtLGr, w->btpGr, w->btpEq, w->btfLoadOpc})
-          spoken << SpokenName(c);
-      }
-      w->Close();
-    });
-    poll.start(10);
-    Cli_zrt02601::CriaFiltroPlanilha();
-    poll.stop();
+    DriveModal([] { return Cli_zrt02601::frmFiltroPlanilha.data(); }, [](TfrmPadrao &) { return true; },
+               [&](TfrmPadrao &window) {
+                 auto &w = static_cast<TfrmFiltroPlanilha &>(window);
+                 unnamed = UnnamedControls(&w);
+                 for (QWidget *c : std::initializer_list<QWidget *>{w.rbtLGr, w.btpGr, w.btpEq, w.btfLoadOpc})
+                   spoken << SpokenName(c);
+               },
+               [] { Cli_zrt02601::CriaFiltroPlanilha(); });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     // The two search buttons share a hint; each says what it searches.
     QCOMPARE(spoken, (QStringList{"Lista", "Pesquisar grupos", "Pesquisar equipamentos", "Restaurar opções de filtro na tela"}));
-    FlushDeletes();
     Cli_zrt02601::Finalization();
   }
 };

@@ -9,8 +9,6 @@
 #include <inhouse/services/options.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QtTest>
 
 using namespace Cli_zrt02601;
@@ -59,30 +57,9 @@ class tst_filter : public QObject {
   // the dialog is closed afterwards unless it closed itself. False when it never came up.
   bool WithDialog(const std::function<void(TfrmFiltroPlanilha &)> &whileOpen)
   {
-    bool ran = false;
-    QTimer poll;
-    QElapsedTimer waited;
-    waited.start();
-    poll.setInterval(10);
-    connect(&poll, &QTimer::timeout, [&] {
-      TfrmFiltroPlanilha *w = frmFiltroPlanilha;
-      const bool ready = w && w->isActiveWindow();
-      if (!ready && waited.elapsed() < 10000)
-        return;
-      poll.stop();
-      QPointer<TfrmFiltroPlanilha> alive(w);
-      if (ready) {
-        ran = true;
-        whileOpen(*w);
-      }
-      if (alive)
-        alive->Close();
-    });
-    poll.start();
-    sheet->sbtFiltro->click();
-    poll.stop();
-    FlushDeletes();
-    return ran;
+    return DriveModal([] { return frmFiltroPlanilha.data(); }, [](TfrmPadrao &) { return true; },
+                      [&](TfrmPadrao &w) { whileOpen(static_cast<TfrmFiltroPlanilha &>(w)); },
+                      [this] { sheet->sbtFiltro->click(); });
   }
 
   QStringList SheetList() { return Codes(*sheet->qryEquipamento); }
