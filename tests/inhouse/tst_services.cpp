@@ -1,5 +1,7 @@
 // Library services: guarded handlers and MensErro, message tables, regional conversions,
 // texts, settings, the wait animation, Procura and the real dialogs.
+#include "equipmentpacket.h"
+
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/errors.h>
 #include <inhouse/services/application.h>
@@ -48,20 +50,6 @@ struct ScriptedPrompts : IPrompts {
     return std::nullopt;
   }
 };
-
-zrt::DataPacket Equipment()
-{
-  zrt::DataPacket p;
-  p.fields = {{"CDEQUIPPRO", zrt::FieldType::String, 10},
-              {"NMEQUIPPRO", zrt::FieldType::String, 40},
-              {"CDGRUPOEQUIPA", zrt::FieldType::String, 10}};
-  p.rows = {{"EQ01", "Torno Mecânico", "G1"},
-            {"EQ02", "Prensa Hidráulica", "G1"},
-            {"EQ10", "Estação de Solda", "G2"},
-            {"EQ11", "Hidrojato", "G2"},
-            {"EQ12", "Fresadora", "G3"}};
-  return p;
-}
 
 // Runs `act` on the next modal dialog once it is open.
 void OnNextModal(std::function<void(QWidget *)> act)

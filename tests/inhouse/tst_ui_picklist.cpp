@@ -1,5 +1,7 @@
 // The multi-selection picker, driven by keys and clicks: checks in and out in the set's order,
 // search as the user types, marking the shown rows, single choice, and PesquisaLista over it.
+#include "equipmentpacket.h"
+
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasource.h>
 #include <inhouse/errors.h>
@@ -21,20 +23,6 @@
 #include <functional>
 
 namespace {
-zrt::DataPacket Equipment()
-{
-  zrt::DataPacket p;
-  p.fields = {{"CDEQUIPPRO", zrt::FieldType::String, 10},
-              {"NMEQUIPPRO", zrt::FieldType::String, 40},
-              {"CDGRUPOEQUIPA", zrt::FieldType::String, 10}};
-  p.rows = {{"EQ01", "Torno Mecânico", "G1"},
-            {"EQ02", "Prensa Hidráulica", "G1"},
-            {"EQ10", "Estação de Solda", "G2"},
-            {"EQ11", "Hidrojato", "G2"},
-            {"EQ12", "Fresadora", "G3"}};
-  return p;
-}
-
 struct Picker {
   QDialog *dialog = nullptr;
   QLineEdit *search = nullptr;

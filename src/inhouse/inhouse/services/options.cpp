@@ -136,6 +136,20 @@ QString ExistingFile(const QString &operador)
   return QFileInfo(file).isFile() ? file : QString();
 }
 
+// What `read` finds in the operator's file; nothing (and nothing created) while there is no file
+// or it holds no sets yet.
+template <class Result, class Read>
+Result ReadOptions(const QString &operador, Read read)
+{
+  const QString file = ExistingFile(operador);
+  if (file.isEmpty())
+    return Result();
+  OptionsDb db(file);
+  if (!db.HasTable())
+    return Result();
+  return read(db);
+}
+
 // The control's class among those a set can restore, by the exact class of the object.
 struct QtClass {
   const QMetaObject *meta;
@@ -178,56 +192,43 @@ QString OptionsFile(const QString &operador) { return OptionsFolder(operador) + 
 
 QStringList OptionSetNames(const QString &operador, const QString &screenKey)
 {
-  const QString file = ExistingFile(operador);
-  if (file.isEmpty())
-    return {};
-  OptionsDb db(file);
-  if (!db.HasTable())
-    return {};
-  QSqlQuery query = db.Prepare(QStringLiteral("SELECT DISTINCT DSOPCSALVA FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA <> '' "
-                                              "ORDER BY DSOPCSALVA COLLATE BINARY"));
-  query.addBindValue(ScreenKey(screenKey));
-  db.Exec(query);
-  QStringList names;
-  while (query.next())
-    names << query.value(0).toString();
-  return names;
+  return ReadOptions<QStringList>(operador, [&](OptionsDb &db) {
+    QSqlQuery query = db.Prepare(QStringLiteral("SELECT DISTINCT DSOPCSALVA FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA <> '' "
+                                                "ORDER BY DSOPCSALVA COLLATE BINARY"));
+    query.addBindValue(ScreenKey(screenKey));
+    db.Exec(query);
+    QStringList names;
+    while (query.next())
+      names << query.value(0).toString();
+    return names;
+  });
 }
 
 std::vector<TOptionRow> OptionSetRows(const QString &operador, const QString &screenKey, const QString &setName)
 {
-  const QString file = ExistingFile(operador);
-  if (file.isEmpty())
-    return {};
-  OptionsDb db(file);
-  if (!db.HasTable())
-    return {};
-  QSqlQuery query = db.Prepare(QStringLiteral("SELECT CDTELA, CDOPERADOR, DSOPCSALVA, STVARIAVEL, NMCOMPONENTE, DSVALOR "
-                                              "FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA = ? ORDER BY ID"));
-  query.addBindValue(ScreenKey(screenKey));
-  query.addBindValue(Text(setName));
-  db.Exec(query);
-  std::vector<TOptionRow> rows;
-  while (query.next()) {
-    rows.push_back({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
-                    query.value(4).toString(), query.value(5).toString()});
-  }
-  return rows;
+  return ReadOptions<std::vector<TOptionRow>>(operador, [&](OptionsDb &db) {
+    QSqlQuery query = db.Prepare(QStringLiteral("SELECT CDTELA, CDOPERADOR, DSOPCSALVA, STVARIAVEL, NMCOMPONENTE, DSVALOR "
+                                                "FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA = ? ORDER BY ID"));
+    query.addBindValue(ScreenKey(screenKey));
+    query.addBindValue(Text(setName));
+    db.Exec(query);
+    std::vector<TOptionRow> rows;
+    while (query.next())
+      rows.push_back({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
+                      query.value(4).toString(), query.value(5).toString()});
+    return rows;
+  });
 }
 
 bool OptionSetExists(const QString &operador, const QString &screenKey, const QString &setName)
 {
-  const QString file = ExistingFile(operador);
-  if (file.isEmpty())
-    return false;
-  OptionsDb db(file);
-  if (!db.HasTable())
-    return false;
-  QSqlQuery query = db.Prepare(QStringLiteral("SELECT 1 FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA = ? LIMIT 1"));
-  query.addBindValue(ScreenKey(screenKey));
-  query.addBindValue(Text(setName));
-  db.Exec(query);
-  return query.next();
+  return ReadOptions<bool>(operador, [&](OptionsDb &db) {
+    QSqlQuery query = db.Prepare(QStringLiteral("SELECT 1 FROM FILTROS WHERE CDTELA = ? AND DSOPCSALVA = ? LIMIT 1"));
+    query.addBindValue(ScreenKey(screenKey));
+    query.addBindValue(Text(setName));
+    db.Exec(query);
+    return query.next();
+  });
 }
 
 void SaveOptionSet(const QString &operador, const QString &screenKey, const QString &setName, const std::vector<TOptionRow> &rows)
