@@ -1,5 +1,6 @@
-// The equipment list's query on every database the plant may use: SQLite always, PostgreSQL
-// when the test command started one (ZRT_TEST_PG_URL).
+// The equipment list's query, and the filter's queries for its pickers, on every database the plant may use: SQLite always,
+// PostgreSQL when the test command started one (ZRT_TEST_PG_URL).
+#include "filter/filterqueries.h"
 #include "sheet/equipmentquery.h"
 
 #include <inhouse/sql/databaseconnection.h>
@@ -17,6 +18,26 @@ class tst_equipmentquery : public QObject {
   QStringList connections;
 
   // A database of the kind with groups G1 and G10, equipment EQ1 and EQ10 in G1 and EQ2 in G10.
+  QString Connection(const QString &kind)
+  {
+    return connections.contains(QStringLiteral("eq-") + kind) ? QStringLiteral("eq-") + kind : Prepare(kind);
+  }
+
+  static QStringList Column(TADOIBQuery &query, const char *field)
+  {
+    QStringList values;
+    for (query.First(); !query.Eof(); query.Next())
+      values << query.FieldByName(QLatin1String(field)).AsString();
+    return values;
+  }
+
+  static void AddKinds()
+  {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("sqlite") << QStringLiteral("sqlite");
+    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+  }
+
   QString Prepare(const QString &kind)
   {
     QString url;
@@ -85,8 +106,7 @@ private slots:
     QFETCH(QStringList, expected);
     if (kind == QLatin1String("postgresql") && qEnvironmentVariableIsEmpty("ZRT_TEST_PG_URL"))
       QSKIP("no PostgreSQL for this run (ZRT_TEST_PG_URL unset)");
-    const QString name = connections.contains(QStringLiteral("eq-") + kind) ? QStringLiteral("eq-") + kind : Prepare(kind);
-    TDatabaseConnection connection(QStringLiteral("adcGeral"), name);
+    TDatabaseConnection connection(QStringLiteral("adcGeral"), Connection(kind));
     TADOIBQuery query;
     DefineEquipmentQuery(query);
     query.Bind(&connection, nullptr, nullptr);
@@ -95,11 +115,41 @@ private slots:
     query.ParamByName("P_EQ").SetAsString(equipment);
     query.ParamByName("P_TEQ").SetAsString(allEquipment);
     query.Open();
-    QStringList codes;
-    for (query.First(); !query.Eof(); query.Next())
-      codes << query.FieldByName("CDEQUIPPRO").AsString();
-    QCOMPARE(codes, expected);
+    QCOMPARE(Column(query, "CDEQUIPPRO"), expected);
     QCOMPARE(query.FieldByName("NMEQUIPPRO").Label(), QStringLiteral("Nome"));
+  }
+
+  void filterPickersListGroupsAndTheirEquipment_data() { AddKinds(); }
+  void filterPickersListGroupsAndTheirEquipment()
+  {
+    QFETCH(QString, kind);
+    if (kind == QLatin1String("postgresql") && qEnvironmentVariableIsEmpty("ZRT_TEST_PG_URL"))
+      QSKIP("no PostgreSQL for this run (ZRT_TEST_PG_URL unset)");
+    TDatabaseConnection connection(QStringLiteral("adcGeral"), Connection(kind));
+    TADOIBQuery groups;
+    DefineGroupQuery(groups);
+    groups.Bind(&connection, nullptr, nullptr);
+    groups.Open();
+    QCOMPARE(Column(groups, "CDGRUPOEQUIPA"), (QStringList{"G1", "G10"}));
+    TADOIBQuery equipment;
+    DefineGroupEquipmentQuery(equipment);
+    equipment.Bind(&connection, nullptr, nullptr);
+    // clang-format off
+    const struct { const char *list, *all; QStringList expected; } cases[] = {
+        {"", "T", {"EQ1", "EQ10", "EQ2"}},
+        {";G1;", "", {"EQ1", "EQ10"}}, // G1 is not G10
+        {";G10;", "", {"EQ2"}},
+        {"", "", {}},
+        {"';DROP TABLE EQUIPAPROD;--", "", {}},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+      equipment.Close();
+      equipment.ParamByName("P_GR").SetAsString(QLatin1String(c.list));
+      equipment.ParamByName("P_TGR").SetAsString(QLatin1String(c.all));
+      equipment.Open();
+      QVERIFY2(Column(equipment, "CDEQUIPPRO") == c.expected, c.list);
+    }
   }
 };
 

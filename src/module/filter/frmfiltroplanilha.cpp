@@ -1,5 +1,7 @@
 #include "filter/frmfiltroplanilha.h"
 
+#include "filter/filterqueries.h"
+
 #include "package/units.h"
 #include "shared/glyphs.h"
 #include "sheet/frmplanilha.h"
@@ -86,36 +88,14 @@ void TfrmFiltroPlanilha::BuildQueries()
 
   qryGr = new TADOIBQuery(this);
   qryGr->Name = QStringLiteral("qryGr");
-  qryGr->ReadOnly = true;
-  qryGr->SQL = {QStringLiteral("SELECT DISTINCT CDGRUPOEQUIPA, NMGRUPOEQUIPA "), QStringLiteral("FROM GRUPOEQUIPA"),
-                QStringLiteral("ORDER BY CDGRUPOEQUIPA")};
-  qryGr->SQL_ORACLE = qryGr->SQL_MSSQL = qryGr->SQL_IB = qryGr->SQL;
-  TField &groupCode = qryGr->AddField(QStringLiteral("CDGRUPOEQUIPA"), ftString, 10);
-  groupCode.DisplayLabel = QStringLiteral("Código");
-  groupCode.DisplayWidth = 15;
-  qryGr->AddField(QStringLiteral("NMGRUPOEQUIPA"), ftString, 50).DisplayLabel = QStringLiteral("Nome");
+  DefineGroupQuery(*qryGr);
   qryGr->BindDataModule();
   dtsGr = new TDataSource(this, qryGr);
   dtsGr->setObjectName(QStringLiteral("dtsGr"));
 
-  // The groups' code list holds ";A;B;": a group counts only as a whole code between separators.
   qryEq = new TADOIBQuery(this);
   qryEq->Name = QStringLiteral("qryEq");
-  qryEq->ReadOnly = true;
-  const QString select = QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO");
-  const QString order = QStringLiteral("ORDER BY CDEQUIPPRO");
-  qryEq->SQL = {select, QStringLiteral("FROM EQUIPAPROD"),
-                QStringLiteral("WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';')>0) OR (:P_TGR = 'T'))"), order};
-  qryEq->SQL_ORACLE = qryEq->SQL;
-  qryEq->SQL_MSSQL = {select, QStringLiteral("FROM EQUIPAPROD"),
-                      QStringLiteral("WHERE ((CHARINDEX(';' + CDGRUPOEQUIPA + ';', :P_GR)>0) OR (:P_TGR = 'T'))"), order};
-  qryEq->SQL_IB = {select, QStringLiteral("FROM EQUIPAPROD, PARAM(:P_GR) P_GR, PARAM(:P_TGR) P_TGR"),
-                   QStringLiteral("WHERE ((INSTR(P_GR.PARAM, ';' || CDGRUPOEQUIPA || ';')>0) OR (P_TGR.PARAM = 'T'))"), order};
-  TField &equipCode = qryEq->AddField(QStringLiteral("CDEQUIPPRO"), ftString, 10);
-  equipCode.DisplayLabel = QStringLiteral("Código");
-  equipCode.DisplayWidth = 15;
-  qryEq->AddField(QStringLiteral("SGEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Sigla");
-  qryEq->AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
+  DefineGroupEquipmentQuery(*qryEq);
   qryEq->BindDataModule();
   dtsEq = new TDataSource(this, qryEq);
   dtsEq->setObjectName(QStringLiteral("dtsEq"));
