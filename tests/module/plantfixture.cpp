@@ -38,11 +38,7 @@ std::optional<QString> TScriptedPrompts::AskText(const QString &, const QString 
 std::optional<QStringList> TScriptedPrompts::AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
                                                      const QStringList &checked, bool)
 {
-  TPickRequest request{title, {}, checked};
-  const int key = dataSet.FieldByName(keyField).Index();
-  for (int row = 0; row < dataSet.RecordCount(); ++row)
-    request.offered << dataSet.CellValue(row, key).toString();
-  pickRequests << request;
+  pickRequests << TPickRequest{title, FieldValues(dataSet, keyField), checked};
   if (picks.isEmpty())
     return std::nullopt;
   return picks.takeFirst();
@@ -193,6 +189,17 @@ void EndSheetTest(std::unique_ptr<TPlant> &plant)
   FlushDeletes();
   Cli_zrt02600::Finalization();
   Brivon::SetUnloadBPLHandler(nullptr);
+}
+
+QStringList FieldValues(const TDataSet &set, const QString &field)
+{
+  QStringList values;
+  if (!set.Active())
+    return values;
+  const int index = set.FieldByName(field).Index();
+  for (int row = 0; row < set.RecordCount(); ++row)
+    values << set.CellValue(row, index).toString();
+  return values;
 }
 
 bool DriveModal(const std::function<TfrmPadrao *()> &window, const std::function<bool(TfrmPadrao &)> &ready,

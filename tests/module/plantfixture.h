@@ -82,6 +82,10 @@ private:
 
 class TfrmPlanilha;
 class TfrmPadrao;
+class TDataSet;
+
+// The field's values down the set's rows, as text; empty while the set is closed.
+QStringList FieldValues(const TDataSet &set, const QString &field);
 
 // Runs `open`, which shows a modal window and returns once it is closed. Inside the modal loop,
 // once `window()` exists and `ready` says so, `whileOpen` runs, and the window is closed

@@ -71,13 +71,7 @@ class tst_dayreservations : public QObject {
     return calls;
   }
 
-  static QStringList Orders(TClientDataSet &set)
-  {
-    QStringList orders;
-    for (int row = 0; row < set.RecordCount(); ++row)
-      orders << set.CellValue(row, set.FieldByName(QStringLiteral("NRORDPROD")).Index()).toString();
-    return orders;
-  }
+  static QStringList Orders(TClientDataSet &set) { return FieldValues(set, QStringLiteral("NRORDPROD")); }
 
 private slots:
   void init()

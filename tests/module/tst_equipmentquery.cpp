@@ -1,5 +1,7 @@
 // The equipment list's query, and the filter's queries for its pickers, on every database the plant may use: SQLite always,
 // PostgreSQL when the test command started one (ZRT_TEST_PG_URL).
+#include "plantfixture.h"
+
 #include "filter/filterqueries.h"
 #include "sheet/equipmentquery.h"
 
@@ -21,14 +23,6 @@ class tst_equipmentquery : public QObject {
   QString Connection(const QString &kind)
   {
     return connections.contains(QStringLiteral("eq-") + kind) ? QStringLiteral("eq-") + kind : Prepare(kind);
-  }
-
-  static QStringList Column(TADOIBQuery &query, const char *field)
-  {
-    QStringList values;
-    for (query.First(); !query.Eof(); query.Next())
-      values << query.FieldByName(QLatin1String(field)).AsString();
-    return values;
   }
 
   static void AddKinds()
@@ -115,7 +109,7 @@ private slots:
     query.ParamByName("P_EQ").SetAsString(equipment);
     query.ParamByName("P_TEQ").SetAsString(allEquipment);
     query.Open();
-    QCOMPARE(Column(query, "CDEQUIPPRO"), expected);
+    QCOMPARE(FieldValues(query, "CDEQUIPPRO"), expected);
     QCOMPARE(query.FieldByName("NMEQUIPPRO").Label(), QStringLiteral("Nome"));
   }
 
@@ -130,7 +124,7 @@ private slots:
     DefineGroupQuery(groups);
     groups.Bind(&connection, nullptr, nullptr);
     groups.Open();
-    QCOMPARE(Column(groups, "CDGRUPOEQUIPA"), (QStringList{"G1", "G10"}));
+    QCOMPARE(FieldValues(groups, "CDGRUPOEQUIPA"), (QStringList{"G1", "G10"}));
     TADOIBQuery equipment;
     DefineGroupEquipmentQuery(equipment);
     equipment.Bind(&connection, nullptr, nullptr);
@@ -148,7 +142,7 @@ private slots:
       equipment.ParamByName("P_GR").SetAsString(QLatin1String(c.list));
       equipment.ParamByName("P_TGR").SetAsString(QLatin1String(c.all));
       equipment.Open();
-      QVERIFY2(Column(equipment, "CDEQUIPPRO") == c.expected, c.list);
+      QVERIFY2(FieldValues(equipment, "CDEQUIPPRO") == c.expected, c.list);
     }
   }
 };

@@ -14,17 +14,6 @@
 using namespace Cli_zrt02601;
 
 namespace {
-QStringList Codes(TDataSet &set)
-{
-  QStringList codes;
-  if (!set.Active())
-    return codes;
-  const int key = set.FieldByName(QStringLiteral("CDEQUIPPRO")).Index();
-  for (int row = 0; row < set.RecordCount(); ++row)
-    codes << set.CellValue(row, key).toString();
-  return codes;
-}
-
 QStringList Params(TADOIBQuery &q)
 {
   QStringList values;
@@ -62,7 +51,7 @@ class tst_filter : public QObject {
                       [this] { sheet->sbtFiltro->click(); });
   }
 
-  QStringList SheetList() { return Codes(*sheet->qryEquipamento); }
+  QStringList SheetList() { return FieldValues(*sheet->qryEquipamento, QStringLiteral("CDEQUIPPRO")); }
 
   static QStringList MenuNames(TfrmFiltroPlanilha &w)
   {

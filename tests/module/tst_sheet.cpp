@@ -219,10 +219,7 @@ private slots:
     QCOMPARE(sheet->medHoraIni->Text(), QStringLiteral("08:00"));
     QCOMPARE(sheet->medHoraFin->Text(), QStringLiteral("18:00"));
     QCOMPARE(sheet->qryEquipamento->RecordCount(), 3);
-    QStringList codes;
-    for (int r = 0; r < 3; ++r)
-      codes << sheet->qryEquipamento->CellValue(r, 0).toString();
-    QCOMPARE(codes, QStringList({"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(FieldValues(*sheet->qryEquipamento, "CDEQUIPPRO"), QStringList({"EQ1", "EQ10", "EQ2"}));
     // The first row asks for its orders before any period or status was computed.
     QVERIFY(plant->calls.size() >= 2);
     QCOMPARE(plant->calls[0].method, QStringLiteral("GetReservados"));
@@ -307,10 +304,7 @@ private slots:
     q->ParamByName("P_EQ").SetAsString(equipment);
     q->ParamByName("P_TEQ").SetAsString(allEquipment);
     q->Open();
-    QStringList codes;
-    for (int r = 0; r < q->RecordCount(); ++r)
-      codes << q->CellValue(r, 0).toString();
-    QCOMPARE(codes, expected);
+    QCOMPARE(FieldValues(*q, "CDEQUIPPRO"), expected);
     QVERIFY(q->ActiveSQL().contains("';' || CDEQUIPPRO || ';'"));
   }
 

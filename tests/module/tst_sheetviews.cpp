@@ -18,14 +18,6 @@ using namespace Cli_zrt02600;
 namespace {
 double At(const QDate &d, int h, int m = 0) { return zrt::toDateTime(d, QTime(h, m)); }
 
-QStringList Column(TDataSet *ds, const QString &field)
-{
-  QStringList values;
-  const int f = ds->FieldByName(field).Index();
-  for (int r = 0; r < ds->RecordCount(); ++r)
-    values << ds->CellValue(r, f).toString();
-  return values;
-}
 } // namespace
 
 class tst_sheetviews : public QObject {
@@ -224,7 +216,7 @@ private slots:
     LeavePanel(sheet);
     TDataSet *orders = sheet->cdsReservados;
     // Ordered by start; the "Paralisada" order is never selected.
-    QCOMPARE(Column(orders, "NRORDPROD"), QStringList({"OP1", "OP2", "OP3", "OP1", "OP2", "OP3"}));
+    QCOMPARE(FieldValues(*orders, "NRORDPROD"), QStringList({"OP1", "OP2", "OP3", "OP1", "OP2", "OP3"}));
     auto *model = sheet->dbgOrdemProd->model();
     QStringList titles;
     for (int c = 0; c < model->columnCount(); ++c)
@@ -269,7 +261,7 @@ private slots:
     QCOMPARE(call->params[1].get<std::string>(), sent[0].toStdString());
     QCOMPARE(call->params[2].get<std::string>(), sent[1].toStdString());
     QCOMPARE(call->params[3].get<std::string>(), sent[2].toStdString());
-    QCOMPARE(Column(sheet->cdsReservados, "NRORDPROD"), orders);
+    QCOMPARE(FieldValues(*sheet->cdsReservados, "NRORDPROD"), orders);
     QVERIFY(!plant->CallMethods().contains("GetReseGeral"));
   }
 
@@ -282,7 +274,7 @@ private slots:
     QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ10"));
     QCOMPARE(plant->CallMethods(), QStringList({"GetReservados"}));
     QCOMPARE(plant->calls[0].params[0].get<std::string>(), "EQ10");
-    QCOMPARE(Column(sheet->cdsReservados, "NRORDPROD"), QStringList({"OP2"}));
+    QCOMPARE(FieldValues(*sheet->cdsReservados, "NRORDPROD"), QStringList({"OP2"}));
 
     plant->ClearCalls();
     auto *view = sheet->dbgEquipamentos;

@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -25,15 +26,6 @@
 using namespace Cli_zrt02601;
 
 namespace {
-// Runs `fn` when the scope ends, failures included.
-template <class F>
-struct TAtExit {
-  F fn;
-  ~TAtExit() { fn(); }
-};
-template <class F>
-TAtExit(F) -> TAtExit<F>;
-
 QGroupBox *ChoiceBox(const QString &title, const char *name, QWidget *parent)
 {
   auto *box = new QGroupBox(title, parent);
@@ -341,7 +333,7 @@ void TfrmFiltroPlanilha::sbtHelpClick() { sbtAjudaClick(); }
 
 void TfrmFiltroPlanilha::btfSaveOpcClick()
 {
-  TAtExit clear{[] { BoExecut = false; }};
+  const auto clear = qScopeGuard([] { BoExecut = false; });
   SalvaOpcoes(this, Brivon::Operador());
 }
 
@@ -351,7 +343,7 @@ void TfrmFiltroPlanilha::btfLoadOpcClick(QWidget *sender)
     return;
   // Set on every path: a file that cannot be read is reported once, and the activation that
   // follows the report is the request it consumes, not a second report.
-  TAtExit shown{[] { BoExecut = true; }};
+  const auto shown = qScopeGuard([] { BoExecut = true; });
   ppmOpcoes->clear();
   for (const QString &name : OptionSetNames(Brivon::Operador(), NomeUnit(this))) {
     // The caption is the set's name as typed: an '&' in it is a character, not an accelerator.
@@ -367,6 +359,6 @@ void TfrmFiltroPlanilha::btfLoadOpcClick(QWidget *sender)
 
 void TfrmFiltroPlanilha::CarregaOpcao(const QString &setName)
 {
-  TAtExit clear{[] { BoExecut = false; }};
+  const auto clear = qScopeGuard([] { BoExecut = false; });
   RestoreOptionSet(this, Brivon::Operador(), setName, &Variaveis);
 }
