@@ -2,7 +2,7 @@
 // PostgreSQL when the test command started one (ZRT_TEST_PG_URL).
 #include "plantfixture.h"
 
-#include "filter/filterqueries.h"
+#include "shared/pickerqueries.h"
 #include "sheet/equipmentquery.h"
 
 #include <inhouse/sql/databaseconnection.h>

@@ -1,9 +1,9 @@
 #include "filter/frmfiltroplanilha.h"
 
-#include "filter/filterqueries.h"
-
 #include "package/units.h"
 #include "shared/glyphs.h"
+#include "shared/listchoice.h"
+#include "shared/pickerqueries.h"
 #include "sheet/frmplanilha.h"
 
 #include <inhouse/services/application.h>
@@ -26,26 +26,6 @@
 using namespace Cli_zrt02601;
 
 namespace {
-QGroupBox *ChoiceBox(const QString &title, const char *name, QWidget *parent)
-{
-  auto *box = new QGroupBox(title, parent);
-  box->setObjectName(QLatin1String(name));
-  QFont bold = box->font();
-  bold.setBold(true);
-  box->setFont(bold);
-  return box;
-}
-
-QRadioButton *Choice(const QString &caption, const char *name, QGroupBox *box)
-{
-  auto *radio = new QRadioButton(caption, box);
-  radio->setObjectName(QLatin1String(name));
-  QFont normal = radio->font();
-  normal.setBold(false);
-  radio->setFont(normal);
-  return radio;
-}
-
 TButtonFlat *PanelButton(TButtonFlat *b, const char *name, const QString &hint, const QIcon &icon)
 {
   b->setObjectName(QLatin1String(name));
@@ -112,36 +92,20 @@ void TfrmFiltroPlanilha::BuildLayout()
   left->setContentsMargins(6, 4, 6, 6);
   left->setSpacing(6);
 
-  auto buildChoices = [&](QGroupBox *box, QRadioButton *&all, const char *allName, QRadioButton *&list, const char *listName,
-                          TBtnPesquisa *&search, const char *searchName, TDataSource *source, const QString &spokenName) {
-    all = Choice(QStringLiteral("Todos"), allName, box);
-    list = Choice(QStringLiteral("Lista"), listName, box);
-    all->setChecked(true);
-    search = new TBtnPesquisa(box);
-    PanelButton(search, searchName, QStringLiteral("Pesquisar"), GlyphIcon(TGlyph::Search));
-    search->setFixedSize(23, 22);
-    // Reachable with Tab, so the search needs no mouse.
-    search->setFocusPolicy(Qt::TabFocus);
-    search->setAccessibleName(spokenName);
-    search->Associado = list;
-    search->DataSource = source;
-    search->setEnabled(false);
-    auto *grid = new QVBoxLayout(box);
-    grid->setContentsMargins(10, 4, 6, 6);
-    grid->setSpacing(2);
-    grid->addWidget(all);
-    auto *row = new QHBoxLayout;
-    row->addWidget(list);
-    row->addSpacing(12);
-    row->addWidget(search);
-    row->addStretch(1);
-    grid->addLayout(row);
-    left->addWidget(box);
-  };
-  GroupBox1 = ChoiceBox(QStringLiteral("Grupo de Equipamentos"), "GroupBox1", grbFiltroPadrao);
-  buildChoices(GroupBox1, rbtTGr, "rbtTGr", rbtLGr, "rbtLGr", btpGr, "btpGr", dtsGr, QStringLiteral("Pesquisar grupos"));
-  grbEq = ChoiceBox(QStringLiteral("Equipamento"), "grbEq", grbFiltroPadrao);
-  buildChoices(grbEq, rbtTEq, "rbtTEq", rbtLEq, "rbtLEq", btpEq, "btpEq", dtsEq, QStringLiteral("Pesquisar equipamentos"));
+  m_groups = BuildListChoice(grbFiltroPadrao, QStringLiteral("Grupo de Equipamentos"), {"GroupBox1", "rbtTGr", "rbtLGr", "btpGr"},
+                             dtsGr, QStringLiteral("Pesquisar grupos"));
+  GroupBox1 = m_groups.box;
+  rbtTGr = m_groups.all;
+  rbtLGr = m_groups.list;
+  btpGr = m_groups.search;
+  m_equipment = BuildListChoice(grbFiltroPadrao, QStringLiteral("Equipamento"), {"grbEq", "rbtTEq", "rbtLEq", "btpEq"}, dtsEq,
+                                QStringLiteral("Pesquisar equipamentos"));
+  grbEq = m_equipment.box;
+  rbtTEq = m_equipment.all;
+  rbtLEq = m_equipment.list;
+  btpEq = m_equipment.search;
+  left->addWidget(GroupBox1);
+  left->addWidget(grbEq);
   left->addStretch(1);
   bodyLayout->addWidget(grbFiltroPadrao, 1);
 
@@ -178,11 +142,7 @@ void TfrmFiltroPlanilha::BuildLayout()
   bodyLayout->addWidget(panMenu);
 
   AddRegion(body, 1);
-  setTabOrder(rbtTGr, rbtLGr);
-  setTabOrder(rbtLGr, btpGr);
   setTabOrder(btpGr, rbtTEq);
-  setTabOrder(rbtTEq, rbtLEq);
-  setTabOrder(rbtLEq, btpEq);
   setFixedSize(sizeHint().expandedTo(QSize(229, 165)));
 }
 
@@ -266,34 +226,15 @@ void TfrmFiltroPlanilha::btpGrClick()
 void TfrmFiltroPlanilha::btpEqClick()
 {
   Vd_Grupo();
-  qryEq->Close();
-  const bool allGroups = rbtTGr->isChecked();
-  qryEq->ParamByName(QStringLiteral("P_TGR")).SetAsString(allGroups ? QStringLiteral("T") : QString());
-  qryEq->ParamByName(QStringLiteral("P_GR")).SetAsString(allGroups ? QString() : ListaGrupos);
-  qryEq->Open();
+  OpenGroupEquipment(*qryEq, rbtTGr->isChecked(), ListaGrupos);
   PesquisaLista(dtsEq, QStringLiteral("CDEQUIPPRO"), msgPadrao->Msg(QStringLiteral("Equipamento")), false, ListaEquipamentos);
 }
 
-namespace {
-// The list's check: its message, then the focus on its "Lista" choice once the message is gone.
-void CheckList(QRadioButton *all, const QString &list, const QString &message, QRadioButton *listChoice)
-{
-  if (all->isChecked() || !EmptyString(list))
-    return;
-  try {
-    MensErro(message);
-  } catch (...) {
-    listChoice->setFocus();
-    throw;
-  }
-}
-} // namespace
-
-void TfrmFiltroPlanilha::Vd_Grupo() { CheckList(rbtTGr, ListaGrupos, msgPadrao->Msg(QStringLiteral("Gr_Inf")), rbtLGr); }
+void TfrmFiltroPlanilha::Vd_Grupo() { CheckListChoice(m_groups, ListaGrupos, msgPadrao->Msg(QStringLiteral("Gr_Inf"))); }
 
 void TfrmFiltroPlanilha::Vd_Equipamento()
 {
-  CheckList(rbtTEq, ListaEquipamentos, msgPadrao->Msg(QStringLiteral("Eq_Inf")), rbtLEq);
+  CheckListChoice(m_equipment, ListaEquipamentos, msgPadrao->Msg(QStringLiteral("Eq_Inf")));
 }
 
 void TfrmFiltroPlanilha::sbtConfirmaClick()

@@ -3,6 +3,7 @@
 // to all equipment or a list of equipment of those groups. Named sets of its choices can be
 // saved and put back. The sheet opens it modally through CriaFiltroPlanilha.
 #include "shared/frmpadrao.h"
+#include "shared/listchoice.h"
 
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/messages.h>
@@ -69,4 +70,5 @@ private:
   void BindHandlers();
   // Reopens the sheet's equipment query with the dialog's choice.
   void Aplica_Filtro();
+  TListChoice m_groups, m_equipment;
 };

@@ -1,4 +1,4 @@
-#include "filter/filterqueries.h"
+#include "shared/pickerqueries.h"
 
 void DefineGroupQuery(TADOIBQuery &q)
 {
@@ -30,4 +30,12 @@ void DefineGroupEquipmentQuery(TADOIBQuery &q)
   code.DisplayWidth = 15;
   q.AddField(QStringLiteral("SGEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Sigla");
   q.AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
+}
+
+void OpenGroupEquipment(TADOIBQuery &q, bool allGroups, const QString &groupList)
+{
+  q.Close();
+  q.ParamByName(QStringLiteral("P_TGR")).SetAsString(allGroups ? QStringLiteral("T") : QString());
+  q.ParamByName(QStringLiteral("P_GR")).SetAsString(allGroups ? QString() : groupList);
+  q.Open();
 }
