@@ -2,6 +2,7 @@
 
 #include "dayreservations/frmresedia.h"
 #include "filter/frmfiltroplanilha.h"
+#include "freehours/frmhoralivre.h"
 #include "shared/creation.h"
 #include "sheet/frmplanilha.h"
 
@@ -117,6 +118,12 @@ void Finalization()
   ListaGrupos = QString();
   ListaEquipamentos = QString();
   frmHoraLivre.clear();
+}
+
+void CriaHorarioLivre()
+{
+  // Every opening builds a fresh window on "Todos"/"Todos", 08:00 to 18:00 and no result.
+  TryGuarded([] { CreateAndShowModal(frmHoraLivre, boIdCriado); });
 }
 } // namespace Cli_zrt02603
 

@@ -66,12 +66,14 @@ void Initialization();
 void Finalization();
 } // namespace Cli_zrt02602
 
-// The free-hours window's unit.
+// The free-hours window's unit. Its code lists live as long as the window: closing empties them.
 namespace Cli_zrt02603 {
 extern QPointer<TfrmHoraLivre> frmHoraLivre;
 extern bool boIdCriado;
 extern QString ListaGrupos, ListaEquipamentos;
 
+// Opens the free-hours window modally; returns once it is closed.
+void CriaHorarioLivre();
 void Initialization();
 void Finalization();
 } // namespace Cli_zrt02603

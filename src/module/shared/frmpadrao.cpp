@@ -289,7 +289,11 @@ void TfrmPadrao::BindFormKeys()
   });
 }
 
-void TfrmPadrao::AddRegion(QWidget *region, int stretch) { m_root->addWidget(region, stretch); }
+void TfrmPadrao::AddRegion(QWidget *region, int stretch)
+{
+  const int body = pgcPadrao ? m_root->indexOf(pgcPadrao) : -1;
+  m_root->insertWidget(body, region, stretch); // -1 appends
+}
 
 void TfrmPadrao::CreationStepApplyPersonal()
 {

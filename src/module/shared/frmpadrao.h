@@ -138,7 +138,8 @@ protected:
   // Builds the standard body under the button panel: page control, grid, navigator; binds the
   // grid keys and the window keys.
   void CreateStandardBody();
-  // Places a window-specific region between the button panel and the body.
+  // Places a window-specific region between the button panel and the standard body (below
+  // the button panel when the window has no standard body).
   void AddRegion(QWidget *region, int stretch = 0);
   QVBoxLayout *RootLayout() const { return m_root; }
 

@@ -149,8 +149,6 @@ void TfrmPlanilha::BuildLayout()
   SpeedButton3->SetBounds(252, 4, 23, 22);
   SpeedButton3->setIcon(GlyphIcon(TGlyph::FreeHours));
   SpeedButton3->setAccessibleName(QStringLiteral("Horários Livres")); // it has no hint to name it
-  // The free-hours window is not part of this build yet.
-  SpeedButton3->setEnabled(false);
 
   panTopo = new QFrame(this);
   panTopo->setObjectName(QStringLiteral("panTopo"));
@@ -167,9 +165,7 @@ void TfrmPlanilha::BuildLayout()
   lblde->setObjectName(QStringLiteral("lblde"));
   lblAte = BoldLabel(QStringLiteral("até"), panTopo, 343);
   lblAte->setObjectName(QStringLiteral("lblAte"));
-  const QStringList weekdays = {QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
-                                QStringLiteral("Quarta"),  QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
-                                QStringLiteral("Sábado")};
+  const QStringList weekdays = NomesDias();
   auto makeDate = [&](const char *name, int left) {
     auto *e = new TDateEditPlus(panTopo);
     e->setObjectName(QLatin1String(name));
@@ -545,7 +541,7 @@ void TfrmPlanilha::sbtProcurarClick()
 
 void TfrmPlanilha::sbtFiltroClick() { Cli_zrt02601::CriaFiltroPlanilha(); }
 
-void TfrmPlanilha::SpeedButton3Click() {}
+void TfrmPlanilha::SpeedButton3Click() { Cli_zrt02603::CriaHorarioLivre(); }
 
 // --- pages and week grid -------------------------------------------------------------------
 

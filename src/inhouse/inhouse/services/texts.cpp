@@ -85,6 +85,14 @@ QString NomeDia(const QDate &date)
   return QString::fromUtf8(names[date.dayOfWeek() - 1]);
 }
 
+QStringList NomesDias()
+{
+  QStringList names;
+  for (int day = 0; day < 7; ++day) // 3 January 2021 was a Sunday
+    names << NomeDia(QDate(2021, 1, 3 + day));
+  return names;
+}
+
 QString Ajusta(const QString &text, int n)
 {
   if (n <= 0)

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 class QObject;
 class QWidget;
@@ -21,6 +22,8 @@ INHOUSE_EXPORT QString NomeUnit(const QObject *form);
 
 // "Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado"; empty for an invalid date.
 INHOUSE_EXPORT QString NomeDia(const QDate &date);
+// The same names, Sunday first, as the date edits take them.
+INHOUSE_EXPORT QStringList NomesDias();
 
 // The text fitted to n characters: cut, or padded with blanks on the right.
 INHOUSE_EXPORT QString Ajusta(const QString &text, int n);
