@@ -3,13 +3,16 @@
 #include <inhouse/services/application.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/text/editmask.h>
+#include <inhouse/ui/animate.h>
 #include <inhouse/ui/buttons.h>
 #include <inhouse/ui/dateedit.h>
 #include <inhouse/ui/maskedit.h>
 #include <inhouse/ui/pagecontrol.h>
+#include <inhouse/ui/timepicker.h>
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -410,6 +413,87 @@ private slots:
     item->setEnabled(false);
     QTest::keyClick(edit, Qt::Key_F2);
     QCOMPARE(triggered, 1);
+  }
+
+  void timePickerTakesTypedTimes_data()
+  {
+    QTest::addColumn<QString>("keys"); // typed after tabbing in, from 08:00
+    QTest::addColumn<QString>("text"); // the time as the server is sent it
+    QTest::addColumn<int>("minutes");  // into the day, as read
+    QTest::addColumn<bool>("leaves");  // a Tab afterwards leaves the picker
+    // clang-format off
+    QTest::newRow("four digits") << "0930" << "09:30:00" << 570 << true;
+    QTest::newRow("one hour digit moves on") << "745" << "07:45:00" << 465 << true;
+    QTest::newRow("separator moves on") << "6:05" << "06:05:00" << 365 << true;
+    QTest::newRow("last minute") << "2359" << "23:59:00" << 1439 << true;
+    QTest::newRow("one digit that may go on, Tab to the minutes") << "1" << "01:00:00" << 60 << false;
+    // clang-format on
+  }
+
+  void timePickerTakesTypedTimes()
+  {
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, minutes);
+    QFETCH(bool, leaves);
+    QWidget form;
+    auto *layout = new QVBoxLayout(&form);
+    auto *before = new QLineEdit(&form);
+    auto *picker = new TTimePicker(&form);
+    auto *after = new QLineEdit(&form);
+    for (QWidget *w : std::initializer_list<QWidget *>{before, picker, after})
+      layout->addWidget(w);
+    picker->SetTime(QTime(8, 0));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QVERIFY(picker->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), keys);
+    // A section still open takes its value as the Tab closes it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(after->hasFocus(), leaves);
+    QCOMPARE(picker->TimeText(), text);
+    QCOMPARE(qRound(picker->Time() * 1440), minutes);
+  }
+
+  void timePickerStepsAndStoresTimesOfDay()
+  {
+    TTimePicker picker;
+    picker.SetTime(0.75);
+    QCOMPARE(picker.TimeText(), QStringLiteral("18:00:00"));
+    // A date part is dropped, seconds are rounded to the minute.
+    picker.SetTime(46000.5 + 29.0 / 86400);
+    QCOMPARE(picker.TimeText(), QStringLiteral("12:00:00"));
+    picker.SetTime(std::nan(""));
+    QCOMPARE(picker.TimeText(), QStringLiteral("12:00:00"));
+    picker.SetTime(QTime(23, 30, 45));
+    QCOMPARE(picker.TimeText(), QStringLiteral("23:30:00"));
+    // The arrows step the hours round midnight rather than stopping at it.
+    picker.setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(&picker, Qt::Key_Up);
+    QCOMPARE(picker.TimeText(), QStringLiteral("00:30:00"));
+    QTest::keyClick(&picker, Qt::Key_Down);
+    QCOMPARE(picker.TimeText(), QStringLiteral("23:30:00"));
+  }
+
+  void animationPlaysAndStopsOnItsFrame()
+  {
+    TAnimate ani;
+    ani.StopFrame = 8;
+    ani.show();
+    ani.SetActive(true);
+    QVERIFY(ani.Active());
+    QCOMPARE(ani.Frame(), 1);
+    QTRY_VERIFY(ani.Frame() > 2); // it moves on a timer, so it moves in a waiting event loop
+    ani.SetActive(false);
+    QVERIFY(!ani.Active());
+    QCOMPARE(ani.Frame(), 8);
+    QTest::qWait(200);
+    QCOMPARE(ani.Frame(), 8);
+    ani.StopFrame = 99; // out of range: the last frame
+    ani.SetActive(false);
+    QCOMPARE(ani.Frame(), TAnimate::FrameCount);
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include "dayreservations/frmresedia.h"
 #include "filter/frmfiltroplanilha.h"
+#include "freehours/frmhoralivre.h"
 #include "package/units.h"
 #include "shared/frmpadrao.h"
 #include "sheet/frmplanilha.h"
@@ -166,6 +167,37 @@ private slots:
     // The two search buttons share a hint; each says what it searches.
     QCOMPARE(spoken, (QStringList{"Lista", "Pesquisar grupos", "Pesquisar equipamentos", "Restaurar opções de filtro na tela"}));
     Cli_zrt02601::Finalization();
+  }
+
+  void freeHoursWindowHasNoNamelessControl()
+  {
+    Cli_zrt02603::Initialization();
+    QStringList unnamed{QStringLiteral("the window never opened")};
+    QStringList spoken;
+    int cells = 0; // cells of the first result row that say what they show
+    DriveModal([] { return Cli_zrt02603::frmHoraLivre.data(); }, [](TfrmPadrao &) { return true; },
+               [&](TfrmPadrao &window) {
+                 auto &w = static_cast<TfrmHoraLivre &>(window);
+                 // With a result on screen, so the grid's cells are walked too.
+                 w.depInicio->SetDate(plant->today);
+                 w.depFinal->SetDate(plant->today.addDays(1));
+                 w.dbgPadrao->setFocus();
+                 QTRY_VERIFY(w.cdsDados->Active());
+                 unnamed = UnnamedControls(&w);
+                 for (QWidget *c : std::initializer_list<QWidget *>{w.depInicio, w.depFinal, w.dtpInicio, w.dtpFinal, w.btpGrupo,
+                                                                    w.btpEQUIPAMENTO, w.aniAguarde})
+                   spoken << SpokenName(c);
+                 for (int col = 0; col < 5; ++col)
+                   if (SpokenCell(w.dbgPadrao, 0, col) == w.dbgPadrao->model()->index(0, col).data().toString())
+                     ++cells;
+               },
+               [] { Cli_zrt02603::CriaHorarioLivre(); });
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    // The two pairs of "de"/"até" fields say which pair they belong to.
+    QCOMPARE(spoken, (QStringList{"Período de", "Período até", "Intervalo de", "Intervalo até", "Pesquisar grupos",
+                                  "Pesquisar equipamentos", "Aguarde"}));
+    QCOMPARE(cells, 5);
+    Cli_zrt02603::Finalization();
   }
 };
 

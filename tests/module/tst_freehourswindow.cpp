@@ -231,14 +231,15 @@ private slots:
         Click(w.btpEQUIPAMENTO);
       }
       SetDays(w, 2, 9);
-      TypeInto(w.dtpInicio, QStringLiteral("0630"));
-      TypeInto(w.dtpFinal, QStringLiteral("1415"));
+      TypeInto(w.dtpInicio, QStringLiteral("0130"));
+      // The end hour left half typed: the picker takes "2" as the focus leaves it, before the search.
+      TypeInto(w.dtpFinal, QStringLiteral("2"));
       Search(w);
     }));
     const QList<TRecordedCall> calls = FreeHourCalls();
     QCOMPARE(calls.size(), 1);
     const nlohmann::json expected = nlohmann::json::array(
-        {!groups.isEmpty(), !equipment.isEmpty(), "06:30:00", "14:15:00", CodeList(groups).toStdString(),
+        {!groups.isEmpty(), !equipment.isEmpty(), "01:30:00", "02:00:00", CodeList(groups).toStdString(),
          zrt::toDateTime(plant->today.addDays(2)), zrt::toDateTime(plant->today.addDays(9)), CodeList(equipment).toStdString()});
     QCOMPARE(QString::fromStdString(calls[0].params.dump()), QString::fromStdString(expected.dump()));
     QCOMPARE(calls[0].waitDepth, 1); // under the library's wait animation
@@ -344,6 +345,25 @@ private slots:
       Search(w);
       QVERIFY(w.cdsDados->RecordCount() > 0);
       QCOMPARE(plant->errors.size(), 1);
+    }));
+  }
+
+  void comingBackLeavesTheFocusWhereTheCheckPutIt()
+  {
+    QVERIFY(WithWindow([&](TfrmHoraLivre &w) {
+      Click(w.rbtLGr);
+      Search(w);
+      QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
+      // A message box of the window's own comes and goes, as a real one would.
+      {
+        QWidget box(nullptr, Qt::Dialog);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+      }
+      w.activateWindow(); // as the window manager hands the activation back
+      QVERIFY(QTest::qWaitForWindowActive(&w));
+      QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
     }));
   }
 

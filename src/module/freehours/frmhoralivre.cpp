@@ -9,10 +9,13 @@
 #include <inhouse/services/focus.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/text/regional.h>
 
 #include <QHBoxLayout>
 #include <QScopeGuard>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Cli_zrt02603;
 
@@ -28,9 +31,12 @@ TfrmHoraLivre::TfrmHoraLivre(QWidget *parent) : TfrmPadrao(parent, QStringLitera
   BuildCriteria();
   BuildWaitPanel();
   dbgPadrao->SetOptions(dbgPadrao->Options() | dgEditing);
+  // The day's column is as designed unless today's fonts need more for a whole date.
+  const int dayWidth =
+      std::max(76, dbgPadrao->fontMetrics().horizontalAdvance(DateToStr(zrt::toDateTime(QDate(2000, 12, 28)))) + 14);
   dbgPadrao->SetColumns({{QStringLiteral("CODIGO"), 87, QStringLiteral("Código")},
                          {QStringLiteral("NOME"), 163, QStringLiteral("Nome")},
-                         {QStringLiteral("DATA"), 76, QStringLiteral("Dia")},
+                         {QStringLiteral("DATA"), dayWidth, QStringLiteral("Dia")},
                          {QStringLiteral("HORAINI"), -1, QStringLiteral("De")},
                          {QStringLiteral("HORAFIN"), -1, QStringLiteral("Até")}});
   // The window offers no record function: its menu items are off from the start, so their

@@ -1,7 +1,9 @@
 #include <inhouse/text/regional.h>
 #include <inhouse/ui/timepicker.h>
 
+#include <QAccessible>
 #include <QFocusEvent>
+#include <QLineEdit>
 
 #include <cmath>
 
@@ -49,4 +51,11 @@ void TTimePicker::focusInEvent(QFocusEvent *event)
   QTimeEdit::focusInEvent(event);
   if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::BacktabFocusReason)
     setSelectedSection(QDateTimeEdit::HourSection);
+}
+
+void TTimePicker::showEvent(QShowEvent *event)
+{
+  QTimeEdit::showEvent(event);
+  if (QAccessibleInterface *picker = QAccessible::queryAccessibleInterface(this))
+    lineEdit()->setAccessibleName(picker->text(QAccessible::Name));
 }

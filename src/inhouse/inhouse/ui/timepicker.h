@@ -25,4 +25,6 @@ public:
 protected:
   // Coming in by keyboard or by code selects the hours, so typing starts there.
   void focusInEvent(QFocusEvent *event) override;
+  // The text field inside takes the focus: it says the picker's name (its own or its label's).
+  void showEvent(QShowEvent *event) override;
 };
