@@ -21,6 +21,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <tuple>
 #include <utility>
 
 using namespace Cli_zrt02601;
@@ -58,19 +59,8 @@ void TfrmFiltroPlanilha::BuildQueries()
                     this);
   msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
 
-  qryGr = new TADOIBQuery(this);
-  qryGr->Name = QStringLiteral("qryGr");
-  DefineGroupQuery(*qryGr);
-  qryGr->BindDataModule();
-  dtsGr = new TDataSource(this, qryGr);
-  dtsGr->setObjectName(QStringLiteral("dtsGr"));
-
-  qryEq = new TADOIBQuery(this);
-  qryEq->Name = QStringLiteral("qryEq");
-  DefineGroupEquipmentQuery(*qryEq);
-  qryEq->BindDataModule();
-  dtsEq = new TDataSource(this, qryEq);
-  dtsEq->setObjectName(QStringLiteral("dtsEq"));
+  std::tie(qryGr, dtsGr) = NewPickerQuery(this, DefineGroupQuery, QStringLiteral("qryGr"), QStringLiteral("dtsGr"));
+  std::tie(qryEq, dtsEq) = NewPickerQuery(this, DefineGroupEquipmentQuery, QStringLiteral("qryEq"), QStringLiteral("dtsEq"));
 
   ppmOpcoes = new QMenu(this);
   ppmOpcoes->setObjectName(QStringLiteral("ppmOpcoes"));

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Cli_zrt02603;
 
@@ -78,19 +79,8 @@ void TfrmHoraLivre::BuildData()
                             this);
   msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
 
-  qryGrupo = new TADOIBQuery(this);
-  qryGrupo->Name = QStringLiteral("qryGrupo");
-  DefineGroupQuery(*qryGrupo);
-  qryGrupo->BindDataModule();
-  dtsGr = new TDataSource(this, qryGrupo);
-  dtsGr->setObjectName(QStringLiteral("dtsGr"));
-
-  qryEq = new TADOIBQuery(this);
-  qryEq->Name = QStringLiteral("qryEq");
-  DefineGroupEquipmentQuery(*qryEq);
-  qryEq->BindDataModule();
-  dtsEqui = new TDataSource(this, qryEq);
-  dtsEqui->setObjectName(QStringLiteral("dtsEqui"));
+  std::tie(qryGrupo, dtsGr) = NewPickerQuery(this, DefineGroupQuery, QStringLiteral("qryGrupo"), QStringLiteral("dtsGr"));
+  std::tie(qryEq, dtsEqui) = NewPickerQuery(this, DefineGroupEquipmentQuery, QStringLiteral("qryEq"), QStringLiteral("dtsEqui"));
 }
 
 namespace {

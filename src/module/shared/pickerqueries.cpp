@@ -39,3 +39,15 @@ void OpenGroupEquipment(TADOIBQuery &q, bool allGroups, const QString &groupList
   q.ParamByName(QStringLiteral("P_GR")).SetAsString(allGroups ? QString() : groupList);
   q.Open();
 }
+
+std::pair<TADOIBQuery *, TDataSource *> NewPickerQuery(QObject *window, void (*define)(TADOIBQuery &), const QString &queryName,
+                                                       const QString &sourceName)
+{
+  auto *query = new TADOIBQuery(window);
+  query->Name = queryName;
+  define(*query);
+  query->BindDataModule();
+  auto *source = new TDataSource(window, query);
+  source->setObjectName(sourceName);
+  return {query, source};
+}
