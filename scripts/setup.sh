@@ -7,7 +7,7 @@ preset=${1:-release}
 
 packages=(g++ cmake ninja-build pkg-config ccache
           qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
-          libboost-dev nlohmann-json3-dev libsqlite3-dev
+          libboost-dev nlohmann-json3-dev libsimdjson-dev libsqlite3-dev libpq-dev
           postgresql xvfb xauth imagemagick fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
