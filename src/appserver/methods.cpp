@@ -2,6 +2,8 @@
 
 #include "freehours.h"
 
+#include <zrt/appserver/sqltexts.h>
+
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
 #include <zrt/common/jsonrpc.h>
@@ -18,64 +20,7 @@ namespace zrt::appserver {
 namespace {
 
 using nlohmann::json;
-
-// ---- SQL ------------------------------------------------------------------------------------
-// Status codes arrive already decoded (see statusCodes); an unselected one is bound as NULL,
-// which matches nothing. Date-times are bound as "YYYY-MM-DD HH:MM:SS" text, the form SQLite
-// stores and PostgreSQL reads as a timestamp literal. A reservation occupies
-// [DTHRINIPROD, DTHRFINPROD); the period [start, end] includes both of its ends.
-
-#define RESERVATION_FROM                                                                                                         \
-  " FROM RESEQUIPPROD R"                                                                                                         \
-  " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"                                                                                 \
-  " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"                                                                            \
-  " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN (?, ?, ?)"
-
-#define RESERVATION_COLUMNS                                                                                                      \
-  "SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD,"                                     \
-  " O.IDSITORDPROD, R.QTPRODRESPROC"
-
-// The last parameter of each query is the earliest start that can still reach the period
-// (its start less the longest reservation): it turns "started before the end" into an index range.
-const char *const kSqlPeriod =
-    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
-
-const char *const kSqlStartsInPeriod =
-    "SELECT R.DTHRINIPROD" RESERVATION_FROM " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-    " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
-
-// Whole days: [first day 00:00, last day + 1) is half-open.
-const char *const kSqlDays =
-    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
-
-// The day [day, day + 1) and the period [start, end] together.
-const char *const kSqlDayInPeriod =
-    RESERVATION_COLUMNS RESERVATION_FROM " AND R.DTHRINIPROD < ? AND R.DTHRFINPROD > ?"
-                                         " AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-                                         " ORDER BY R.DTHRINIPROD, R.NRORDPROD";
-
-const char *const kSqlLongestSQLite = "SELECT MAX(julianday(DTHRFINPROD) - julianday(DTHRINIPROD)) FROM RESEQUIPPROD";
-const char *const kSqlLongestPostgres = "SELECT EXTRACT(EPOCH FROM MAX(DTHRFINPROD - DTHRINIPROD)) / 86400.0 FROM RESEQUIPPROD";
-
-// Code lists are tested as whole codes: ';' || CODE || ';' inside ';A;B;'.
-#define EQUIPMENT_SELECTION                                                                                                      \
-  " (? = 0 OR INSTR(?, ';' || E.CDGRUPOEQUIPA || ';') > 0)"                                                                      \
-  " AND (? = 0 OR INSTR(?, ';' || E.CDEQUIPPRO || ';') > 0)"
-
-const char *const kSqlFreeEquipment =
-    "SELECT E.CDEQUIPPRO, E.NMEQUIPPRO FROM EQUIPAPROD E WHERE" EQUIPMENT_SELECTION " ORDER BY E.CDEQUIPPRO";
-
-// Every status but concluded ("3") occupies time.
-// Equipment first (CROSS JOIN fixes that order on SQLite): each one's reservations are then an
-// index range, instead of one pass over the whole reservation index.
-const char *const kSqlFreeBusy = "SELECT R.CDEQUIPPRO, R.DTHRINIPROD, R.DTHRFINPROD"
-                                 " FROM EQUIPAPROD E CROSS JOIN RESEQUIPPROD R"
-                                 " JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-                                 " WHERE R.CDEQUIPPRO = E.CDEQUIPPRO AND" EQUIPMENT_SELECTION
-                                 " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
-                                 " ORDER BY E.CDEQUIPPRO, R.DTHRINIPROD";
+using namespace sql;
 
 // ---- values -----------------------------------------------------------------------------------
 
