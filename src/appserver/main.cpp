@@ -170,6 +170,8 @@ int runServe(const QStringList &args)
 
 int main(int argc, char **argv)
 {
+  // Before anything opens a database: the library's settings only take while it is unused.
+  zrt::appserver::tuneSqliteForServer();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("zrt02600-server"));
   QStringList args = QCoreApplication::arguments();

@@ -1,19 +1,18 @@
 #include "methods.h"
 
 #include "freehours.h"
+#include "packetwriter.h"
 
 #include <zrt/appserver/sqltexts.h>
-
-#include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
 #include <zrt/common/jsonrpc.h>
 #include <zrt/dburl/dburl.h>
 
 #include <QFileInfo>
-#include <QSqlError>
-#include <QVariant>
 
+#include <array>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace zrt::appserver {
@@ -26,70 +25,58 @@ using namespace sql;
 
 const qint64 kEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
 
-// Seconds since 30 December 1899 of a date-time column: text on SQLite (parsed by hand, it is
-// the hot loop of HoraLivre), QDateTime on PostgreSQL.
-std::optional<std::int64_t> secondsOf(const QVariant &v)
+// Seconds since 30 December 1899 of a date-time column's text ("YYYY-MM-DD HH:MM:SS", as
+// SQLite stores it and PostgreSQL writes it; a fraction of a second is dropped). Read by hand:
+// it is the hot loop of every method. Other spellings go through the general reader.
+std::optional<std::int64_t> secondsOf(std::string_view s)
 {
-  if (v.isNull())
-    return std::nullopt;
-  if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate) {
-    const QDateTime dt = v.toDateTime();
-    if (!dt.isValid())
-      return std::nullopt;
-    return (dt.date().toJulianDay() - kEpochJulianDay) * kSecondsPerDay + dt.time().msecsSinceStartOfDay() / 1000;
-  }
-  const QString s = v.toString();
-  auto digits = [&s](int from, int n, int &out) {
+  auto digits = [&s](std::size_t from, std::size_t n, int &out) {
     out = 0;
-    for (int i = from; i < from + n; ++i) {
-      const QChar c = s.at(i);
-      if (!c.isDigit())
+    for (std::size_t i = from; i < from + n; ++i) {
+      if (s[i] < '0' || s[i] > '9')
         return false;
-      out = out * 10 + c.digitValue();
+      out = out * 10 + (s[i] - '0');
     }
     return true;
   };
   int y, mo, d, h = 0, mi = 0, se = 0;
-  if (s.size() >= 10 && s.at(4) == QLatin1Char('-') && s.at(7) == QLatin1Char('-') && digits(0, 4, y) && digits(5, 2, mo) &&
-      digits(8, 2, d)) {
+  if (s.size() >= 10 && s[4] == '-' && s[7] == '-' && digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d)) {
     const bool hasTime = s.size() >= 19 && digits(11, 2, h) && digits(14, 2, mi) && digits(17, 2, se);
     const QDate date(y, mo, d);
     if (date.isValid() && (hasTime || s.size() == 10) && h < 24 && mi < 60 && se < 60)
       return (date.toJulianDay() - kEpochJulianDay) * kSecondsPerDay + h * 3600 + mi * 60 + se;
   }
-  if (auto t = fromSqlText(s))
+  if (auto t = fromSqlText(QString::fromUtf8(s.data(), qsizetype(s.size()))))
     return std::llround(*t * double(kSecondsPerDay));
   return std::nullopt;
 }
 
-json dateTimeCell(const QVariant &v)
+std::optional<std::int64_t> secondsOf(const SqlRows &rows, int column)
 {
-  if (v.isNull())
-    return nullptr;
-  if (v.typeId() == QMetaType::QDateTime)
-    return toDateTime(v.toDateTime());
-  if (auto s = secondsOf(v)) {
-    const std::int64_t days = *s >= 0 ? *s / kSecondsPerDay : -((-*s + kSecondsPerDay - 1) / kSecondsPerDay);
-    const std::int64_t rest = *s - days * kSecondsPerDay;
-    return toDateTime(QDate::fromJulianDay(days + kEpochJulianDay), QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
-  }
-  return nullptr;
+  if (rows.isNull(column))
+    return std::nullopt;
+  return secondsOf(rows.text(column));
 }
 
-json textCell(const QVariant &v)
+// The day-based value of a date-time column; none when it is NULL or no date.
+std::optional<double> dateTimeOf(const SqlRows &rows, int column)
 {
-  if (v.isNull())
-    return nullptr;
-  return v.toString().toStdString();
+  const auto s = secondsOf(rows, column);
+  if (!s)
+    return std::nullopt;
+  const std::int64_t days = *s >= 0 ? *s / kSecondsPerDay : -((-*s + kSecondsPerDay - 1) / kSecondsPerDay);
+  const std::int64_t rest = *s - days * kSecondsPerDay;
+  const double value =
+      toDateTime(QDate::fromJulianDay(days + kEpochJulianDay), QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
+  return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-json floatCell(const QVariant &v)
+void writeText(PacketWriter &out, const SqlRows &rows, int column)
 {
-  if (v.isNull())
-    return nullptr;
-  bool ok = false;
-  const double d = v.toDouble(&ok);
-  return ok ? json(d) : json(nullptr);
+  if (rows.isNull(column))
+    out.null();
+  else
+    out.text(rows.text(column));
 }
 
 // ---- arguments --------------------------------------------------------------------------------
@@ -137,28 +124,25 @@ bool argFlag(const json &params, std::size_t i, const char *what)
 
 // The client sends "2" for concluded exactly as for in progress, so the texts cannot be matched
 // against IDSITORDPROD: the position of a non-empty argument says which status it selects.
-std::array<QVariant, 3> statusCodes(const std::string &pend, const std::string &and_, const std::string &conc)
+std::array<SqlParam, 3> statusCodes(const std::string &pend, const std::string &and_, const std::string &conc)
 {
-  const QVariant none{QMetaType(QMetaType::QString)};
-  return {pend.empty() ? none : QVariant(QStringLiteral("1")), and_.empty() ? none : QVariant(QStringLiteral("2")),
-          conc.empty() ? none : QVariant(QStringLiteral("3"))};
+  auto code = [](const std::string &arg, const char *status) { return arg.empty() ? SqlParam() : SqlParam(std::string(status)); };
+  return {code(pend, "1"), code(and_, "2"), code(conc, "3")};
 }
 
 // ";A;B;" whatever the picker's edges: a code is selected when ";CODE;" occurs in it.
-QString codeList(const std::string &list) { return QLatin1Char(';') + QString::fromStdString(list) + QLatin1Char(';'); }
+std::string codeList(const std::string &list) { return ';' + list + ';'; }
 
-QString sqlTime(double value) { return toSqlText(value); }
+SqlParam sqlTime(double value) { return toSqlText(value).toStdString(); }
 
 // The earliest start a reservation reaching past `after` can have, as bound text. Read per
 // call (an index answers it) so a reservation added meanwhile is never missed.
-QString earliestStart(Store &store, double after)
+SqlParam earliestStart(Store &store, double after)
 {
-  QSqlQuery &q = store.prepared(store.isPostgres() ? kSqlLongestPostgres : kSqlLongestSQLite);
-  store.exec(q);
+  SqlRows &r = store.run(store.isPostgres() ? kSqlLongestPostgres : kSqlLongestSQLite, {});
   double longest = 0;
-  if (q.next() && !q.value(0).isNull())
-    longest = std::max(0.0, q.value(0).toDouble());
-  q.finish();
+  if (r.next())
+    longest = std::max(0.0, r.number(0).value_or(0.0));
   const double bound = after - longest - 2.0 / double(kSecondsPerDay); // margin for rounding to seconds
   return sqlTime(isValidDateTime(bound) ? bound : kMinDateTime);
 }
@@ -174,63 +158,48 @@ const std::vector<FieldDef> &fieldsReservados()
   return f;
 }
 
-json fieldsJson(const std::vector<FieldDef> &fields)
-{
-  DataPacket p;
-  p.fields = fields;
-  return p.toJson()["fields"];
-}
-
 // Column positions in RESERVATION_COLUMNS.
 enum { cOrd, cArv, cProd, cNome, cIni, cFim, cSit, cQt };
 
-// Runs one reservation query and lays its rows out in `order` (positions of RESERVATION_COLUMNS).
-CallResult reservationPacket(Store &store, QSqlQuery &q, const std::vector<FieldDef> &fields, std::initializer_list<int> order)
+// Writes the rows of one reservation query laid out in `order` (positions of RESERVATION_COLUMNS).
+std::size_t reservationPacket(SqlRows &rows, const std::vector<FieldDef> &fields, std::initializer_list<int> order,
+                              std::string &out)
 {
-  store.exec(q);
-  json rows = json::array();
-  while (q.next()) {
-    json row = json::array();
+  PacketWriter w(out, fields);
+  while (rows.next()) {
+    w.beginRow();
     for (int c : order) {
-      const QVariant v = q.value(c);
       switch (c) {
       case cIni:
-      case cFim: row.push_back(dateTimeCell(v)); break;
-      case cQt: row.push_back(floatCell(v)); break;
-      default: row.push_back(textCell(v)); break;
+      case cFim: w.number(dateTimeOf(rows, c)); break;
+      case cQt: w.number(rows.number(c)); break;
+      default: writeText(w, rows, c); break;
       }
     }
-    rows.push_back(std::move(row));
+    w.endRow();
   }
-  q.finish();
-  CallResult r;
-  r.rows = rows.size();
-  r.packet = {{"fields", fieldsJson(fields)}, {"rows", std::move(rows)}};
-  return r;
+  return w.finish();
 }
 
-void bindStatusAndEquipment(QSqlQuery &q, const std::string &equip, const std::array<QVariant, 3> &st)
+std::vector<SqlParam> statusAndEquipment(const std::string &equip, const std::array<SqlParam, 3> &st)
 {
-  q.bindValue(0, QString::fromStdString(equip));
-  q.bindValue(1, st[0]);
-  q.bindValue(2, st[1]);
-  q.bindValue(3, st[2]);
+  return {equip, st[0], st[1], st[2]};
 }
 
 // ---- the methods ------------------------------------------------------------------------------
 
-CallResult getHoraServidor(const json &params)
+std::size_t getHoraServidor(const json &params, std::string &out)
 {
   expectCount(params, 0, "GetHoraServidor");
-  CallResult r;
-  r.rows = 1;
-  r.packet = {{"fields", fieldsJson({{"DATA", FieldType::DateTime, 0}})},
-              {"rows", json::array({json::array({toDateTime(QDateTime::currentDateTime())})})}};
-  return r;
+  PacketWriter w(out, {{"DATA", FieldType::DateTime, 0}});
+  w.beginRow();
+  w.number(toDateTime(QDateTime::currentDateTime()));
+  w.endRow();
+  return w.finish();
 }
 
 // GetReservados and GetReseGeral: equipment, three statuses, period start, period end.
-CallResult periodCall(Store &store, const json &params, const char *method, bool startsOnly)
+std::size_t periodCall(Store &store, const json &params, const char *method, bool startsOnly, std::string &out)
 {
   expectCount(params, 6, method);
   const std::string equip = argText(params, 0, "o código do equipamento");
@@ -238,25 +207,23 @@ CallResult periodCall(Store &store, const json &params, const char *method, bool
                               argText(params, 3, "a situação concluída"));
   const double from = argDateTime(params, 4, "a data inicial do período");
   const double to = argDateTime(params, 5, "a data final do período");
-  QSqlQuery &q = store.prepared(startsOnly ? kSqlStartsInPeriod : kSqlPeriod);
-  bindStatusAndEquipment(q, equip, st);
-  q.bindValue(4, sqlTime(to));
-  q.bindValue(5, sqlTime(from));
-  q.bindValue(6, earliestStart(store, from));
+  std::vector<SqlParam> binds = statusAndEquipment(equip, st);
+  binds.push_back(sqlTime(to));
+  binds.push_back(sqlTime(from));
+  binds.push_back(earliestStart(store, from));
+  SqlRows &rows = store.run(startsOnly ? kSqlStartsInPeriod : kSqlPeriod, binds);
   if (!startsOnly)
-    return reservationPacket(store, q, fieldsReservados(), {cOrd, cArv, cProd, cNome, cIni, cFim, cSit, cQt});
-  store.exec(q);
-  json rows = json::array();
-  while (q.next())
-    rows.push_back(json::array({dateTimeCell(q.value(0))}));
-  q.finish();
-  CallResult r;
-  r.rows = rows.size();
-  r.packet = {{"fields", fieldsJson({{"DTHRINIPROD", FieldType::DateTime, 0}})}, {"rows", std::move(rows)}};
-  return r;
+    return reservationPacket(rows, fieldsReservados(), {cOrd, cArv, cProd, cNome, cIni, cFim, cSit, cQt}, out);
+  PacketWriter w(out, {{"DTHRINIPROD", FieldType::DateTime, 0}});
+  while (rows.next()) {
+    w.beginRow();
+    w.number(dateTimeOf(rows, 0));
+    w.endRow();
+  }
+  return w.finish();
 }
 
-CallResult getDiasReservados(Store &store, const json &params)
+std::size_t getDiasReservados(Store &store, const json &params, std::string &out)
 {
   expectCount(params, 6, "GetDiasReservados");
   const std::string equip = argText(params, 0, "o código do equipamento");
@@ -270,15 +237,14 @@ CallResult getDiasReservados(Store &store, const json &params)
                                                {"CDPRODUTO", FieldType::String, 10},    {"PRODUTO", FieldType::String, 50},
                                                {"DTHRINIPROD", FieldType::DateTime, 0}, {"QTPRODRESPROC", FieldType::Float, 0},
                                                {"DTHRFINPROD", FieldType::DateTime, 0}, {"IDSITORDPROD", FieldType::String, 1}};
-  QSqlQuery &q = store.prepared(kSqlDays);
-  bindStatusAndEquipment(q, equip, st);
-  q.bindValue(4, sqlTime(to + 1));
-  q.bindValue(5, sqlTime(from));
-  q.bindValue(6, earliestStart(store, from));
-  return reservationPacket(store, q, fields, {cArv, cOrd, cProd, cNome, cIni, cQt, cFim, cSit});
+  std::vector<SqlParam> binds = statusAndEquipment(equip, st);
+  binds.push_back(sqlTime(to + 1));
+  binds.push_back(sqlTime(from));
+  binds.push_back(earliestStart(store, from));
+  return reservationPacket(store.run(kSqlDays, binds), fields, {cArv, cOrd, cProd, cNome, cIni, cQt, cFim, cSit}, out);
 }
 
-CallResult getReservaDia(Store &store, const json &params)
+std::size_t getReservaDia(Store &store, const json &params, std::string &out)
 {
   expectCount(params, 7, "GetReservaDia");
   const std::string equip = argText(params, 0, "o código do equipamento");
@@ -293,29 +259,40 @@ CallResult getReservaDia(Store &store, const json &params)
                                                {"CDPRODUTO", FieldType::String, 10},    {"NMPRODUTO", FieldType::String, 50},
                                                {"DTHRINIPROD", FieldType::DateTime, 0}, {"DTHRFINPROD", FieldType::DateTime, 0},
                                                {"QTPRODRESPROC", FieldType::Float, 0},  {"IDSITORDPROD", FieldType::String, 1}};
-  QSqlQuery &q = store.prepared(kSqlDayInPeriod);
-  bindStatusAndEquipment(q, equip, st);
-  q.bindValue(4, sqlTime(day + 1));
-  q.bindValue(5, sqlTime(day));
-  q.bindValue(6, sqlTime(to));
-  q.bindValue(7, sqlTime(from));
-  q.bindValue(8, earliestStart(store, std::max(day, from)));
-  return reservationPacket(store, q, fields, {cOrd, cArv, cProd, cNome, cIni, cFim, cQt, cSit});
+  std::vector<SqlParam> binds = statusAndEquipment(equip, st);
+  binds.push_back(sqlTime(day + 1));
+  binds.push_back(sqlTime(day));
+  binds.push_back(sqlTime(to));
+  binds.push_back(sqlTime(from));
+  binds.push_back(earliestStart(store, std::max(day, from)));
+  return reservationPacket(store.run(kSqlDayInPeriod, binds), fields, {cOrd, cArv, cProd, cNome, cIni, cFim, cQt, cSit}, out);
 }
 
 constexpr int kMaxFreeHoursDays = 366;
 
-CallResult horaLivre(Store &store, const json &params)
+// "HH:MM" of a time of day, into a buffer of at least 6 characters.
+std::string_view hourTextOf(std::int64_t seconds, char *buf)
+{
+  std::int64_t t = seconds % kSecondsPerDay;
+  if (t < 0)
+    t += kSecondsPerDay;
+  const int h = int(t / 3600), m = int(t / 60 % 60);
+  buf[0] = char('0' + h / 10), buf[1] = char('0' + h % 10), buf[2] = ':', buf[3] = char('0' + m / 10),
+  buf[4] = char('0' + m % 10);
+  return {buf, 5};
+}
+
+std::size_t horaLivre(Store &store, const json &params, std::string &out)
 {
   expectCount(params, 8, "HoraLivre");
   const bool listGroups = argFlag(params, 0, "a opção de lista de grupos");
   const bool listEquip = argFlag(params, 1, "a opção de lista de equipamentos");
   const std::string h0text = argText(params, 2, "a hora inicial");
   const std::string h1text = argText(params, 3, "a hora final");
-  const QString groups = codeList(argText(params, 4, "a lista de grupos"));
+  const std::string groups = codeList(argText(params, 4, "a lista de grupos"));
   const double d0 = dayOf(argDateTime(params, 5, "a data inicial"));
   const double d1 = dayOf(argDateTime(params, 6, "a data final"));
-  const QString equipment = codeList(argText(params, 7, "a lista de equipamentos"));
+  const std::string equipment = codeList(argText(params, 7, "a lista de equipamentos"));
 
   const auto h0 = parseHourText(QString::fromStdString(h0text));
   if (!h0)
@@ -331,53 +308,55 @@ CallResult horaLivre(Store &store, const json &params)
   if (day1 - day0 + 1 > kMaxFreeHoursDays)
     badParams("o período não pode passar de " + std::to_string(kMaxFreeHoursDays) + " dias.");
 
-  auto bindSelection = [&](QSqlQuery &q) {
-    q.bindValue(0, listGroups ? 1 : 0);
-    q.bindValue(1, groups);
-    q.bindValue(2, listEquip ? 1 : 0);
-    q.bindValue(3, equipment);
-  };
-
+  const std::vector<SqlParam> selection = {std::int64_t(listGroups ? 1 : 0), groups, std::int64_t(listEquip ? 1 : 0), equipment};
   struct Equip {
-    QString code, name;
+    std::string code, name;
     std::vector<Interval> busy;
   };
   std::vector<Equip> list;
+  // By code, not by walking both lists in step: the database's collation orders the codes,
+  // and it need not be the byte order.
+  std::unordered_map<std::string, std::size_t> byCode;
   {
-    QSqlQuery &q = store.prepared(kSqlFreeEquipment);
-    bindSelection(q);
-    store.exec(q);
-    while (q.next())
-      list.push_back({q.value(0).toString(), q.value(1).toString(), {}});
-    q.finish();
+    SqlRows &rows = store.run(kSqlFreeEquipment, selection);
+    while (rows.next()) {
+      list.push_back({std::string(rows.text(0)), std::string(rows.text(1)), {}});
+      byCode.emplace(list.back().code, list.size() - 1);
+    }
   }
   const std::int64_t first = day0 * kSecondsPerDay + *h0;
   const std::int64_t last = day1 * kSecondsPerDay + *h1;
   {
-    QSqlQuery &q = store.prepared(kSqlFreeBusy);
-    bindSelection(q);
-    q.bindValue(4, sqlTime(double(last) / double(kSecondsPerDay)));
-    q.bindValue(5, sqlTime(double(first) / double(kSecondsPerDay)));
-    q.bindValue(6, earliestStart(store, double(first) / double(kSecondsPerDay)));
-    store.exec(q);
-    std::size_t at = 0;
-    while (q.next()) {
-      const QString code = q.value(0).toString();
-      // Both lists are ordered by code: walk forward to this reservation's equipment.
-      while (at < list.size() && list[at].code < code)
-        ++at;
-      if (at == list.size() || list[at].code != code)
-        continue;
-      const auto s = secondsOf(q.value(1)), e = secondsOf(q.value(2));
+    std::vector<SqlParam> binds = selection;
+    binds.push_back(sqlTime(double(last) / double(kSecondsPerDay)));
+    binds.push_back(sqlTime(double(first) / double(kSecondsPerDay)));
+    binds.push_back(earliestStart(store, double(first) / double(kSecondsPerDay)));
+    SqlRows &rows = store.run(kSqlFreeBusy, binds);
+    std::string code;
+    Equip *eq = nullptr;
+    while (rows.next()) {
+      // Each equipment's reservations come together, in order of start.
+      if (rows.text(0) != code || !eq) {
+        code = rows.text(0);
+        const auto it = byCode.find(code);
+        eq = it == byCode.end() ? nullptr : &list[it->second];
+        if (!eq)
+          continue;
+      }
+      const auto s = secondsOf(rows, 1), e = secondsOf(rows, 2);
       if (s && e && *e > *s)
-        list[at].busy.push_back({*s, *e});
+        eq->busy.push_back({*s, *e});
     }
-    q.finish();
   }
 
-  json rows = json::array();
+  static const std::vector<FieldDef> fields = {{"CODIGO", FieldType::String, 15},
+                                               {"NOME", FieldType::String, 50},
+                                               {"DATA", FieldType::Date, 0},
+                                               {"HORAINI", FieldType::String, 10},
+                                               {"HORAFIN", FieldType::String, 10}};
+  PacketWriter w(out, fields);
+  char a[6], b[6];
   for (const Equip &eq : list) {
-    const json code = eq.code.toStdString(), name = eq.name.toStdString();
     const Interval *lo = eq.busy.data(), *end = eq.busy.data() + eq.busy.size();
     for (std::int64_t day = day0; day <= day1; ++day) {
       const std::int64_t w0 = day * kSecondsPerDay + *h0, w1 = day * kSecondsPerDay + *h1;
@@ -385,29 +364,27 @@ CallResult horaLivre(Store &store, const json &params)
       while (lo != end && lo->end <= w0)
         ++lo;
       for (const Interval &span : freeSpans(w0, w1, lo, end)) {
-        const QString a = hourText(span.start), b = hourText(span.end);
-        if (a == b && w0 != w1)
+        const std::string_view from = hourTextOf(span.start, a), to = hourTextOf(span.end, b);
+        if (from == to && w0 != w1)
           continue; // less than a minute free shows as nothing
-        rows.push_back(json::array({code, name, double(day), a.toStdString(), b.toStdString()}));
+        w.beginRow();
+        w.text(eq.code);
+        w.text(eq.name);
+        w.number(double(day));
+        w.text(from);
+        w.text(to);
+        w.endRow();
       }
     }
   }
-  static const std::vector<FieldDef> fields = {{"CODIGO", FieldType::String, 15},
-                                               {"NOME", FieldType::String, 50},
-                                               {"DATA", FieldType::Date, 0},
-                                               {"HORAINI", FieldType::String, 10},
-                                               {"HORAFIN", FieldType::String, 10}};
-  CallResult r;
-  r.rows = rows.size();
-  r.packet = {{"fields", fieldsJson(fields)}, {"rows", std::move(rows)}};
-  return r;
+  return w.finish();
 }
 
 } // namespace
 
 // ---- Store ----------------------------------------------------------------------------------
 
-Store::Store(QString dbUrl, QString connectionName) : url_(std::move(dbUrl)), name_(std::move(connectionName))
+Store::Store(QString dbUrl) : url_(std::move(dbUrl))
 {
   try {
     postgres_ = dbKindOf(url_) == DbKind::PostgreSQL;
@@ -415,93 +392,75 @@ Store::Store(QString dbUrl, QString connectionName) : url_(std::move(dbUrl)), na
   }
 }
 
-Store::~Store() { drop(); }
+Store::~Store() = default;
 
 void Store::open()
 {
-  if (open_)
+  if (db_)
     return;
-  DbKind kind;
+  DbTarget target;
   try {
-    kind = dbKindOf(url_);
+    target = parseDbUrl(url_);
   } catch (const std::exception &e) {
     throw CallError(rpc::kServerError, e.what());
   }
-  if (kind == DbKind::SQLite) {
-    // Opening a missing file would create an empty database and answer "no such table".
-    QString path = url_.mid(7);
-    if (path.startsWith(QLatin1String("//")))
-      path = path.mid(2);
-    if (path != QLatin1String(":memory:") && !QFileInfo::exists(path))
-      throw CallError(rpc::kServerError, "Banco de dados não encontrado pelo servidor de aplicação.");
-  }
+  // Opening a missing file would create an empty database and answer "no such table".
+  if (target.kind == DbKind::SQLite && target.path != QLatin1String(":memory:") && !QFileInfo::exists(target.path))
+    throw CallError(rpc::kServerError, "Banco de dados não encontrado pelo servidor de aplicação.");
   try {
-    QSqlDatabase db = openDatabase(url_, name_);
-    if (kind == DbKind::SQLite) {
-      // A worker's page cache of 16 MB keeps the reservation index in memory between calls.
-      QSqlQuery pragma(db);
-      pragma.exec(QStringLiteral("PRAGMA cache_size = -16000"));
-    }
+    db_ = NativeDb::open(url_);
   } catch (const std::exception &e) {
     throw CallError(rpc::kServerError, e.what());
   }
-  open_ = true;
 }
 
-void Store::drop()
-{
-  queries_.clear();
-  if (QSqlDatabase::contains(name_)) {
-    {
-      QSqlDatabase db = QSqlDatabase::database(name_, false);
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(name_);
-  }
-  open_ = false;
-}
-
-QSqlQuery &Store::prepared(const char *sql)
+SqlRows &Store::run(const char *sql, const std::vector<SqlParam> &params)
 {
   open();
-  auto it = queries_.find(sql);
-  if (it != queries_.end())
-    return it->second;
-  QSqlQuery q(QSqlDatabase::database(name_, false));
-  q.setForwardOnly(true);
-  q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-  if (!q.prepare(QString::fromLatin1(sql))) {
-    const QString why = q.lastError().text();
-    q = QSqlQuery();
-    drop();
-    throw CallError(rpc::kServerError, "Falha no banco de dados do servidor de aplicação: " + why.toStdString());
+  try {
+    return db_->exec(sql, params);
+  } catch (const std::exception &e) {
+    fail(e.what());
   }
-  return queries_.emplace(sql, std::move(q)).first->second;
 }
 
-void Store::exec(QSqlQuery &query)
+void Store::done()
 {
-  if (query.exec())
-    return;
-  const QString why = query.lastError().text();
-  drop(); // `query` dies here; the next call opens a fresh connection
-  throw CallError(rpc::kServerError, "Falha no banco de dados do servidor de aplicação: " + why.toStdString());
+  if (db_)
+    db_->done();
 }
 
-CallResult callMethod(Store &store, const std::string &method, const json &params)
+void Store::fail(const std::string &why)
 {
-  if (method == "GetHoraServidor")
-    return getHoraServidor(params);
-  if (method == "GetReservados")
-    return periodCall(store, params, "GetReservados", false);
-  if (method == "GetReseGeral")
-    return periodCall(store, params, "GetReseGeral", true);
-  if (method == "GetDiasReservados")
-    return getDiasReservados(store, params);
-  if (method == "GetReservaDia")
-    return getReservaDia(store, params);
-  if (method == "HoraLivre")
-    return horaLivre(store, params);
+  db_.reset(); // the next call opens a fresh connection
+  throw CallError(rpc::kServerError, "Falha no banco de dados do servidor de aplicação: " + why);
+}
+
+std::size_t callMethod(Store &store, const std::string &method, const json &params, std::string &out)
+{
+  struct Done {
+    Store &store;
+    ~Done() { store.done(); }
+  } done{store};
+  try {
+    if (method == "GetHoraServidor")
+      return getHoraServidor(params, out);
+    if (method == "GetReservados")
+      return periodCall(store, params, "GetReservados", false, out);
+    if (method == "GetReseGeral")
+      return periodCall(store, params, "GetReseGeral", true, out);
+    if (method == "GetDiasReservados")
+      return getDiasReservados(store, params, out);
+    if (method == "GetReservaDia")
+      return getReservaDia(store, params, out);
+    if (method == "HoraLivre")
+      return horaLivre(store, params, out);
+  } catch (const CallError &) {
+    throw;
+  } catch (const std::runtime_error &e) {
+    // A row that failed to step: the database went away or broke mid-answer.
+    store.fail(e.what());
+  }
   throw CallError(rpc::kMethodNotFound, "Método desconhecido no servidor de aplicação: \"" + clip(method) + "\".");
 }
 

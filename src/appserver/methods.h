@@ -1,15 +1,16 @@
 #pragma once
 // The six methods of "ZRT02600.rmdPlanUtilEquipProd" over one worker's database connection.
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include "nativedb.h"
+
 #include <QString>
 
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
-#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zrt::appserver {
 
@@ -24,33 +25,28 @@ public:
 // dropped and opened again by the next call, so a database that went away recovers by itself.
 class Store {
 public:
-  Store(QString dbUrl, QString connectionName);
+  explicit Store(QString dbUrl);
   ~Store();
   Store(const Store &) = delete;
   Store &operator=(const Store &) = delete;
 
-  // The prepared statement `sql`, kept for the life of the connection.
-  QSqlQuery &prepared(const char *sql);
-  void exec(QSqlQuery &query); // throws CallError(kServerError) and drops the connection
+  // Runs one of the methods' statements; a failure drops the connection and throws
+  // CallError(kServerError).
+  SqlRows &run(const char *sql, const std::vector<SqlParam> &params);
+  [[noreturn]] void fail(const std::string &why);
+  void done(); // lets the last statement's rows go
   bool isPostgres() const { return postgres_; }
 
 private:
   void open();
-  void drop();
 
   QString url_;
-  QString name_;
   bool postgres_ = false;
-  bool open_ = false;
-  std::map<const char *, QSqlQuery> queries_;
+  std::unique_ptr<NativeDb> db_;
 };
 
-struct CallResult {
-  nlohmann::json packet;
-  std::size_t rows = 0;
-};
-
-// Throws CallError for an unknown method, bad arguments or a database failure.
-CallResult callMethod(Store &store, const std::string &method, const nlohmann::json &params);
+// Appends the method's data packet to `out` and gives its number of rows. Throws CallError for
+// an unknown method, bad arguments or a database failure (`out` then holds a partial text).
+std::size_t callMethod(Store &store, const std::string &method, const nlohmann::json &params, std::string &out);
 
 } // namespace zrt::appserver

@@ -28,7 +28,6 @@ using nlohmann::json;
 
 namespace {
 
-std::atomic<int> serverSerial{0};
 thread_local Store *workerStore = nullptr;
 std::mutex logMutex;
 
@@ -59,7 +58,6 @@ struct Server::Impl {
   std::optional<tcp::acceptor> acceptor;
   std::vector<std::thread> threads;
   unsigned short boundPort = 0;
-  int serial = ++serverSerial;
   bool running = false;
 
   explicit Impl(ServerOptions o) : opt(std::move(o)), path("/" + std::string(rpc::kServerName)), ioc(std::max(1, opt.threads)) {}
@@ -239,12 +237,14 @@ std::string Server::Impl::rpcCall(const std::string &body, LogEntry &entry)
       return error(rpc::kInvalidParams, "Parâmetros inválidos: os argumentos devem ser uma lista posicional.");
     params = std::move(*it);
   }
+  // The envelope around the packet, in the key order of the JSON library's objects.
+  std::string out = "{\"id\":" + dumpJson(id) + ",\"jsonrpc\":\"2.0\",\"result\":";
   try {
     if (!workerStore)
       throw std::logic_error("no store on this thread");
-    CallResult r = callMethod(*workerStore, method->get<std::string>(), params);
-    entry.rows = r.rows;
-    return dumpJson(rpc::makeResult(id, std::move(r.packet)));
+    entry.rows = callMethod(*workerStore, method->get<std::string>(), params, out);
+    out += '}';
+    return out;
   } catch (const CallError &e) {
     return error(e.code, e.what());
   } catch (const std::exception &e) {
@@ -282,6 +282,7 @@ void Server::start()
   if (ec)
     throw std::runtime_error("Endereço de escuta inválido: " + d->opt.listen);
   const tcp::endpoint endpoint(address, d->opt.port);
+  tuneSqliteForServer();
   d->acceptor.emplace(d->ioc);
   auto check = [&](const char *what) {
     if (ec) {
@@ -302,8 +303,8 @@ void Server::start()
   d->accept();
   d->running = true;
   for (int i = 0; i < d->opt.threads; ++i) {
-    d->threads.emplace_back([impl = d.get(), i] {
-      Store store(impl->opt.dbUrl, QStringLiteral("zrt-appserver-%1-%2").arg(impl->serial).arg(i));
+    d->threads.emplace_back([impl = d.get()] {
+      Store store(impl->opt.dbUrl);
       workerStore = &store;
       impl->ioc.run();
       workerStore = nullptr;

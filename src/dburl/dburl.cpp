@@ -29,30 +29,45 @@ DbKind dbKindOf(const QString &url)
            .arg(url.section(QLatin1Char('@'), -1)));
 }
 
+DbTarget parseDbUrl(const QString &url)
+{
+  DbTarget t;
+  t.kind = dbKindOf(url);
+  if (t.kind == DbKind::SQLite) {
+    t.path = sqlitePath(url);
+    if (t.path.isEmpty())
+      fail(QStringLiteral("Endereço de banco de dados sem caminho de arquivo: \"%1\".").arg(url));
+    return t;
+  }
+  const QUrl u(url, QUrl::StrictMode);
+  t.name = u.path().mid(1);
+  if (!u.isValid() || u.host().isEmpty() || t.name.isEmpty() || t.name.contains(QLatin1Char('/')))
+    fail(QStringLiteral("Endereço PostgreSQL inválido: \"%1\". Use postgresql://USUÁRIO@SERVIDOR:PORTA/BANCO.")
+             .arg(u.toDisplayString(QUrl::RemovePassword)));
+  t.host = u.host();
+  t.port = u.port(5432);
+  t.user = u.userName();
+  t.password = u.password();
+  return t;
+}
+
 QSqlDatabase openDatabase(const QString &url, const QString &connectionName)
 {
-  const DbKind kind = dbKindOf(url);
+  const DbTarget t = parseDbUrl(url);
+  const DbKind kind = t.kind;
   QSqlDatabase db;
   if (kind == DbKind::SQLite) {
-    const QString path = sqlitePath(url);
-    if (path.isEmpty())
-      fail(QStringLiteral("Endereço de banco de dados sem caminho de arquivo: \"%1\".").arg(url));
     db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(path);
+    db.setDatabaseName(t.path);
     // Readers and the occasional writer share the file: wait for a lock instead of failing at once.
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
   } else {
-    const QUrl u(url, QUrl::StrictMode);
-    const QString name = u.path().mid(1);
-    if (!u.isValid() || u.host().isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')))
-      fail(QStringLiteral("Endereço PostgreSQL inválido: \"%1\". Use postgresql://USUÁRIO@SERVIDOR:PORTA/BANCO.")
-               .arg(u.toDisplayString(QUrl::RemovePassword)));
     db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    db.setHostName(u.host());
-    db.setPort(u.port(5432));
-    db.setDatabaseName(name);
-    db.setUserName(u.userName());
-    db.setPassword(u.password());
+    db.setHostName(t.host);
+    db.setPort(t.port);
+    db.setDatabaseName(t.name);
+    db.setUserName(t.user);
+    db.setPassword(t.password);
     db.setConnectOptions(QStringLiteral("connect_timeout=5"));
   }
   if (!db.isValid()) {

@@ -616,6 +616,38 @@ private slots:
     }
   }
 
+  // A finished call leaves no read transaction open on its worker's connection: a reservation
+  // written meanwhile is in the next answer of every worker, and goes with the next one again.
+  void writesSeenByTheNextCall()
+  {
+    const unsigned short port = portFor("sqlite");
+    const double from = dt("2026-03-02 00:00"), to = dt("2026-03-03 00:00");
+    auto callAll = [&] {
+      for (int worker = 0; worker < 2; ++worker) {
+        QVERIFY(call(port, "GetReseGeral", {"EQ3", "1", "2", "2", from, to}).ok);
+        QVERIFY(call(port, "GetDiasReservados", {"EQ3", from, to, "1", "2", "2"}).ok);
+        QVERIFY(call(port, "HoraLivre", {false, false, "08:00:00", "18:00:00", "", from, from, ""}).ok);
+      }
+    };
+    auto write = [this](const char *sql) {
+      QSqlDatabase db = openDatabase(sqliteUrl_, QStringLiteral("writer"));
+      QSqlQuery q(db);
+      QVERIFY2(q.exec(QLatin1String(sql)), qPrintable(q.lastError().text()));
+      q = QSqlQuery();
+      db.close();
+      db = QSqlDatabase();
+      QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    };
+    callAll();
+    write("INSERT INTO RESEQUIPPROD VALUES ('EQ3', 'O1', '2026-03-02 11:00:00', '2026-03-02 12:00:00', 7)");
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(column(call(port, "GetReservados", {"EQ3", "1", "2", "2", from, to}), "NRORDPROD"), QStringLiteral("O1"));
+    callAll();
+    write("DELETE FROM RESEQUIPPROD WHERE CDEQUIPPRO = 'EQ3'");
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(column(call(port, "GetReservados", {"EQ3", "1", "2", "2", from, to}), "NRORDPROD"), QString());
+  }
+
   void concurrentClients()
   {
     // Several clients at once on both workers get their own answers.

@@ -24,6 +24,11 @@ struct ServerOptions {
   bool accessLog = true;                         // one line per call on stderr
 };
 
+// Process-wide SQLite settings for a server that owns its connections: no global memory
+// statistics, whose lock every allocation of every worker would take. Only takes effect
+// before the library's first use in the process; later it changes nothing.
+void tuneSqliteForServer();
+
 class Server {
 public:
   explicit Server(ServerOptions options);
