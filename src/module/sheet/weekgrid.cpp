@@ -42,7 +42,7 @@ void FillWeekGrid(const TWeekGridShape &shape, const std::vector<TWeekReservatio
     const int hour = time.hour();
     const int col = int(shape.firstDay.daysTo(day)) + 1;
     const int row = hour - shape.startHour + 1;
-    if (col < 1 || col >= shape.colCount || row < 1 || row >= shape.rowCount || HourLabel(hour).isEmpty())
+    if (col < 1 || col >= shape.colCount || row < 1 || row >= shape.rowCount || hour < 0 || hour > 23)
       continue;
     const quint64 key = (quint64(col) << 32) | quint32(row);
     auto it = cells.find(key);
@@ -50,7 +50,7 @@ void FillWeekGrid(const TWeekGridShape &shape, const std::vector<TWeekReservatio
       cells.insert(key, r.order);
       order.push_back(key);
     } else {
-      *it += QStringLiteral(" // ") + QStringLiteral(" - ") + r.order;
+      it->append(QLatin1String(" //  - ")).append(r.order);
     }
   }
   for (quint64 key : order)
