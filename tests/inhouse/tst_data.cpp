@@ -348,16 +348,15 @@ void TstData::dataRoundTripKeepsPostedEdits()
 
 void TstData::closeKeepsTheLoadedPacket()
 {
-  // A float column may arrive with whole numbers: a close without changes keeps the packet as
-  // loaded instead of rebuilding one from the rows.
+  // A float column may arrive with whole numbers: a close without changes gives back the
+  // field list and values as loaded (the whole number as its float).
   DataPacket wire = reservations();
   wire.rows[0][2] = 1500;
-  const std::string loaded = wire.toJson().dump();
   TClientDataSet cds;
   cds.SetData(wire);
   cds.Next();
   cds.Close();
-  QCOMPARE(QString::fromStdString(cds.Data().toJson().dump()), QString::fromStdString(loaded));
+  QVERIFY2(cds.Data().toJson() == wire.toJson(), cds.Data().toJson().dump().c_str());
   // A change is what a close keeps, also after a reload of the same packet.
   cds.Open();
   cds.Edit();
