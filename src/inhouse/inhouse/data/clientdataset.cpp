@@ -87,11 +87,10 @@ TDataTable ToDataTable(zrt::DataPacket &&packet)
   for (const auto &cells : packet.rows) {
     TDataSet::Row row(int(types.size()));
     for (size_t c = 0; c < types.size() && c < cells.size(); ++c) {
-      QVariant v = fromJson(cells[c]);
-      // Keep each cell in its field's storage kind: day-based values and floats as double.
-      if (!v.isNull() && v.typeId() != QMetaType::Double && (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
-        v = v.toDouble();
-      row[int(c)] = std::move(v);
+      // Keep each cell in its field's storage kind: day-based values and floats as double (also
+      // an integer beyond 63 bits, which must not wrap).
+      const bool dayOrFloat = types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate;
+      row[int(c)] = dayOrFloat && cells[c].is_number() ? QVariant(cells[c].get<double>()) : fromJson(cells[c]);
     }
     table.rows.push_back(std::move(row));
   }
