@@ -20,6 +20,10 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http.hpp>
+
+#include <thread>
 
 // Queues a key press the way the platform plugin delivers real input (Qt's own seam for it).
 class QWindowSystemInterface {
@@ -41,6 +45,59 @@ public:
 
 protected:
   void keyPressEvent(QKeyEvent *) override { ++keys; }
+};
+
+// Answers /health with 200 and every other request with one HTTP status and body, then closes:
+// a proxy's error page or a server failing in ways the real one does not.
+class CannedServer {
+public:
+  CannedServer(unsigned status, std::string body) : m_status(status), m_body(std::move(body))
+  {
+    accept();
+    m_thread = std::thread([this] { m_ioc.run(); });
+  }
+  ~CannedServer()
+  {
+    m_ioc.stop();
+    m_thread.join();
+  }
+  unsigned short port() const { return m_acceptor.local_endpoint().port(); }
+
+private:
+  struct Session {
+    explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
+    asio::ip::tcp::socket socket;
+    boost::beast::flat_buffer buffer;
+    boost::beast::http::request<boost::beast::http::string_body> request;
+    boost::beast::http::response<boost::beast::http::string_body> response;
+  };
+  void accept()
+  {
+    m_acceptor.async_accept([this](boost::system::error_code ec, asio::ip::tcp::socket socket) {
+      if (ec)
+        return;
+      auto session = std::make_shared<Session>(std::move(socket));
+      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
+        if (ec)
+          return;
+        const bool health = session->request.target() == "/health";
+        session->response.result(health ? 200 : m_status);
+        session->response.body() = health ? R"({"status":"ok"})" : m_body;
+        session->response.keep_alive(false);
+        session->response.prepare_payload();
+        boost::beast::http::async_write(session->socket, session->response, [session](auto, auto) {
+          boost::system::error_code ignored;
+          session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+        });
+      });
+      accept();
+    });
+  }
+  unsigned m_status;
+  std::string m_body;
+  asio::io_context m_ioc;
+  asio::ip::tcp::acceptor m_acceptor{m_ioc, {asio::ip::make_address("127.0.0.1"), 0}};
+  std::thread m_thread;
 };
 
 // What a window gets from an answer: the error's code and text, or the field list and every
@@ -106,6 +163,8 @@ private slots:
   void sizeLimits();
   void waitRunsTimersButHoldsInput();
   void recorderSeesEveryCall();
+  void httpStatusWinsAsBefore_data();
+  void httpStatusWinsAsBefore();
   void readerMatchesTree_data();
   void readerMatchesTree();
   void invalidUtf8IsAClearError();
@@ -379,6 +438,39 @@ void TstNet::recorderSeesEveryCall()
   QCOMPARE(calls[0].second[3], json("2"));
   QCOMPARE(calls[1].first, QString("GetHoraServidor"));
   QCOMPARE(calls[2].second, json::array({1}));
+}
+
+void TstNet::httpStatusWinsAsBefore_data()
+{
+  QTest::addColumn<int>("status");
+  QTest::addColumn<QByteArray>("body");
+  QTest::addColumn<QString>("message"); // %1 the server's address
+  // clang-format off
+  QTest::newRow("error page") << 502 << QByteArray("<html>Bad gateway</html>") << "Servidor de aplicação em %1 respondeu HTTP 502.";
+  QTest::newRow("page in another encoding") << 502 << QByteArray("<html>Servi\xE7o indispon\xEDvel</html>") << "Servidor de aplicação em %1 respondeu HTTP 502.";
+  QTest::newRow("result with a failed status") << 500 << QByteArray(R"({"result":{"fields":[],"rows":[]}})") << "Servidor de aplicação em %1 respondeu HTTP 500.";
+  QTest::newRow("error with a failed status") << 500 << QByteArray(R"({"error":{"code":-32000,"message":"Falha no banco."}})") << "Falha no banco.";
+  QTest::newRow("no result") << 200 << QByteArray(R"({"id":1})") << "Resposta do servidor de aplicação sem resultado.";
+  // clang-format on
+}
+
+void TstNet::httpStatusWinsAsBefore()
+{
+  QFETCH(int, status);
+  QFETCH(QByteArray, body);
+  QFETCH(QString, message);
+  CannedServer canned(unsigned(status), body.toStdString());
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = canned.port();
+  net.ServerName = "X";
+  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  const TPacketAnswer a = net.AppServer().CallData("GetHoraServidor");
+  QVERIFY(!r.ok);
+  QCOMPARE(r.message, message.arg(QStringLiteral("127.0.0.1:%1").arg(canned.port())));
+  QVERIFY(!a.ok);
+  QCOMPARE(a.message, r.message);
+  QCOMPARE(a.code, r.code);
 }
 
 void TstNet::readerMatchesTree_data()
