@@ -1,8 +1,10 @@
 // The server connection against the real application server on a loopback port over a
 // temporary SQLite database: calls end to end, server errors, a dead or silent server, the
-// keep-alive reconnect, and the calling thread's wait (timers run, user input waits).
+// keep-alive reconnect, and the calling thread's wait (timers run, user input waits). The fast
+// answer reader against the JSON tree and packet check on a table of answers.
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/net/checkresultserv.h>
+#include <inhouse/net/packetreader.h>
 
 #include <zrt/appserver/schema.h>
 #include <zrt/appserver/server.h>
@@ -18,6 +20,10 @@
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http.hpp>
+
+#include <thread>
 
 // Queues a key press the way the platform plugin delivers real input (Qt's own seam for it).
 class QWindowSystemInterface {
@@ -41,6 +47,105 @@ protected:
   void keyPressEvent(QKeyEvent *) override { ++keys; }
 };
 
+// Answers /health with 200 and every other request with one HTTP status and body, then closes:
+// a proxy's error page or a server failing in ways the real one does not.
+class CannedServer {
+public:
+  CannedServer(unsigned status, std::string body) : m_status(status), m_body(std::move(body))
+  {
+    accept();
+    m_thread = std::thread([this] { m_ioc.run(); });
+  }
+  ~CannedServer()
+  {
+    m_ioc.stop();
+    m_thread.join();
+  }
+  unsigned short port() const { return m_acceptor.local_endpoint().port(); }
+
+private:
+  struct Session {
+    explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
+    asio::ip::tcp::socket socket;
+    boost::beast::flat_buffer buffer;
+    boost::beast::http::request<boost::beast::http::string_body> request;
+    boost::beast::http::response<boost::beast::http::string_body> response;
+  };
+  void accept()
+  {
+    m_acceptor.async_accept([this](boost::system::error_code ec, asio::ip::tcp::socket socket) {
+      if (ec)
+        return;
+      auto session = std::make_shared<Session>(std::move(socket));
+      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
+        if (ec)
+          return;
+        const bool health = session->request.target() == "/health";
+        session->response.result(health ? 200 : m_status);
+        session->response.body() = health ? R"({"status":"ok"})" : m_body;
+        session->response.keep_alive(false);
+        session->response.prepare_payload();
+        boost::beast::http::async_write(session->socket, session->response, [session](auto, auto) {
+          boost::system::error_code ignored;
+          session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+        });
+      });
+      accept();
+    });
+  }
+  unsigned m_status;
+  std::string m_body;
+  asio::io_context m_ioc;
+  asio::ip::tcp::acceptor m_acceptor{m_ioc, {asio::ip::make_address("127.0.0.1"), 0}};
+  std::thread m_thread;
+};
+
+// What a window gets from an answer: the error's code and text, or the field list and every
+// cell with its kind, so that two ways of reading compare as lists of texts.
+QStringList describe(const TDataTable &table)
+{
+  QStringList out;
+  for (const auto &f : table.fields)
+    out << QStringLiteral("%1 %2 %3").arg(QString::fromStdString(f.name)).arg(int(f.type)).arg(f.size);
+  for (const auto &row : table.rows) {
+    QStringList cells;
+    for (const QVariant &v : row)
+      cells << QStringLiteral("%1:%2").arg(QString::fromLatin1(v.typeName()), v.typeId() == QMetaType::Double
+                                                                                  ? QString::number(v.toDouble(), 'g', 17)
+                                                                                  : v.toString());
+    out << cells.join(QLatin1Char('|'));
+  }
+  return out;
+}
+
+template <class Read>
+QStringList outcomeOf(Read read)
+{
+  try {
+    return describe(read());
+  } catch (const EServerError &e) {
+    return {QString::number(e.Code()), e.Message()};
+  }
+}
+
+QStringList viaTree(const std::string &body)
+{
+  return outcomeOf([&] {
+    zrt::rpc::Response response = zrt::rpc::parseResponse(body);
+    ServerResult r;
+    r.ok = response.ok;
+    r.code = response.code;
+    r.message = QString::fromStdString(response.message);
+    r.result = std::move(response.result);
+    return ToDataTable(CheckResultServ(std::move(r)));
+  });
+}
+
+QStringList viaReader(const std::string &body)
+{
+  return outcomeOf([&] { return CheckResultServ(ReadPacketAnswer(body)); });
+}
+
 } // namespace
 
 class TstNet : public QObject {
@@ -58,6 +163,12 @@ private slots:
   void sizeLimits();
   void waitRunsTimersButHoldsInput();
   void recorderSeesEveryCall();
+  void httpStatusWinsAsBefore_data();
+  void httpStatusWinsAsBefore();
+  void readerMatchesTree_data();
+  void readerMatchesTree();
+  void invalidUtf8IsAClearError();
+  void readerSharesRepeatedTexts();
 
 private:
   TNetConnection *connect(int timeoutMs = 5000);
@@ -129,6 +240,13 @@ void TstNet::callLoadsDataSet()
 
   cds.SetData(CheckResultServ(net->AppServer().Call("GetHoraServidor", json::array())));
   QCOMPARE(zrt::dateOf(cds.FieldByName("DATA").AsDateTime()), QDate::currentDate());
+
+  // Read straight into a table, the same call loads the same rows.
+  const json params = json::array({"EQ1", "1", "2", "2", m_day, m_day + 30});
+  const TDataTable viaTree = ToDataTable(CheckResultServ(net->AppServer().Call("GetReservados", params)));
+  const TDataTable direct = CheckResultServ(net->AppServer().CallData("GetReservados", params));
+  QCOMPARE(direct.rows.size(), size_t(2));
+  QCOMPARE(describe(direct), describe(viaTree));
 }
 
 void TstNet::serverErrorMessageComesThrough_data()
@@ -157,6 +275,10 @@ void TstNet::serverErrorMessageComesThrough()
   } catch (const EServerError &e) {
     QCOMPARE(e.Message(), r.message);
   }
+  const TPacketAnswer a = net->AppServer().CallData(method, json::parse(params.toStdString()));
+  QVERIFY(!a.ok);
+  QCOMPARE(a.code, r.code);
+  QCOMPARE(a.message, r.message);
 }
 
 void TstNet::malformedPacketIsAnError()
@@ -205,6 +327,7 @@ void TstNet::serverDownIsOneClearError()
   const ServerResult r = net.AppServer().Call("GetHoraServidor");
   QVERIFY(!r.ok);
   QVERIFY(r.message.contains(QString::number(port)));
+  QCOMPARE(net.AppServer().CallData("GetHoraServidor").message, r.message);
   QVERIFY(t.elapsed() < 5000);
 }
 
@@ -308,11 +431,136 @@ void TstNet::recorderSeesEveryCall()
   TNetConnection *net = connect();
   net->AppServer().Call("GetReseGeral", json::array({"EQ1", "", "", "2", m_day, m_day + 1}));
   net->AppServer().Call("GetHoraServidor");
+  net->AppServer().CallData("GetHoraServidor", json::array({1}));
   TNetConnection::OnCall = nullptr;
-  QCOMPARE(calls.size(), 2);
+  QCOMPARE(calls.size(), 3);
   QCOMPARE(calls[0].first, QString("GetReseGeral"));
   QCOMPARE(calls[0].second[3], json("2"));
   QCOMPARE(calls[1].first, QString("GetHoraServidor"));
+  QCOMPARE(calls[2].second, json::array({1}));
+}
+
+void TstNet::httpStatusWinsAsBefore_data()
+{
+  QTest::addColumn<int>("status");
+  QTest::addColumn<QByteArray>("body");
+  QTest::addColumn<QString>("message"); // %1 the server's address
+  // clang-format off
+  QTest::newRow("error page") << 502 << QByteArray("<html>Bad gateway</html>") << "Servidor de aplicação em %1 respondeu HTTP 502.";
+  QTest::newRow("page in another encoding") << 502 << QByteArray("<html>Servi\xE7o indispon\xEDvel</html>") << "Servidor de aplicação em %1 respondeu HTTP 502.";
+  QTest::newRow("result with a failed status") << 500 << QByteArray(R"({"result":{"fields":[],"rows":[]}})") << "Servidor de aplicação em %1 respondeu HTTP 500.";
+  QTest::newRow("error with a failed status") << 500 << QByteArray(R"({"error":{"code":-32000,"message":"Falha no banco."}})") << "Falha no banco.";
+  QTest::newRow("no result") << 200 << QByteArray(R"({"id":1})") << "Resposta do servidor de aplicação sem resultado.";
+  // clang-format on
+}
+
+void TstNet::httpStatusWinsAsBefore()
+{
+  QFETCH(int, status);
+  QFETCH(QByteArray, body);
+  QFETCH(QString, message);
+  CannedServer canned(unsigned(status), body.toStdString());
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = canned.port();
+  net.ServerName = "X";
+  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  const TPacketAnswer a = net.AppServer().CallData("GetHoraServidor");
+  QVERIFY(!r.ok);
+  QCOMPARE(r.message, message.arg(QStringLiteral("127.0.0.1:%1").arg(canned.port())));
+  QVERIFY(!a.ok);
+  QCOMPARE(a.message, r.message);
+  QCOMPARE(a.code, r.code);
+}
+
+void TstNet::readerMatchesTree_data()
+{
+  QTest::addColumn<QByteArray>("body");
+  QTest::addColumn<QString>("expected"); // a part of the outcome, so that no row passes empty
+  const QByteArray fields = R"([{"name":"S","type":"string","size":10},{"name":"D","type":"datetime"},)"
+                            R"({"name":"F","type":"float"},{"name":"I","type":"integer"},{"name":"B","type":"boolean"},)"
+                            R"({"name":"DT","type":"date"}])";
+  auto packet = [](const QByteArray &f, const QByteArray &rows) {
+    return R"({"jsonrpc":"2.0","id":7,"result":{"fields":)" + f + R"(,"rows":)" + rows + "}}";
+  };
+  auto rows = [&](const QByteArray &r) { return packet(fields, r); };
+  const QByteArray good = rows(R"([["a",45292.5,1.5,3,true,45292]])");
+  // clang-format off
+  QTest::newRow("escapes") << rows(R"([["a\"b\\c\/d\n\t\r\b\f",1,2,3,false,4]])") << "QString:a\"b\\c/d\n\t\r\b\f";
+  QTest::newRow("u escapes, pair, NUL") << rows(R"([["\u00e7\u00e3o \ud83d\ude00 \u0000.",1,2,3,false,4]])") << QString::fromUtf8("ção \U0001F600 ") + QChar(0) + ".";
+  QTest::newRow("raw non-ASCII") << rows(R"([["Estação Hidráulica 日本",1,2,3,false,4]])") << QString::fromUtf8("Estação Hidráulica 日本");
+  QTest::newRow("nulls") << rows(R"([[null,null,null,null,null,null]])") << ":|:|:|";
+  QTest::newRow("integers in float and date fields") << rows(R"([["",45292,-3,9007199254740993,true,45292]])") << "double:45292|double:-3|qlonglong:9007199254740993";
+  QTest::newRow("exponents, negative zero") << rows(R"([["x",4.5292e4,-0.0,-0,false,1E2]])") << "double:45292";
+  QTest::newRow("largest integers") << rows(R"([["x",1,2,-9223372036854775808,true,4],["y",18446744073709551615,2,9223372036854775807,true,4]])") << "qlonglong:-9223372036854775808";
+  QTest::newRow("no rows") << rows("[]") << "DT 2 0";
+  QTest::newRow("no fields, empty rows") << packet("[]", "[[],[]]") << "";
+  QTest::newRow("row too short") << rows(R"([["a",1,2,3,true]])") << "linha com número de colunas diferente do de campos";
+  QTest::newRow("row not a list") << rows(R"([{"S":"a"}])") << "linha com número de colunas diferente do de campos";
+  QTest::newRow("text in a date field") << rows(R"([["a","2024-01-01",2,3,true,4]])") << "valor de tipo errado no campo D";
+  QTest::newRow("fraction in an integer field") << rows(R"([["a",1,2,3.5,true,4]])") << "valor de tipo errado no campo I";
+  QTest::newRow("boolean in an integer field") << rows(R"([["a",1,2,true,true,4]])") << "valor de tipo errado no campo I";
+  QTest::newRow("number in a text field") << rows(R"([[1,1,2,3,true,4]])") << "valor de tipo errado no campo S";
+  QTest::newRow("number in a boolean field") << rows(R"([["a",1,2,3,1,4]])") << "valor de tipo errado no campo B";
+  QTest::newRow("second row wrong") << rows(R"([["a",1,2,3,true,4],["b",1,2,3,true,"4"]])") << "valor de tipo errado no campo DT";
+  QTest::newRow("unknown field type") << packet(R"([{"name":"X","type":"money"}])", "[]") << "tipo de campo desconhecido: money";
+  QTest::newRow("negative size") << packet(R"([{"name":"X","type":"string","size":-1}])", "[]") << "tamanho de campo inválido";
+  QTest::newRow("fractional size") << packet(R"([{"name":"X","type":"string","size":1.5}])", "[]") << "tamanho de campo inválido";
+  QTest::newRow("field without name") << packet(R"([{"type":"string"}])", "[]") << "definição de campo inválida";
+  QTest::newRow("field not an object") << packet(R"(["X"])", "[]") << "definição de campo inválida";
+  QTest::newRow("fields not a list") << packet("{}", "[]") << "\"fields\" e \"rows\" devem ser listas";
+  QTest::newRow("result without rows") << QByteArray(R"({"jsonrpc":"2.0","id":1,"result":{"fields":[]}})") << "pacote de dados sem";
+  QTest::newRow("result a list") << QByteArray(R"({"jsonrpc":"2.0","id":1,"result":[1]})") << "Resposta inválida do servidor de aplicação: pacote";
+  QTest::newRow("result null") << QByteArray(R"({"jsonrpc":"2.0","id":1,"result":null})") << "pacote de dados sem";
+  QTest::newRow("server error") << QByteArray(R"({"jsonrpc":"2.0","id":1,"error":{"code":-32000,"message":"Equipamento não encontrado."}})") << QString::fromUtf8("Equipamento não encontrado.");
+  QTest::newRow("error without message") << QByteArray(R"({"error":{"code":5}})") << "Erro desconhecido no servidor de aplicação.";
+  QTest::newRow("error code a text") << QByteArray(R"({"error":{"code":"5","message":"falhou"}})") << "-32603";
+  QTest::newRow("error a text") << QByteArray(R"({"error":"falhou"})") << "Erro desconhecido no servidor de aplicação.";
+  QTest::newRow("error and result") << QByteArray(R"({"result":{"fields":[],"rows":[]},"error":{"code":1,"message":"m"}})") << "m";
+  QTest::newRow("neither") << QByteArray(R"({"jsonrpc":"2.0","id":1})") << "Resposta do servidor de aplicação sem resultado.";
+  QTest::newRow("not JSON") << QByteArray("<html>Bad gateway</html>") << "Resposta inválida do servidor de aplicação.";
+  QTest::newRow("empty body") << QByteArray("") << "-32700";
+  QTest::newRow("a list") << QByteArray("[1,2]") << "-32700";
+  QTest::newRow("trailing garbage") << good + " x" << "-32700";
+  QTest::newRow("cut short") << good.left(good.size() - 3) << "-32700";
+  QTest::newRow("number beyond double") << rows(R"([["a",1e400,2,3,true,4]])") << "-32700";
+  QTest::newRow("byte-order mark") << "\xEF\xBB\xBF" + good << "QString:a";
+  QTest::newRow("integer beyond 64 bits") << rows(R"([["a",123456789012345678901234567890,2,3,true,4]])") << "double:1.2345678901234568e+29";
+  QTest::newRow("repeated keys") << QByteArray(R"({"result":{"fields":[],"rows":[]},"result":{"fields":[{"name":"N","type":"string","type":"integer"}],"rows":[[1]]}})") << "qlonglong:1";
+  // clang-format on
+}
+
+void TstNet::readerMatchesTree()
+{
+  QFETCH(QByteArray, body);
+  QFETCH(QString, expected);
+  const std::string text = body.toStdString();
+  const QStringList tree = viaTree(text);
+  QCOMPARE(viaReader(text), tree);
+  QVERIFY2(tree.join(QLatin1Char('\n')).contains(expected), qPrintable(tree.join(QLatin1Char('\n'))));
+}
+
+void TstNet::invalidUtf8IsAClearError()
+{
+  // The tree parser refuses such a body too, but says only that the answer is invalid.
+  for (const char *body :
+       {"{\"error\":{\"code\":1,\"message\":\"Falha \xE7\"}}", "{\"result\":{\"fields\":[{\"name\":\"\xC3\x28\"}]}}"}) {
+    const TPacketAnswer a = ReadPacketAnswer(body);
+    QVERIFY(!a.ok);
+    QCOMPARE(a.code, zrt::rpc::kParseError);
+    QCOMPARE(a.message, QString::fromUtf8("Resposta inválida do servidor de aplicação: texto fora da codificação UTF-8."));
+  }
+}
+
+void TstNet::readerSharesRepeatedTexts()
+{
+  const TDataTable table = CheckResultServ(ReadPacketAnswer(
+      R"({"result":{"fields":[{"name":"OP","type":"string"},{"name":"P","type":"string"}],"rows":[["OP1","P1"],["OP1","P2"],["OP2","P1"]]}})"));
+  auto text = [&](int row, int col) { return table.rows[size_t(row)][col].toString(); };
+  QCOMPARE(text(1, 0), QString("OP1"));
+  QCOMPARE(text(1, 0).constData(), text(0, 0).constData());
+  QCOMPARE(text(2, 1).constData(), text(0, 1).constData());
+  QVERIFY(text(2, 0).constData() != text(0, 0).constData());
 }
 
 QTEST_MAIN(TstNet)

@@ -35,7 +35,7 @@ void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const 
     if (wait != TCallWait::None)
       animation.emplace(MainForm(), int(wait));
     // Loading replaces the rows kept so far only once the answer has passed the check.
-    dataSet.SetData(CheckResultServ(connection.AppServer().Call(method, std::move(params)), true, 0));
+    dataSet.SetData(CheckResultServ(connection.AppServer().CallData(method, std::move(params)), true, 0));
   }
   if (!dataSet.Active())
     dataSet.Open();

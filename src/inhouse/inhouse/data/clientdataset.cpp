@@ -57,78 +57,112 @@ nlohmann::json toJson(const QVariant &value, TFieldType type)
   }
 }
 
+std::vector<nlohmann::json> toCells(const TDataSet::Row &row, const std::vector<TFieldType> &types)
+{
+  std::vector<nlohmann::json> cells;
+  cells.reserve(types.size());
+  for (size_t c = 0; c < types.size(); ++c)
+    cells.push_back(toJson(c < size_t(row.size()) ? row.at(int(c)) : QVariant(), types[c]));
+  return cells;
+}
+
+std::vector<zrt::FieldDef> fieldDefs(const std::vector<TField *> &fields)
+{
+  std::vector<zrt::FieldDef> defs;
+  for (const TField *f : fields)
+    defs.push_back({f->FieldName.toStdString(), toPacketType(f->DataType), f->DataType == ftString ? f->Size : 0});
+  return defs;
+}
+
 } // namespace
+
+TDataTable ToDataTable(zrt::DataPacket &&packet)
+{
+  TDataTable table;
+  std::vector<TFieldType> types;
+  types.reserve(packet.fields.size());
+  for (const auto &def : packet.fields)
+    types.push_back(toFieldType(def.type));
+  table.rows.reserve(packet.rows.size());
+  for (const auto &cells : packet.rows) {
+    TDataSet::Row row(int(types.size()));
+    for (size_t c = 0; c < types.size() && c < cells.size(); ++c) {
+      // Keep each cell in its field's storage kind: day-based values and floats as double (also
+      // an integer beyond 63 bits, which must not wrap).
+      const bool dayOrFloat = types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate;
+      row[int(c)] = dayOrFloat && cells[c].is_number() ? QVariant(cells[c].get<double>()) : fromJson(cells[c]);
+    }
+    table.rows.push_back(std::move(row));
+  }
+  table.fields = std::move(packet.fields);
+  packet.rows.clear();
+  return table;
+}
 
 TClientDataSet::TClientDataSet(QObject *parent) : TDataSet(parent)
 {
-  // Rows changed since the packet was loaded: only then does a close rebuild the packet.
+  // Rows changed since the table was loaded: only then does a close take the field list anew.
   for (auto signal : {&TDataSet::rowInserted, &TDataSet::rowRemoved, &TDataSet::rowChanged})
     connect(this, signal, this, [this] { m_changed = true; });
 }
 
 void TClientDataSet::SetData(const zrt::DataPacket &packet) { SetData(zrt::DataPacket(packet)); }
 
-void TClientDataSet::SetData(zrt::DataPacket &&packet)
+void TClientDataSet::SetData(zrt::DataPacket &&packet) { SetData(ToDataTable(std::move(packet))); }
+
+void TClientDataSet::SetData(TDataTable &&table)
 {
   m_changed = false; // the rows are replaced: closing need not keep them
   Close();
-  m_packet = std::move(packet);
+  m_table = std::move(table);
   Open();
 }
 
 void TClientDataSet::InternalOpen()
 {
-  if (!m_packet)
+  if (!m_table)
     throw EDatabaseError(QStringLiteral("Provedor ou pacote de dados ausente."));
-  const zrt::DataPacket &packet = *m_packet;
   BeginLoad();
-  std::vector<TFieldType> types;
-  types.reserve(packet.fields.size());
-  for (const auto &def : packet.fields) {
+  for (const auto &def : m_table->fields)
     LoadField(QString::fromStdString(def.name), toFieldType(def.type), def.size);
-    types.push_back(toFieldType(def.type));
-  }
-  std::vector<Row> rows;
-  rows.reserve(packet.rows.size());
-  for (const auto &cells : packet.rows) {
-    Row row(int(types.size()));
-    for (size_t c = 0; c < types.size() && c < cells.size(); ++c) {
-      QVariant v = fromJson(cells[c]);
-      // Keep each cell in its field's storage kind: day-based values and floats as double.
-      if (!v.isNull() && v.typeId() != QMetaType::Double && (types[c] == ftFloat || types[c] == ftDateTime || types[c] == ftDate))
-        v = v.toDouble();
-      row[int(c)] = std::move(v);
-    }
-    rows.push_back(std::move(row));
-  }
-  EndLoad(std::move(rows));
+  // The rows move into the set; a failed load leaves them here for the next open.
+  EndLoad(std::move(m_table->rows));
+  m_table->rows = {};
   m_changed = false;
 }
 
 void TClientDataSet::InternalClose()
 {
-  // Posted edits survive a close and reopen, as the packet then holds them; an unchanged set
-  // keeps the packet it was loaded from.
+  // The rows come back, posted edits included, for the next open and for Data().
+  if (!m_table)
+    m_table.emplace();
   if (m_changed)
-    m_packet = Data();
+    m_table->fields = fieldDefs(Fields());
+  m_table->rows = TakeRows();
   m_changed = false;
 }
 
 zrt::DataPacket TClientDataSet::Data() const
 {
-  if (!Active())
-    return m_packet.value_or(zrt::DataPacket{});
   zrt::DataPacket packet;
-  for (const TField *f : Fields())
-    packet.fields.push_back({f->FieldName.toStdString(), toPacketType(f->DataType), f->DataType == ftString ? f->Size : 0});
-  packet.rows.reserve(Rows().size());
-  for (const Row &row : Rows()) {
-    std::vector<nlohmann::json> cells;
-    cells.reserve(Fields().size());
-    for (size_t c = 0; c < Fields().size(); ++c)
-      cells.push_back(toJson(c < size_t(row.size()) ? row[int(c)] : QVariant(), Fields()[c]->DataType));
-    packet.rows.push_back(std::move(cells));
+  std::vector<TFieldType> types;
+  const std::vector<Row> *rows = nullptr;
+  if (Active()) {
+    packet.fields = fieldDefs(Fields());
+    for (const TField *f : Fields())
+      types.push_back(f->DataType);
+    rows = &Rows();
+  } else if (m_table) {
+    packet.fields = m_table->fields;
+    for (const auto &def : packet.fields)
+      types.push_back(toFieldType(def.type));
+    rows = &m_table->rows;
+  } else {
+    return packet;
   }
+  packet.rows.reserve(rows->size());
+  for (const Row &row : *rows)
+    packet.rows.push_back(toCells(row, types));
   return packet;
 }
 

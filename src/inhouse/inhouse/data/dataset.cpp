@@ -1,6 +1,9 @@
 #include <inhouse/data/dataset.h>
 
+#include <zrt/common/datetime.h>
+
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const QString kNotEditing = QStringLiteral("Conjunto de dados não está em modo de edição ou inserção.");
@@ -8,6 +11,31 @@ const QString kClosed = QStringLiteral("Não é possível executar esta operaç�
 const QString kOpen = QStringLiteral("Não é possível executar esta operação em um conjunto de dados aberto.");
 const QString kReadOnly = QStringLiteral("Não é possível modificar um conjunto de dados somente leitura.");
 const QString kEmpty = QStringLiteral("Não é possível executar esta operação em um conjunto de dados vazio.");
+
+// A cell Coerce would return unchanged: loaded rows are mostly in their field's kind already,
+// and this check costs far less than the conversion.
+bool alreadyCoerced(const TField &field, const QVariant &value)
+{
+  switch (value.typeId()) {
+  case QMetaType::UnknownType: return true;
+  case QMetaType::QString: {
+    const QString &text = *static_cast<const QString *>(value.constData());
+    return field.DataType == ftString && !text.isNull() && (field.Size <= 0 || text.size() <= field.Size);
+  }
+  case QMetaType::Double: {
+    const double d = *static_cast<const double *>(value.constData());
+    switch (field.DataType) {
+    case ftFloat: return std::isfinite(d);
+    case ftDateTime: return zrt::isValidDateTime(d);
+    case ftDate: return zrt::isValidDateTime(d) && d == std::trunc(d);
+    default: return false;
+    }
+  }
+  case QMetaType::LongLong: return field.DataType == ftInteger;
+  case QMetaType::Bool: return field.DataType == ftBoolean;
+  default: return false;
+  }
+}
 } // namespace
 
 TDataSet::TDataSet(QObject *parent) : QObject(parent) {}
@@ -138,7 +166,7 @@ TField &TDataSet::LoadField(const QString &name, TFieldType type, int size)
   return *field;
 }
 
-void TDataSet::EndLoad(std::vector<Row> rows)
+void TDataSet::EndLoad(std::vector<Row> &&rows)
 {
   // A declared field the data lack is a broken contract between window and data: say so.
   for (auto &f : m_allFields)
@@ -150,8 +178,8 @@ void TDataSet::EndLoad(std::vector<Row> rows)
     if (!field.m_persistent)
       continue;
     for (Row &row : rows)
-      if (int(c) < row.size())
-        row[int(c)] = field.Coerce(row[int(c)]);
+      if (int(c) < row.size() && !alreadyCoerced(field, row.at(int(c))))
+        row[int(c)] = field.Coerce(row.at(int(c)));
   }
   m_rows = std::move(rows);
 }

@@ -11,6 +11,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
@@ -90,13 +91,15 @@ protected:
   virtual void InternalClose() {}
 
   // For InternalOpen: declare the columns in order (persistent fields are reused by name),
-  // then hand the rows over. Cells must already be in each field's storage kind.
+  // then hand the rows over. Cells must already be in each field's storage kind. The rows are
+  // taken only when the load succeeds: a throw leaves them with the caller.
   void BeginLoad();
   TField &LoadField(const QString &name, TFieldType type, int size);
-  void EndLoad(std::vector<Row> rows);
+  void EndLoad(std::vector<Row> &&rows);
   // Replaces the rows of an open set (EmptyDataSet and the like).
   void ResetRows(std::vector<Row> rows);
   const std::vector<Row> &Rows() const { return m_rows; }
+  std::vector<Row> TakeRows() { return std::exchange(m_rows, {}); } // for InternalClose
 
   void CheckActive() const;
   void CheckInactive() const;

@@ -20,3 +20,5 @@ private:
 INHOUSE_CORE_EXPORT zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise = true, int kind = 0);
 // The same for an answer no longer needed: its rows move into the packet.
 INHOUSE_CORE_EXPORT zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise = true, int kind = 0);
+// The same for an answer read straight into a table: the rows move out of it.
+INHOUSE_CORE_EXPORT TDataTable CheckResultServ(TPacketAnswer &&answer, bool raise = true, int kind = 0);

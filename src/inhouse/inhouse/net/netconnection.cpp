@@ -267,38 +267,33 @@ void TNetConnection::Close()
   }
 }
 
-ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params)
+bool TNetConnection::Send(const QString &method, nlohmann::json params, Exchange &ex, QString &failure)
 {
-  ServerResult result;
-  auto fail = [&](const QString &message, int code = 0) {
-    result.ok = false;
-    result.code = code;
-    result.message = message;
-    return result;
-  };
   if (OnCall)
     OnCall(method, params);
-  if (m_inCall)
-    return fail(QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada."));
+  if (m_inCall) {
+    failure = QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada.");
+    return false;
+  }
   if (!m_connected) {
     try {
       Open();
     } catch (const ENetError &e) {
-      return fail(e.Message());
+      failure = e.Message();
+      return false;
     }
   }
   if (!params.is_array())
     params = nlohmann::json::array({std::move(params)});
-  const std::string body = zrt::rpc::makeRequest(method.toStdString(), std::move(params), m_nextId++)
-                               .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  if (qint64(body.size()) > MaxRequestBytes)
-    return fail(QStringLiteral("Requisição ao servidor de aplicação excede o limite de %1 bytes.").arg(MaxRequestBytes));
-
-  Exchange ex;
+  ex.body = zrt::rpc::makeRequest(method.toStdString(), std::move(params), m_nextId++)
+                .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  if (qint64(ex.body.size()) > MaxRequestBytes) {
+    failure = QStringLiteral("Requisição ao servidor de aplicação excede o limite de %1 bytes.").arg(MaxRequestBytes);
+    return false;
+  }
   ex.host = Host.toStdString();
   ex.port = std::to_string(Port);
   ex.target = "/" + ServerName.toStdString();
-  ex.body = body;
   ex.token = Token.toStdString();
   ex.timeout = std::chrono::milliseconds(TimeoutMs);
   ex.maxResponse = std::uint64_t(MaxResponseBytes);
@@ -307,19 +302,51 @@ ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params
     // The socket is gone; the next call connects again.
     m_connected = false;
     emit connectedChanged(false);
-    return fail(ex.error);
+    failure = ex.error;
+    return false;
   }
-  const zrt::rpc::Response response = zrt::rpc::parseResponse(ex.response);
+  return true;
+}
+
+QString TNetConnection::HttpFailure(unsigned status) const
+{
+  return QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(status);
+}
+
+ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params)
+{
+  ServerResult result;
+  Exchange ex;
+  if (!Send(method, std::move(params), ex, result.message))
+    return result;
+  zrt::rpc::Response response = zrt::rpc::parseResponse(ex.response);
+  // A failed HTTP status wins over a body that is no JSON-RPC answer, and over a result.
+  if (ex.status != 200 && (response.ok || response.code == zrt::rpc::kParseError)) {
+    result.message = HttpFailure(ex.status);
+    return result;
+  }
   if (!response.ok) {
-    if (ex.status != 200 && response.code == zrt::rpc::kParseError)
-      return fail(QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(ex.status));
-    return fail(QString::fromStdString(response.message), response.code);
+    result.code = response.code;
+    result.message = QString::fromStdString(response.message);
+    return result;
   }
-  if (ex.status != 200)
-    return fail(QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(ex.status));
   result.ok = true;
-  result.result = response.result;
+  result.result = std::move(response.result);
   return result;
+}
+
+TPacketAnswer TNetConnection::DoCallData(const QString &method, nlohmann::json params)
+{
+  TPacketAnswer answer;
+  Exchange ex;
+  if (!Send(method, std::move(params), ex, answer.message))
+    return answer;
+  answer = ReadPacketAnswer(ex.response);
+  if (ex.status != 200 && (answer.ok || answer.code == zrt::rpc::kParseError)) {
+    answer = {};
+    answer.message = HttpFailure(ex.status);
+  }
+  return answer;
 }
 
 ServerResult TAppServer::Call(const QString &method, nlohmann::json params)
@@ -328,4 +355,12 @@ ServerResult TAppServer::Call(const QString &method, nlohmann::json params)
   if (!result.ok && m_connection.ThrowException)
     throw ENetError(result.message);
   return result;
+}
+
+TPacketAnswer TAppServer::CallData(const QString &method, nlohmann::json params)
+{
+  TPacketAnswer answer = m_connection.DoCallData(method, std::move(params));
+  if (!answer.ok && m_connection.ThrowException)
+    throw ENetError(answer.message);
+  return answer;
 }

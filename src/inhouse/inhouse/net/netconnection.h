@@ -4,6 +4,7 @@
 // and timers run but holds back user input until the answer is in.
 #include <inhouse/errors.h>
 #include <inhouse/inhouse_core_export.h>
+#include <inhouse/net/packetreader.h>
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,9 @@ public:
   explicit TAppServer(TNetConnection &connection) : m_connection(connection) {}
   // Positional arguments; with ThrowException false a failure comes back in the result.
   ServerResult Call(const QString &method, nlohmann::json params = nlohmann::json::array());
+  // The same call with its result read straight into a table (no JSON tree): for methods that
+  // answer with a data packet.
+  TPacketAnswer CallData(const QString &method, nlohmann::json params = nlohmann::json::array());
 
 private:
   TNetConnection &m_connection;
@@ -77,7 +81,11 @@ private:
   struct Transport;
   // Runs one HTTP exchange on the worker thread and waits for it without taking user input.
   void Run(Exchange &exchange);
+  // Sends one call and receives the answer's body; false with `failure` set when that fails.
+  bool Send(const QString &method, nlohmann::json params, Exchange &exchange, QString &failure);
   ServerResult DoCall(const QString &method, nlohmann::json params);
+  TPacketAnswer DoCallData(const QString &method, nlohmann::json params);
+  QString HttpFailure(unsigned status) const;
   QString Where() const;
 
   TAppServer m_appServer{*this};
