@@ -38,9 +38,14 @@ std::string machineLine()
         model = QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
         break;
       }
-  return QStringLiteral("machine: %1 CPUs, %2, %3 UTC")
+  // Other work on the machine moves every figure: the load average says how much there was.
+  QString load = QStringLiteral("?");
+  QFile avg(QStringLiteral("/proc/loadavg"));
+  if (avg.open(QIODevice::ReadOnly))
+    load = QString::fromLatin1(avg.readAll().split(' ').first());
+  return QStringLiteral("machine: %1 CPUs, %2, load %3, %4 UTC")
       .arg(std::thread::hardware_concurrency())
-      .arg(model, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+      .arg(model, load, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
       .toStdString();
 }
 

@@ -20,7 +20,8 @@ double msSince(Clock::time_point start);
 // Nearest-rank percentile (p in [0, 1]) of a set of timings; 0 when empty.
 double percentile(std::vector<double> values, double p);
 
-// "machine: N CPUs, <model>, <UTC date and time>", so that figures carry where they came from.
+// "machine: N CPUs, <model>, load <1-minute average>, <UTC date and time>", so that figures carry
+// where and when they came from.
 std::string machineLine();
 
 // A value from /proc/PID/status in KiB ("VmHWM", "VmRSS"); -1 when unreadable. pid 0 is this process.
