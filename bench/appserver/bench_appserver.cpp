@@ -2,7 +2,7 @@
 // months), each figure next to its floor: the server's own statements run straight through the
 // database's C client library. GetReservados latency with one client, throughput with 16
 // clients, latency under 64 clients, HoraLivre for all equipment over 31 days, peak memory.
-// Usage: bench_appserver [--db sqlite:PATH | --db postgresql://...] [--seconds N] [--calls N]
+// Usage: bench_appserver [--db [sqlite:]PATH | --db postgresql://...] [--seconds N] [--calls N]
 // A missing plant is built; ZRT_BENCH_PG_URL adds a PostgreSQL run after the SQLite one.
 #include <benchkit.h>
 
@@ -254,8 +254,8 @@ int main(int argc, char **argv)
   int seconds = 3, calls = 2000;
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] == QLatin1String("--db"))
-      url = args[i + 1];
+    if (args[i] == QLatin1String("--db")) // a bare path is a SQLite file
+      url = args[i + 1].contains(QLatin1Char(':')) ? args[i + 1] : QStringLiteral("sqlite:") + args[i + 1];
     if (args[i] == QLatin1String("--seconds"))
       seconds = std::max(1, args[i + 1].toInt());
     if (args[i] == QLatin1String("--calls"))
