@@ -1,21 +1,22 @@
-// Measures the application server on a large demo plant (500 equipment, 24 months):
-// GetReservados latency next to the same SQL run directly, calls per second with 1 and 16
-// clients, HoraLivre for all equipment over 31 days, and the server's peak memory.
-// Usage: bench_appserver [--db sqlite:PATH] [--seconds N]   (the plant is built when missing)
+// Measures the application server as a black box on a large demo plant (500 equipment, 24
+// months), each figure next to its floor: the server's own statements run straight through the
+// database's C client library. GetReservados latency with one client, throughput with 16
+// clients, latency under 64 clients, HoraLivre for all equipment over 31 days, peak memory.
+// Usage: bench_appserver [--db [sqlite:]PATH | --db postgresql://...] [--seconds N] [--calls N]
+// A missing plant is built; ZRT_BENCH_PG_URL adds a PostgreSQL run after the SQLite one.
+#include <benchkit.h>
+
 #include <zrt/appserver/schema.h>
+#include <zrt/appserver/sqltexts.h>
 #include <zrt/common/datetime.h>
 #include <zrt/common/jsonrpc.h>
-#include <zrt/dburl/dburl.h>
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -29,12 +30,14 @@ namespace http = beast::http;
 namespace net = boost::asio;
 using tcp = net::ip::tcp;
 using nlohmann::json;
-using Clock = std::chrono::steady_clock;
+using namespace zrt::bench;
+using namespace zrt::appserver::sql;
 
 namespace {
 
 const std::string kPath = "/ZRT02600.rmdPlanUtilEquipProd";
 
+// One keep-alive HTTP connection, as a desktop holds it.
 class Client {
 public:
   explicit Client(unsigned short port) : stream_(ioc_)
@@ -61,23 +64,183 @@ private:
   beast::flat_buffer buffer_;
 };
 
-double percentile(std::vector<double> v, double p)
+struct Load {
+  double perSecond = 0;
+  std::vector<double> latencies; // ms, every call in the timed span
+};
+
+// `threads` threads, each building its own caller with make(t) (a connection) before the clock
+// starts, then calling it until `seconds` have passed.
+template <class Make>
+Load hammer(int threads, int seconds, Make make)
 {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
+  std::atomic<int> ready{0};
+  std::atomic<bool> go{false}, stop{false};
+  std::vector<std::vector<double>> times(static_cast<std::size_t>(threads));
+  std::vector<std::thread> pool;
+  for (int t = 0; t < threads; ++t)
+    pool.emplace_back([&, t] {
+      auto call = make(t);
+      ++ready;
+      while (!go)
+        std::this_thread::yield();
+      while (!stop) {
+        const auto t0 = Clock::now();
+        call();
+        times[std::size_t(t)].push_back(msSince(t0));
+      }
+    });
+  while (ready < threads)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const auto t0 = Clock::now();
+  go = true;
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  stop = true;
+  const double elapsed = msSince(t0) / 1000;
+  for (auto &t : pool)
+    t.join();
+  Load load;
+  for (auto &v : times)
+    load.latencies.insert(load.latencies.end(), v.begin(), v.end());
+  load.perSecond = double(load.latencies.size()) / elapsed;
+  return load;
 }
 
-double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
-
-long peakKiB(qint64 pid)
+template <class F>
+std::vector<double> timeEach(int n, F f)
 {
-  QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!f.open(QIODevice::ReadOnly))
-    return -1;
-  for (const QByteArray &line : f.readAll().split('\n'))
-    if (line.startsWith("VmHWM:"))
-      return line.mid(6).trimmed().split(' ').first().toLong();
-  return -1;
+  std::vector<double> v;
+  v.reserve(std::size_t(n));
+  for (int i = 0; i < n; ++i) {
+    const auto t0 = Clock::now();
+    f();
+    v.push_back(msSince(t0));
+  }
+  return v;
+}
+
+std::size_t resultRows(const std::string &reply)
+{
+  const json j = json::parse(reply, nullptr, false);
+  if (!j.contains("result")) {
+    std::printf("  unexpected reply: %.200s\n", reply.c_str());
+    return 0;
+  }
+  return j["result"]["rows"].size();
+}
+
+bool plantMissing(const QString &url)
+{
+  if (url.startsWith(QLatin1String("sqlite:")))
+    return !QFile::exists(url.mid(url.startsWith(QLatin1String("sqlite://")) ? 9 : 7));
+  try {
+    const FloorResult r = FloorDb::open(url)->run("SELECT COUNT(*) FROM RESEQUIPPROD", {});
+    return r.firstRow.empty() || r.firstRow[0] == "0";
+  } catch (const std::exception &) {
+    return true; // no tables yet
+  }
+}
+
+void runSuite(const QString &url, int seconds, int calls)
+{
+  const QDate today = QDate::currentDate();
+  const bool postgres = !url.startsWith(QLatin1String("sqlite:"));
+  std::printf("\n== %s ==\n", postgres ? "PostgreSQL" : "SQLite");
+  if (plantMissing(url)) {
+    const auto t0 = Clock::now();
+    zrt::appserver::fillDemo(url, {1, 500, 24, today});
+    std::printf("plant: 500 equipment x 24 months built in %.1f s\n", msSince(t0) / 1000);
+  } else {
+    std::printf("plant: reused as it is\n");
+  }
+  auto db = FloorDb::open(url);
+  std::printf("plant: %s reservations\n", db->run("SELECT COUNT(*) FROM RESEQUIPPROD", {}).firstRow.at(0).c_str());
+
+  // 31 days around today; the equipment with most reservations in them.
+  const double from = zrt::toDateTime(today.addDays(-15), QTime(0, 0));
+  const double to = zrt::toDateTime(today.addDays(15), QTime(23, 59, 59));
+  const std::string fromText = zrt::toSqlText(from).toStdString(), toText = zrt::toSqlText(to).toStdString();
+  const FloorResult top = db->run("SELECT CDEQUIPPRO, COUNT(*) FROM RESEQUIPPROD WHERE DTHRINIPROD <= ? AND DTHRFINPROD > ?"
+                                  " GROUP BY CDEQUIPPRO ORDER BY 2 DESC, 1 LIMIT 1",
+                                  {toText, fromText});
+  const std::string equip = top.firstRow.at(0);
+
+  ServerProcess server(url, 2);
+  if (!server.started()) {
+    std::printf("server did not start\n");
+    return;
+  }
+  std::printf("server: %s", server.banner().constData());
+
+  // GetReservados: what the server runs for it, then the call itself.
+  auto reservadosFloor = [&](FloorDb &d) {
+    return d.run(kSqlPeriod, {equip, "1", "2", "3", toText, fromText, earliestStart(d, from)}).rows;
+  };
+  const std::string body = zrt::rpc::makeRequest("GetReservados", {equip, "1", "2", "2", from, to}, 1).dump();
+  const long floorRows = reservadosFloor(*db);
+  timeEach(calls / 10, [&] { reservadosFloor(*db); });
+  const std::vector<double> floorTimes = timeEach(calls, [&] { reservadosFloor(*db); });
+  std::vector<double> callTimes;
+  {
+    Client c(server.port());
+    const std::size_t rows = resultRows(c.post(body));
+    if (long(rows) != floorRows)
+      std::printf("  rows differ: server %zu, floor %ld\n", rows, floorRows);
+    timeEach(calls / 10, [&] { c.post(body); });
+    callTimes = timeEach(calls, [&] { c.post(body); });
+  }
+  const double f50 = percentile(floorTimes, 0.5), f99 = percentile(floorTimes, 0.99);
+  const double c50 = percentile(callTimes, 0.5), c99 = percentile(callTimes, 0.99);
+  std::printf("GetReservados %s, 31 days, %s to %s: %ld rows, %d calls\n", equip.c_str(), fromText.c_str(), toText.c_str(),
+              floorRows, calls);
+  std::printf("  floor (longest + period statements)  p50 %7.3f ms  p99 %7.3f ms\n", f50, f99);
+  std::printf("  over HTTP, 1 keep-alive client      p50 %7.3f ms  p99 %7.3f ms   p50 ratio %.2fx  (target <= 1.5x)\n", c50, c99,
+              c50 / f50);
+
+  // Throughput: the floor on two connections against the server's two workers.
+  const Load floorLoad = hammer(2, seconds, [&](int) {
+    return [d = std::shared_ptr<FloorDb>(FloorDb::open(url)), &reservadosFloor] { reservadosFloor(*d); };
+  });
+  const Load serverLoad =
+      hammer(16, seconds, [&](int) { return [c = std::make_shared<Client>(server.port()), &body] { c->post(body); }; });
+  std::printf("throughput, %d s each\n", seconds);
+  std::printf("  floor, 2 threads                    %8.0f queries/s\n", floorLoad.perSecond);
+  std::printf("  server (2 threads), 16 clients      %8.0f calls/s     %.0f%% of the floor  (target >= 60%%)\n",
+              serverLoad.perSecond, 100 * serverLoad.perSecond / floorLoad.perSecond);
+
+  const Load crowd =
+      hammer(64, seconds, [&](int) { return [c = std::make_shared<Client>(server.port()), &body] { c->post(body); }; });
+  const double crowd99 = percentile(crowd.latencies, 0.99);
+  std::printf("  64 keep-alive clients               p50 %7.3f ms  p99 %7.3f ms   p99 = %.1fx the 1-client p50  (target < 10x)\n",
+              percentile(crowd.latencies, 0.5), crowd99, crowd99 / c50);
+
+  // HoraLivre over every equipment: the equipment list and the busy-time query, then the call.
+  const double d0 = zrt::toDateTime(today.addDays(-15)), d1 = zrt::toDateTime(today.addDays(15));
+  const double first = (d0 * 86400 + 8 * 3600) / 86400, last = (d1 * 86400 + 18 * 3600) / 86400;
+  const std::vector<Param> selection = {0LL, ";;", 0LL, ";;"};
+  long busyRows = 0;
+  auto freeFloor = [&] {
+    db->run(kSqlFreeEquipment, selection);
+    std::vector<Param> p = selection;
+    p.insert(p.end(), {zrt::toSqlText(last).toStdString(), zrt::toSqlText(first).toStdString(), earliestStart(*db, first)});
+    busyRows = db->run(kSqlFreeBusy, p).rows;
+  };
+  freeFloor();
+  const std::vector<double> freeFloorTimes = timeEach(10, freeFloor);
+  std::size_t spans = 0;
+  std::vector<double> freeTimes;
+  {
+    Client c(server.port());
+    const std::string free = zrt::rpc::makeRequest("HoraLivre", {false, false, "08:00:00", "18:00:00", "", d0, d1, ""}, 2).dump();
+    spans = resultRows(c.post(free));
+    freeTimes = timeEach(10, [&] { c.post(free); });
+  }
+  const double h50 = percentile(freeTimes, 0.5), hf50 = percentile(freeFloorTimes, 0.5);
+  std::printf("HoraLivre, all equipment x 31 days, 08:00-18:00: %zu free spans from %ld busy rows, 10 calls\n", spans, busyRows);
+  std::printf("  floor (equipment + busy-time statements)  p50 %7.1f ms\n", hf50);
+  std::printf("  over HTTP                                 p50 %7.1f ms   ratio %.2fx  (target <= 2x)\n", h50, h50 / hf50);
+
+  std::printf("server peak memory (VmHWM): %.1f MB\n", double(procStatusKiB(server.pid(), "VmHWM")) / 1024);
 }
 
 } // namespace
@@ -88,148 +251,27 @@ int main(int argc, char **argv)
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   QTemporaryDir tmp;
   QString url = QStringLiteral("sqlite:") + tmp.filePath(QStringLiteral("plant.db"));
-  int seconds = 3;
+  int seconds = 3, calls = 2000;
   const QStringList args = app.arguments();
   for (int i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] == QLatin1String("--db"))
-      url = args[i + 1];
+    if (args[i] == QLatin1String("--db")) // a bare path is a SQLite file
+      url = args[i + 1].contains(QLatin1Char(':')) ? args[i + 1] : QStringLiteral("sqlite:") + args[i + 1];
     if (args[i] == QLatin1String("--seconds"))
       seconds = std::max(1, args[i + 1].toInt());
+    if (args[i] == QLatin1String("--calls"))
+      calls = std::max(10, args[i + 1].toInt());
   }
-  const QDate today = QDate::currentDate();
-  const bool fresh = url.startsWith(QLatin1String("sqlite:")) && !QFile::exists(url.mid(7));
-  if (fresh) {
-    auto t0 = Clock::now();
-    zrt::appserver::fillDemo(url, {1, 500, 24, today});
-    std::printf("plant: 500 equipment x 24 months built in %.1f s\n", msSince(t0) / 1000);
-  }
-  {
-    QSqlDatabase db = zrt::openDatabase(url, QStringLiteral("count"));
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("SELECT COUNT(*) FROM RESEQUIPPROD"));
-    q.next();
-    std::printf("plant: %lld reservations\n", q.value(0).toLongLong());
-  }
-  QSqlDatabase::removeDatabase(QStringLiteral("count"));
-
-  // The server runs as its own process so that its memory is its own.
-  QProcess server;
-  server.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/zrt02600-server"));
-  server.setArguments({QStringLiteral("serve"), QStringLiteral("--db"), url, QStringLiteral("--port"), QStringLiteral("0"),
-                       QStringLiteral("--threads"), QStringLiteral("2")});
-  server.setStandardErrorFile(QProcess::nullDevice()); // the access log
-  server.start();
-  if (!server.waitForStarted() || !server.waitForReadyRead(10000)) {
-    std::fprintf(stderr, "server did not start\n");
+  QStringList urls = {url};
+  const QString pg = qEnvironmentVariable("ZRT_BENCH_PG_URL");
+  if (!pg.isEmpty() && url.startsWith(QLatin1String("sqlite:")))
+    urls << pg;
+  std::printf("%s\n", machineLine().c_str());
+  try {
+    for (const QString &u : urls)
+      runSuite(u, seconds, calls);
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "%s\n", e.what());
     return 1;
   }
-  const QByteArray banner = server.readLine();
-  const int colon = banner.lastIndexOf(':', banner.indexOf("/ZRT"));
-  const unsigned short port = banner.mid(colon + 1, banner.indexOf('/', colon) - colon - 1).toUShort();
-  std::printf("server: %s", banner.constData());
-
-  const double from = zrt::toDateTime(today.addDays(-15), QTime(0, 0));
-  const double to = zrt::toDateTime(today.addDays(15), QTime(23, 59, 59));
-  auto reservados = [&](const std::string &equip, int id) {
-    return zrt::rpc::makeRequest("GetReservados", {equip, "1", "2", "2", from, to}, id).dump();
-  };
-  const int n = 2000;
-
-  // The floor: the server's query, run directly over QtSql with rows read.
-  std::vector<double> direct;
-  {
-    QSqlDatabase db = zrt::openDatabase(url, QStringLiteral("direct"));
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    q.prepare(
-        QStringLiteral("SELECT R.NRORDPROD, O.CDARVPROD, O.CDPRODUTO, P.NMPRODUTO, R.DTHRINIPROD, R.DTHRFINPROD, O.IDSITORDPROD,"
-                       " R.QTPRODRESPROC FROM RESEQUIPPROD R JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-                       " LEFT JOIN PRODUTO P ON P.CDPRODUTO = O.CDPRODUTO"
-                       " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN (?, ?, ?) AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
-                       " ORDER BY R.DTHRINIPROD, R.NRORDPROD"));
-    int rows = 0;
-    for (int i = 0; i < n; ++i) {
-      auto t0 = Clock::now();
-      q.bindValue(0, QStringLiteral("INJ01"));
-      q.bindValue(1, QStringLiteral("1"));
-      q.bindValue(2, QStringLiteral("2"));
-      q.bindValue(3, QStringLiteral("3"));
-      q.bindValue(4, zrt::toSqlText(to));
-      q.bindValue(5, zrt::toSqlText(from));
-      q.exec();
-      rows = 0;
-      while (q.next()) {
-        for (int c = 0; c < 8; ++c)
-          (void)q.value(c);
-        ++rows;
-      }
-      direct.push_back(msSince(t0));
-    }
-    std::printf("GetReservados, INJ01, 31 days: %d rows\n", rows);
-  }
-  QSqlDatabase::removeDatabase(QStringLiteral("direct"));
-
-  std::vector<double> rpc;
-  {
-    Client c(port);
-    const std::string body = reservados("INJ01", 1);
-    for (int i = 0; i < 200; ++i)
-      c.post(body);
-    for (int i = 0; i < n; ++i) {
-      auto t0 = Clock::now();
-      c.post(body);
-      rpc.push_back(msSince(t0));
-    }
-  }
-  const double d50 = percentile(direct, 0.5), d99 = percentile(direct, 0.99);
-  const double r50 = percentile(rpc, 0.5), r99 = percentile(rpc, 0.99);
-  std::printf("  direct SQL     p50 %.3f ms  p99 %.3f ms\n", d50, d99);
-  std::printf("  over HTTP      p50 %.3f ms  p99 %.3f ms  (p50 ratio %.2fx; target <= 3x)\n", r50, r99, r50 / d50);
-
-  for (int clients : {1, 16}) {
-    std::atomic<long> calls{0};
-    std::atomic<bool> stop{false};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < clients; ++t)
-      threads.emplace_back([&, t] {
-        Client c(port);
-        static const char *groups[] = {"INJ", "EXT", "PRE", "TOR", "FOR", "EMB"};
-        int i = 0;
-        while (!stop) {
-          char code[16];
-          std::snprintf(code, sizeof code, "%s%02d", groups[(t + i) % 6], 1 + (t * 7 + i) % 80);
-          c.post(reservados(code, i++));
-          ++calls;
-        }
-      });
-    auto t0 = Clock::now();
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    stop = true;
-    for (auto &t : threads)
-      t.join();
-    std::printf("GetReservados, %2d client(s): %.0f calls/s%s\n", clients, double(calls) / (msSince(t0) / 1000),
-                clients == 16 ? "  (target >= 5000 on 2 cores)" : "");
-  }
-
-  {
-    Client c(port);
-    const double d0 = zrt::toDateTime(today), d1 = d0 + 30;
-    std::vector<double> times;
-    std::size_t rows = 0;
-    for (int i = 0; i < 10; ++i) {
-      auto t0 = Clock::now();
-      const std::string reply =
-          c.post(zrt::rpc::makeRequest("HoraLivre", {false, false, "06:00:00", "22:00:00", "", d0, d1, ""}, i).dump());
-      times.push_back(msSince(t0));
-      rows = json::parse(reply)["result"]["rows"].size();
-    }
-    std::printf("HoraLivre, all 500 equipment x 31 days: %zu spans, p50 %.1f ms, max %.1f ms  (target < 100 ms)\n", rows,
-                percentile(times, 0.5), *std::max_element(times.begin(), times.end()));
-  }
-
-  const long kib = peakKiB(server.processId());
-  std::printf("server peak memory (VmHWM): %.1f MB  (target < 100 MB)\n", double(kib) / 1024);
-  server.terminate();
-  server.waitForFinished(5000);
   return 0;
 }
