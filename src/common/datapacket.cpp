@@ -1,4 +1,5 @@
 #include "zrt/common/datapacket.h"
+#include <zrt/common/answertexts.h>
 
 #include <stdexcept>
 
@@ -73,11 +74,11 @@ DataPacket DataPacket::fromJson(const nlohmann::json &json)
 DataPacket DataPacket::fromJson(nlohmann::json &&json)
 {
   if (!json.is_object() || !json.contains("fields") || !json.contains("rows"))
-    throw std::invalid_argument("pacote de dados sem \"fields\" ou \"rows\"");
+    throw std::invalid_argument(texts::kPacketWithoutParts);
   const auto &f = json.at("fields");
   auto &r = json.at("rows");
   if (!f.is_array() || !r.is_array())
-    throw std::invalid_argument("\"fields\" e \"rows\" devem ser listas");
+    throw std::invalid_argument(texts::kPartsNotLists);
   DataPacket packet;
   for (const auto &def : f) {
     if (!def.is_object() || !def.contains("name") || !def["name"].is_string() || !def.contains("type") ||
@@ -97,12 +98,12 @@ DataPacket DataPacket::fromJson(nlohmann::json &&json)
   packet.rows.reserve(r.size());
   for (auto &row : r) {
     if (!row.is_array() || row.size() != packet.fields.size())
-      throw std::invalid_argument("linha com número de colunas diferente do de campos");
+      throw std::invalid_argument(texts::kRowWidth);
     std::vector<nlohmann::json> cells;
     cells.reserve(row.size());
     for (size_t i = 0; i < row.size(); ++i) {
       if (!cellFits(packet.fields[i].type, row[i]))
-        throw std::invalid_argument("valor de tipo errado no campo " + packet.fields[i].name);
+        throw std::invalid_argument(texts::kWrongKindIn + packet.fields[i].name);
       cells.push_back(std::move(row[i]));
     }
     packet.rows.push_back(std::move(cells));

@@ -1,4 +1,5 @@
 #include "zrt/common/jsonrpc.h"
+#include <zrt/common/answertexts.h>
 
 namespace zrt::rpc {
 
@@ -23,15 +24,14 @@ Response parseResponse(std::string_view body)
   auto json = nlohmann::json::parse(body, nullptr, false);
   if (json.is_discarded() || !json.is_object()) {
     r.code = kParseError;
-    r.message = "Resposta inválida do servidor de aplicação.";
+    r.message = texts::kInvalidAnswer;
     return r;
   }
   if (auto it = json.find("error"); it != json.end()) {
     r.code =
         it->is_object() && it->contains("code") && (*it)["code"].is_number_integer() ? (*it)["code"].get<int>() : kInternalError;
-    r.message = it->is_object() && it->contains("message") && (*it)["message"].is_string()
-                    ? (*it)["message"].get<std::string>()
-                    : "Erro desconhecido no servidor de aplicação.";
+    r.message = it->is_object() && it->contains("message") && (*it)["message"].is_string() ? (*it)["message"].get<std::string>()
+                                                                                           : texts::kUnknownError;
     return r;
   }
   if (auto it = json.find("result"); it != json.end()) {
@@ -40,7 +40,7 @@ Response parseResponse(std::string_view body)
     return r;
   }
   r.code = kInvalidRequest;
-  r.message = "Resposta do servidor de aplicação sem resultado.";
+  r.message = texts::kNoResult;
   return r;
 }
 

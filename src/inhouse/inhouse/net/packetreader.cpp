@@ -1,5 +1,6 @@
 #include <inhouse/net/packetreader.h>
 
+#include <zrt/common/answertexts.h>
 #include <zrt/common/jsonrpc.h>
 
 #include <simdjson.h>
@@ -101,9 +102,9 @@ TDataTable readPacket(dom::element json)
 {
   dom::element fields, rows;
   if (json.type() != Kind::OBJECT || !member(objectOf(json), "fields", fields) || !member(objectOf(json), "rows", rows))
-    invalid("pacote de dados sem \"fields\" ou \"rows\"");
+    invalid(zrt::texts::kPacketWithoutParts);
   if (fields.type() != Kind::ARRAY || rows.type() != Kind::ARRAY)
-    invalid("\"fields\" e \"rows\" devem ser listas");
+    invalid(zrt::texts::kPartsNotLists);
   TDataTable table;
   for (dom::element def : arrayOf(fields)) {
     dom::element name, type, size;
@@ -129,7 +130,7 @@ TDataTable readPacket(dom::element json)
   table.rows.reserve(rowList.size());
   for (dom::element json : rowList) {
     if (json.type() != Kind::ARRAY || arrayOf(json).size() != width)
-      invalid("linha com número de colunas diferente do de campos");
+      invalid(zrt::texts::kRowWidth);
     const dom::array cells = arrayOf(json);
     TDataSet::Row row(static_cast<qsizetype>(width));
     QVariant *out = row.data();
@@ -137,7 +138,7 @@ TDataTable readPacket(dom::element json)
     for (dom::element cell : cells) {
       std::optional<QVariant> value = cellOf(cell, table.fields[c].type, texts[c]);
       if (!value)
-        invalid("valor de tipo errado no campo " + table.fields[c].name);
+        invalid(zrt::texts::kWrongKindIn + table.fields[c].name);
       out[c++] = std::move(*value);
     }
     table.rows.push_back(std::move(row));
@@ -190,7 +191,7 @@ TPacketAnswer ReadPacketAnswer(const std::string &body)
   TPacketAnswer answer;
   if (root.type() != Kind::OBJECT) {
     answer.code = zrt::rpc::kParseError;
-    answer.message = QStringLiteral("Resposta inválida do servidor de aplicação.");
+    answer.message = QString::fromUtf8(zrt::texts::kInvalidAnswer);
     return answer;
   }
   const dom::object top = objectOf(root);
@@ -202,7 +203,7 @@ TPacketAnswer ReadPacketAnswer(const std::string &body)
         isObject && member(objectOf(part), "code", code) && isInteger(code) ? int(integerOf(code)) : zrt::rpc::kInternalError;
     answer.message = isObject && member(objectOf(part), "message", message) && message.type() == Kind::STRING
                          ? QString::fromUtf8(message.get_string().value_unsafe())
-                         : QStringLiteral("Erro desconhecido no servidor de aplicação.");
+                         : QString::fromUtf8(zrt::texts::kUnknownError);
     return answer;
   }
   if (member(top, "result", part)) {
@@ -210,6 +211,6 @@ TPacketAnswer ReadPacketAnswer(const std::string &body)
     return answer;
   }
   answer.code = zrt::rpc::kInvalidRequest;
-  answer.message = QStringLiteral("Resposta do servidor de aplicação sem resultado.");
+  answer.message = QString::fromUtf8(zrt::texts::kNoResult);
   return answer;
 }
