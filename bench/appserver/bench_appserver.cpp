@@ -11,10 +11,6 @@
 #include <zrt/common/datetime.h>
 #include <zrt/common/jsonrpc.h>
 
-#include <boost/asio/ip/tcp.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
-
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,44 +21,11 @@
 #include <thread>
 #include <vector>
 
-namespace beast = boost::beast;
-namespace http = beast::http;
-namespace net = boost::asio;
-using tcp = net::ip::tcp;
 using nlohmann::json;
 using namespace zrt::bench;
 using namespace zrt::appserver::sql;
 
 namespace {
-
-const std::string kPath = "/ZRT02600.rmdPlanUtilEquipProd";
-
-// One keep-alive HTTP connection, as a desktop holds it.
-class Client {
-public:
-  explicit Client(unsigned short port) : stream_(ioc_)
-  {
-    stream_.connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), port));
-    stream_.socket().set_option(tcp::no_delay(true));
-  }
-  std::string post(const std::string &body)
-  {
-    http::request<http::string_body> req{http::verb::post, kPath, 11};
-    req.set(http::field::host, "127.0.0.1");
-    req.body() = body;
-    req.prepare_payload();
-    http::write(stream_, req);
-    http::response_parser<http::string_body> p;
-    p.body_limit(512 * 1024 * 1024);
-    http::read(stream_, buffer_, p);
-    return p.release().body();
-  }
-
-private:
-  net::io_context ioc_;
-  beast::tcp_stream stream_;
-  beast::flat_buffer buffer_;
-};
 
 struct Load {
   double perSecond = 0;
@@ -182,7 +145,7 @@ void runSuite(const QString &url, int seconds, int calls)
   const std::vector<double> floorTimes = timeEach(calls, [&] { reservadosFloor(*db); });
   std::vector<double> callTimes;
   {
-    Client c(server.port());
+    HttpClient c(server.port());
     const std::size_t rows = resultRows(c.post(body));
     if (long(rows) != floorRows)
       std::printf("  rows differ: server %zu, floor %ld\n", rows, floorRows);
@@ -202,14 +165,14 @@ void runSuite(const QString &url, int seconds, int calls)
     return [d = std::shared_ptr<FloorDb>(FloorDb::open(url)), &reservadosFloor] { reservadosFloor(*d); };
   });
   const Load serverLoad =
-      hammer(16, seconds, [&](int) { return [c = std::make_shared<Client>(server.port()), &body] { c->post(body); }; });
+      hammer(16, seconds, [&](int) { return [c = std::make_shared<HttpClient>(server.port()), &body] { c->post(body); }; });
   std::printf("throughput, %d s each\n", seconds);
   std::printf("  floor, 2 threads                    %8.0f queries/s\n", floorLoad.perSecond);
   std::printf("  server (2 threads), 16 clients      %8.0f calls/s     %.0f%% of the floor  (target >= 60%%)\n",
               serverLoad.perSecond, 100 * serverLoad.perSecond / floorLoad.perSecond);
 
   const Load crowd =
-      hammer(64, seconds, [&](int) { return [c = std::make_shared<Client>(server.port()), &body] { c->post(body); }; });
+      hammer(64, seconds, [&](int) { return [c = std::make_shared<HttpClient>(server.port()), &body] { c->post(body); }; });
   const double crowd99 = percentile(crowd.latencies, 0.99);
   std::printf("  64 keep-alive clients               p50 %7.3f ms  p99 %7.3f ms   p99 = %.1fx the 1-client p50  (target < 10x)\n",
               percentile(crowd.latencies, 0.5), crowd99, crowd99 / c50);
@@ -230,7 +193,7 @@ void runSuite(const QString &url, int seconds, int calls)
   std::size_t spans = 0;
   std::vector<double> freeTimes;
   {
-    Client c(server.port());
+    HttpClient c(server.port());
     const std::string free = zrt::rpc::makeRequest("HoraLivre", {false, false, "08:00:00", "18:00:00", "", d0, d1, ""}, 2).dump();
     spans = resultRows(c.post(free));
     freeTimes = timeEach(10, [&] { c.post(free); });

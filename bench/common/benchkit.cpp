@@ -7,6 +7,9 @@
 #include <QDateTime>
 #include <QFile>
 
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -16,6 +19,36 @@
 #include <thread>
 
 namespace zrt::bench {
+
+namespace http = boost::beast::http;
+
+struct HttpClient::Connection {
+  boost::asio::io_context ioc;
+  boost::beast::tcp_stream stream{ioc};
+  boost::beast::flat_buffer buffer;
+};
+
+HttpClient::HttpClient(unsigned short port) : connection_(std::make_unique<Connection>())
+{
+  using boost::asio::ip::tcp;
+  connection_->stream.connect(tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), port));
+  connection_->stream.socket().set_option(tcp::no_delay(true));
+}
+
+HttpClient::~HttpClient() = default;
+
+std::string HttpClient::post(const std::string &body)
+{
+  http::request<http::string_body> req{http::verb::post, "/ZRT02600.rmdPlanUtilEquipProd", 11};
+  req.set(http::field::host, "127.0.0.1");
+  req.body() = body;
+  req.prepare_payload();
+  http::write(connection_->stream, req);
+  http::response_parser<http::string_body> p;
+  p.body_limit(512 * 1024 * 1024);
+  http::read(connection_->stream, connection_->buffer, p);
+  return p.release().body();
+}
 
 double msSince(Clock::time_point start) { return std::chrono::duration<double, std::milli>(Clock::now() - start).count(); }
 

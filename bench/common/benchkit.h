@@ -44,6 +44,19 @@ private:
   unsigned short port_ = 0;
 };
 
+// One keep-alive HTTP connection to the server on loopback, as a desktop holds it: posts a
+// JSON-RPC request and gives the answer's body.
+class HttpClient {
+public:
+  explicit HttpClient(unsigned short port);
+  ~HttpClient();
+  std::string post(const std::string &body);
+
+private:
+  struct Connection;
+  std::unique_ptr<Connection> connection_;
+};
+
 // A statement parameter: NULL, text, or an integer (SQLite compares a text '0' unequal to 0).
 using Param = std::variant<std::monostate, std::string, long long>;
 

@@ -8,6 +8,7 @@
 #include <benchkit.h>
 
 #include <inhouse/net/checkresultserv.h>
+#include <inhouse/net/packetreader.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/prompts.h>
@@ -87,6 +88,7 @@ double Median(std::vector<double> v)
 int main(int argc, char **argv)
 {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  KeepMemoryForAnswers(); // as the host does
   QApplication app(argc, argv);
   QTemporaryDir dir;
   TQtPrompts quiet;

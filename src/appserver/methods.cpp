@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -39,12 +40,22 @@ std::optional<std::int64_t> secondsOf(std::string_view s)
     }
     return true;
   };
+  // Rows come ordered by time, so most share the previous row's day: its day number is kept.
+  thread_local char lastDate[10] = {};
+  thread_local std::int64_t lastDay = 0;
   int y, mo, d, h = 0, mi = 0, se = 0;
-  if (s.size() >= 10 && s[4] == '-' && s[7] == '-' && digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d)) {
+  if (s.size() >= 10 && s[4] == '-' && s[7] == '-') {
     const bool hasTime = s.size() >= 19 && digits(11, 2, h) && digits(14, 2, mi) && digits(17, 2, se);
-    const QDate date(y, mo, d);
-    if (date.isValid() && (hasTime || s.size() == 10) && h < 24 && mi < 60 && se < 60)
-      return (date.toJulianDay() - kEpochJulianDay) * kSecondsPerDay + h * 3600 + mi * 60 + se;
+    if ((hasTime || s.size() == 10) && h < 24 && mi < 60 && se < 60) {
+      if (std::memcmp(lastDate, s.data(), 10) == 0)
+        return lastDay * kSecondsPerDay + h * 3600 + mi * 60 + se;
+      const QDate date(digits(0, 4, y) ? y : 0, digits(5, 2, mo) ? mo : 0, digits(8, 2, d) ? d : 0);
+      if (date.isValid()) {
+        std::memcpy(lastDate, s.data(), 10);
+        lastDay = date.toJulianDay() - kEpochJulianDay;
+        return lastDay * kSecondsPerDay + h * 3600 + mi * 60 + se;
+      }
+    }
   }
   if (auto t = fromSqlText(QString::fromUtf8(s.data(), qsizetype(s.size()))))
     return std::llround(*t * double(kSecondsPerDay));
@@ -66,9 +77,7 @@ std::optional<double> dateTimeOf(const SqlRows &rows, int column)
     return std::nullopt;
   const std::int64_t days = *s >= 0 ? *s / kSecondsPerDay : -((-*s + kSecondsPerDay - 1) / kSecondsPerDay);
   const std::int64_t rest = *s - days * kSecondsPerDay;
-  const double value =
-      toDateTime(QDate::fromJulianDay(days + kEpochJulianDay), QTime::fromMSecsSinceStartOfDay(int(rest * 1000)));
-  return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+  return composeDateTime(days, rest * 1000);
 }
 
 void writeText(PacketWriter &out, const SqlRows &rows, int column)

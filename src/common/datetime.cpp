@@ -17,6 +17,8 @@ TDateTime compose(qint64 days, qint64 msecs)
 }
 } // namespace
 
+TDateTime composeDateTime(qint64 days, qint64 msecs) { return compose(days, msecs); }
+
 bool isValidDateTime(TDateTime value) { return std::isfinite(value) && value >= kMinDateTime && value < kMaxDateTime; }
 
 TDateTime toDateTime(const QDate &date, const QTime &time)

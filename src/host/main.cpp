@@ -4,6 +4,8 @@
 #include "zrt/host/mainwindow.h"
 #include "zrt/host/options.h"
 
+#include <inhouse/net/packetreader.h>
+
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QScreen>
@@ -54,6 +56,7 @@ int main(int argc, char *argv[])
     return 0;
   }
 
+  KeepMemoryForAnswers();
   zrt::host::HostApplication app(argc, argv);
   // Again with the application in place: the module's default path is next to the executable.
   const zrt::host::ParseResult parsed = zrt::host::parseOptions(QCoreApplication::arguments());

@@ -106,6 +106,20 @@ QString freeRows(const rpc::Response &r)
   return out.join(QLatin1Char(' '));
 }
 
+// One statement on its own connection, as another program writing to the plant.
+void execOn(const QString &url, const char *sql)
+{
+  QSqlDatabase db = openDatabase(url, QStringLiteral("writer"));
+  {
+    QSqlQuery q(db);
+    if (!q.exec(QLatin1String(sql)))
+      QFAIL(qPrintable(q.lastError().text()));
+  }
+  db.close();
+  db = QSqlDatabase();
+  QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+}
+
 QString fieldList(const rpc::Response &r)
 {
   if (!r.ok)
@@ -616,6 +630,28 @@ private slots:
     }
   }
 
+  // Date-times are read by hand on the server, keeping the previous row's day: starts and ends
+  // alternate between days, times sit at both ends of a day, and days before 30 December 1899
+  // keep their time as a positive fraction. Every value must equal the general reader's.
+  void dateTimesAcrossDays()
+  {
+    const char *rows[][2] = {{"1899-12-29 06:00:00", "1899-12-30 00:00:00"}, {"1899-12-30 00:00:00", "1899-12-30 00:00:01"},
+                             {"2026-03-05 00:00:01", "2026-03-06 00:30:00"}, {"2026-03-05 23:59:59", "2026-03-07 08:00:00"},
+                             {"2026-03-06 12:00:00", "2026-03-06 12:00:01"}, {"2028-02-29 10:00:00", "2028-03-01 02:00:00"}};
+    QStringList starts, ends;
+    for (const auto &r : rows) {
+      execOn(sqliteUrl_, qPrintable(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES ('EQ3', 'O1', '%1', '%2', 1)")
+                                        .arg(QLatin1String(r[0]), QLatin1String(r[1]))));
+      starts << QString::fromStdString(json(dt(r[0])).dump());
+      ends << QString::fromStdString(json(dt(r[1])).dump());
+    }
+    const auto r = call(portFor("sqlite"), "GetReservados", {"EQ3", "1", "", "", dt("1899-12-29 00:00"), dt("2028-12-31 00:00")});
+    execOn(sqliteUrl_, "DELETE FROM RESEQUIPPROD WHERE CDEQUIPPRO = 'EQ3'");
+    QCOMPARE(column(r, "DTHRINIPROD"), starts.join(QLatin1Char(',')));
+    QCOMPARE(column(r, "DTHRFINPROD"), ends.join(QLatin1Char(',')));
+    QVERIFY(starts.first().startsWith(QLatin1String("-1.25")));
+  }
+
   // A finished call leaves no read transaction open on its worker's connection: a reservation
   // written meanwhile is in the next answer of every worker, and goes with the next one again.
   void writesSeenByTheNextCall()
@@ -629,15 +665,7 @@ private slots:
         QVERIFY(call(port, "HoraLivre", {false, false, "08:00:00", "18:00:00", "", from, from, ""}).ok);
       }
     };
-    auto write = [this](const char *sql) {
-      QSqlDatabase db = openDatabase(sqliteUrl_, QStringLiteral("writer"));
-      QSqlQuery q(db);
-      QVERIFY2(q.exec(QLatin1String(sql)), qPrintable(q.lastError().text()));
-      q = QSqlQuery();
-      db.close();
-      db = QSqlDatabase();
-      QSqlDatabase::removeDatabase(QStringLiteral("writer"));
-    };
+    auto write = [this](const char *sql) { execOn(sqliteUrl_, sql); };
     callAll();
     write("INSERT INTO RESEQUIPPROD VALUES ('EQ3', 'O1', '2026-03-02 11:00:00', '2026-03-02 12:00:00', 7)");
     for (int i = 0; i < 4; ++i)

@@ -19,6 +19,8 @@ bool isValidDateTime(TDateTime value); // finite and within the range above
 TDateTime toDateTime(const QDate &date);         // midnight of that day
 TDateTime toDateTime(const QDateTime &dateTime); // local wall-clock reading, milliseconds kept
 TDateTime toDateTime(const QDate &date, const QTime &time);
+// Whole days since 30 December 1899 and milliseconds into that day, without a QDate in between.
+TDateTime composeDateTime(qint64 days, qint64 msecs);
 QDate dateOf(TDateTime value);           // invalid QDate when out of range
 QTime timeOf(TDateTime value);           // rounded to the nearest millisecond
 QDateTime fromDateTime(TDateTime value); // invalid when out of range

@@ -5,6 +5,10 @@
 
 #include <simdjson.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -182,9 +186,20 @@ TPacketAnswer readWithTree(const std::string &body, simdjson::error_code error)
 
 } // namespace
 
+void KeepMemoryForAnswers()
+{
+#ifdef __GLIBC__
+  // Fixed values also stop the library from moving the bounds itself after each large free.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
+}
+
 TPacketAnswer ReadPacketAnswer(const std::string &body)
 {
-  dom::parser parser;
+  // Kept per thread: its buffers grow to the largest answer once instead of being allocated
+  // and faulted in again for each one.
+  thread_local dom::parser parser;
   dom::element root;
   if (const auto error = parser.parse(body).get(root))
     return readWithTree(body, error);

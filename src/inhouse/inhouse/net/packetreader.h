@@ -19,3 +19,9 @@ struct TPacketAnswer {
 
 // `body` is the whole HTTP body; spare capacity behind its text spares the parser a copy.
 INHOUSE_CORE_EXPORT TPacketAnswer ReadPacketAnswer(const std::string &body);
+
+// A large answer (a year of reservations is megabytes) is read into fresh memory; by default the
+// C library hands the freed memory back to the system after each answer, and the next answer
+// pays a page fault per page again, which costs more than reading it. The process keeps it
+// instead, up to a bound. Called once at start by the host, before any answer.
+INHOUSE_CORE_EXPORT void KeepMemoryForAnswers();
