@@ -169,6 +169,7 @@ private slots:
   void readerMatchesTree();
   void invalidUtf8IsAClearError();
   void readerSharesRepeatedTexts();
+  void answersLargerThanTheKeptParser();
 
 private:
   TNetConnection *connect(int timeoutMs = 5000);
@@ -561,6 +562,33 @@ void TstNet::readerSharesRepeatedTexts()
   QCOMPARE(text(1, 0).constData(), text(0, 0).constData());
   QCOMPARE(text(2, 1).constData(), text(0, 1).constData());
   QVERIFY(text(2, 0).constData() != text(0, 0).constData());
+}
+
+// The reader keeps its parser between answers up to a size, and takes a parser of its own beyond
+// it: answers on either side, one after the other, each read whole and alone.
+void TstNet::answersLargerThanTheKeptParser()
+{
+  auto body = [](int rows, const char *last) {
+    std::string b = R"({"result":{"fields":[{"name":"S","type":"string"},{"name":"N","type":"integer"}],"rows":[)";
+    for (int i = 0; i < rows; ++i)
+      b += "[\"linha\"," + std::to_string(i) + "],";
+    return b + "[\"" + last + "\",-1]]}}";
+  };
+  const int big = (9 << 20) / 16; // about 16 bytes a row: over 8 MB
+  for (const auto &[rows, last] :
+       std::vector<std::pair<int, const char *>>{{2, "a"}, {big, "b"}, {1, "c"}, {big, "d"}, {0, "e"}}) {
+    const std::string text = body(rows, last);
+    const TDataTable table = CheckResultServ(ReadPacketAnswer(text));
+    QCOMPARE(int(table.rows.size()), rows + 1);
+    QCOMPARE(table.rows.back()[0].toString(), QString::fromLatin1(last));
+    if (rows > 0)
+      QCOMPARE(table.rows[size_t(rows - 1)][1].toLongLong(), qlonglong(rows - 1));
+  }
+  // A large answer cut short is refused as any other, and the next one is read.
+  std::string cut = body(big, "x");
+  cut.resize(cut.size() - 2);
+  QCOMPARE(ReadPacketAnswer(cut).code, zrt::rpc::kParseError);
+  QCOMPARE(CheckResultServ(ReadPacketAnswer(body(3, "y"))).rows.size(), size_t(4));
 }
 
 QTEST_MAIN(TstNet)

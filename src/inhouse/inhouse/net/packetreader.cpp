@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace dom = simdjson::dom;
@@ -198,8 +199,12 @@ void KeepMemoryForAnswers()
 TPacketAnswer ReadPacketAnswer(const std::string &body)
 {
   // Kept per thread: its buffers grow to the largest answer once instead of being allocated
-  // and faulted in again for each one.
-  thread_local dom::parser parser;
+  // and faulted in again for each one. They take about ten times the answer's size, so an
+  // exceptional answer gets a parser of its own that goes with it.
+  constexpr std::size_t kKeptParserLimit = 8 << 20;
+  thread_local dom::parser kept;
+  std::optional<dom::parser> own;
+  dom::parser &parser = body.size() <= kKeptParserLimit ? kept : own.emplace();
   dom::element root;
   if (const auto error = parser.parse(body).get(root))
     return readWithTree(body, error);
