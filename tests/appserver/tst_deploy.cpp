@@ -177,46 +177,63 @@ private slots:
     QVERIFY2(errors.contains(message), qPrintable(errors));
   }
 
-  // SIGTERM mid-call: the call is answered (and closes its connection), then the process ends
-  // with 0. The call is a batch of long free-hour searches; the access log line of its first
+  // SIGTERM mid-call: an idle keep-alive connection is closed at once, the call in flight is
+  // answered (and closes its connection), then the process ends with 0. The call is a batch
+  // whose second member waits for a lock the test holds; the access log line of its first
   // member shows it is under way.
   void sigtermAnswersTheCallInFlight()
   {
     const QString url = sqliteUrl(QStringLiteral("drain.db"));
-    fillDemo(url, {});
+    DemoOptions demo;
+    demo.equipment = 6;
+    demo.months = 2;
+    fillDemo(url, demo);
+    sql(url, QStringLiteral("PRAGMA journal_mode=DELETE")); // a writer's lock then stops readers
     ServeProcess server({QStringLiteral("--db"), url, QStringLiteral("--drain-seconds"), QStringLiteral("600")});
     const unsigned short port = server.waitForPort();
     QVERIFY2(port != 0, qPrintable(server.errors()));
 
     testhttp::Client idle(port);
-    QCOMPARE(idle.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump()).status, 200);
+    QCOMPARE(idle.post(kPath, periodRequest("INJ01").dump()).status, 200);
 
-    const double today = toDateTime(QDate::currentDate());
-    json batch = json::array();
-    for (int i = 0; i < 100; ++i)
-      batch.push_back(rpc::makeRequest("HoraLivre", {false, false, "00:00", "23:59", "", today, today + 90, ""}, i));
-    testhttp::Reply slow;
+    QSqlDatabase locker = openDatabase(url, QStringLiteral("locker"));
+    QSqlQuery lock(locker);
+    QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    json batch = {rpc::makeRequest("GetHoraServidor", json::array(), 1), periodRequest("INJ01")};
+    testhttp::Reply held;
     std::thread caller([&] {
       testhttp::Client c(port);
-      slow = c.post(kPath, batch.dump());
+      held = c.post(kPath, batch.dump());
     });
-    const bool underWay = waitFor([&] { return server.errors().contains(QLatin1String("rpc method=HoraLivre")); });
+    const bool underWay = waitFor([&] { return server.errors().contains(QLatin1String("rpc method=GetHoraServidor")); });
     server.signal(SIGTERM);
+    // The idle connection ends while the call is still held.
+    boost::beast::flat_buffer buffer;
+    boost::beast::error_code ec;
+    idle.stream().expires_after(std::chrono::seconds(30));
+    idle.stream().read_some(buffer.prepare(1), ec);
+    const bool idleClosed = ec == boost::asio::error::eof || ec == boost::asio::error::connection_reset;
+    const bool stillRunning = server.proc.state() == QProcess::Running;
+    QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+    lock = QSqlQuery();
+    locker.close();
+    locker = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
     caller.join();
     QVERIFY(underWay);
+    QVERIFY2(idleClosed, ec.message().c_str());
+    QVERIFY(stillRunning);
 
-    QCOMPARE(slow.status, 200);
-    QVERIFY(!slow.keepAlive); // the connection's last answer
-    const json answers = json::parse(slow.body);
-    QCOMPARE(answers.size(), size_t(100));
+    QCOMPARE(held.status, 200);
+    QVERIFY(!held.keepAlive); // the connection's last answer
+    const json answers = json::parse(held.body);
+    QCOMPARE(answers.size(), size_t(2));
     for (const json &a : answers)
       QVERIFY2(a.contains("result"), a.dump().c_str());
     QVERIFY(server.proc.waitForFinished(60000));
     QCOMPARE(server.proc.exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.proc.exitCode(), 0);
     QVERIFY2(server.errors().contains(QLatin1String("Servidor encerrado.")), qPrintable(server.errors()));
-    // The idle keep-alive connection was closed, not left to a dead process.
-    QCOMPARE(idle.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump()).status, 0);
   }
 
   // The database restarts under running workers: calls fail clearly while it is down and work
