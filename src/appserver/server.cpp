@@ -112,7 +112,7 @@ public:
     readHeader();
   }
   // Draining: a connection waiting for its next request is closed; one inside a request gets
-  // its answer first (see handle and onWrite).
+  // its answer first (see write).
   void closeIfIdle()
   {
     net::post(stream_.get_executor(), [self = shared_from_this()] {
