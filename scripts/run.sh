@@ -9,7 +9,12 @@ bin=$PWD/build/release/bin
 DATA=${DATA:-${ZRT_DATA_DIR:-$HOME/.local/share/zrt02600}}
 mkdir -p "$DATA"
 db="sqlite:$DATA/demo.db"
-[ -f "$DATA/demo.db" ] || "$bin/zrt02600-server" init --db "$db" --demo
+# An existing plant gets the schema of this build (the server refuses an older one).
+if [ -f "$DATA/demo.db" ]; then
+  "$bin/zrt02600-server" init --db "$db" >/dev/null
+else
+  "$bin/zrt02600-server" init --db "$db" --demo
+fi
 
 log=$(mktemp /tmp/zrt02600-server.XXXXXX.log)
 server_pid=""

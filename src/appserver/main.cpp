@@ -102,6 +102,9 @@ int runServe(const QStringList &args)
   p.addOption({QStringLiteral("threads"), QStringLiteral("Threads de atendimento (padrão 2)."), QStringLiteral("N")});
   p.addOption({QStringLiteral("token-file"), QStringLiteral("Arquivo com o token exigido em \"Authorization: Bearer\"."),
                QStringLiteral("F")});
+  p.addOption({QStringLiteral("drain-seconds"),
+               QStringLiteral("Ao receber SIGTERM, espera as chamadas em andamento até N segundos (padrão 10)."),
+               QStringLiteral("N")});
   p.process(args);
   if (!p.isSet(QStringLiteral("db"))) {
     print(stderr, QStringLiteral("Informe o banco de dados com --db.\n"));
@@ -111,7 +114,10 @@ int runServe(const QStringList &args)
   opt.dbUrl = p.value(QStringLiteral("db"));
   opt.port = 8080;
   int port = opt.port;
-  if (!positiveInt(p, QStringLiteral("port"), 0, 65535, port) || !positiveInt(p, QStringLiteral("threads"), 1, 256, opt.threads))
+  int drainSeconds = 10;
+  if (!positiveInt(p, QStringLiteral("port"), 0, 65535, port) ||
+      !positiveInt(p, QStringLiteral("threads"), 1, 256, opt.threads) ||
+      !positiveInt(p, QStringLiteral("drain-seconds"), 0, 3600, drainSeconds))
     return 2;
   opt.port = static_cast<unsigned short>(port);
   if (p.isSet(QStringLiteral("listen")))
@@ -133,6 +139,13 @@ int runServe(const QStringList &args)
   } catch (const std::exception &e) {
     print(stderr, QString::fromUtf8(e.what()) + QLatin1Char('\n'));
     return 2;
+  }
+  // A copy that cannot serve must not start: a balancer would send it calls that all fail.
+  try {
+    checkSchema(opt.dbUrl);
+  } catch (const std::exception &e) {
+    print(stderr, QStringLiteral("O servidor de aplicação não foi iniciado: %1\n").arg(QString::fromUtf8(e.what())));
+    return 1;
   }
 
   // SIGINT/SIGTERM are waited for here, not handled asynchronously: block them before the
@@ -160,8 +173,12 @@ int runServe(const QStringList &args)
                     .arg(opt.token.empty() ? QString() : QStringLiteral(", token exigido")));
   int sig = 0;
   sigwait(&stopSignals, &sig);
-  print(stderr, QStringLiteral("Encerrando (sinal %1)...\n").arg(sig));
-  server.stop();
+  // A rolling restart behind a balancer loses no call: the calls in flight are answered first.
+  print(stderr, QStringLiteral("Encerrando (sinal %1): terminando as chamadas em andamento...\n").arg(sig));
+  if (!server.drain(std::chrono::milliseconds(drainSeconds * 1000))) {
+    print(stderr, QStringLiteral("Servidor encerrado sem esperar chamadas que passaram de %1 s.\n").arg(drainSeconds));
+    return 1;
+  }
   print(stderr, QStringLiteral("Servidor encerrado.\n"));
   return 0;
 }

@@ -393,6 +393,9 @@ std::size_t horaLivre(Store &store, const json &params, std::string &out)
 
 // ---- Store ----------------------------------------------------------------------------------
 
+// Cheap, and it fails on a database without the schema as well as on one that is unreachable.
+constexpr const char *kSqlHealth = "SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION";
+
 Store::Store(QString dbUrl) : url_(std::move(dbUrl))
 {
   try {
@@ -429,8 +432,36 @@ SqlRows &Store::run(const char *sql, const std::vector<SqlParam> &params)
   try {
     return db_->exec(sql, params);
   } catch (const std::exception &e) {
+    if (!db_->broken())
+      fail(e.what());
+  }
+  // The database dropped this connection (a restart since the last call): every statement is a
+  // read, so it runs once more on a fresh connection.
+  db_.reset();
+  open();
+  try {
+    return db_->exec(sql, params);
+  } catch (const std::exception &e) {
     fail(e.what());
   }
+}
+
+void Store::ping()
+{
+  // An open SQLite connection keeps reading a file that was deleted: look for the file itself.
+  if (!postgres_ && db_) {
+    const DbTarget target = parseDbUrl(url_);
+    if (target.path != QLatin1String(":memory:") && !QFileInfo::exists(target.path))
+      db_.reset();
+  }
+  try {
+    run(kSqlHealth, {});
+  } catch (const CallError &) {
+    // The failure dropped the connection; a fresh one tells whether the database itself is at
+    // fault (a SQLite file replaced under an open connection is not).
+    run(kSqlHealth, {});
+  }
+  done();
 }
 
 void Store::done()

@@ -23,6 +23,7 @@ public:
 
 // One worker thread's connection. Opened on first use; after a failure the connection is
 // dropped and opened again by the next call, so a database that went away recovers by itself.
+// A connection the database closed meanwhile (a restart) is replaced within the call.
 class Store {
 public:
   explicit Store(QString dbUrl);
@@ -35,6 +36,8 @@ public:
   SqlRows &run(const char *sql, const std::vector<SqlParam> &params);
   [[noreturn]] void fail(const std::string &why);
   void done(); // lets the last statement's rows go
+  // Checks that the database answers and holds the schema; throws CallError(kServerError).
+  void ping();
   bool isPostgres() const { return postgres_; }
 
 private:

@@ -166,7 +166,11 @@ public:
     const std::string host = t.host.toStdString(), port = std::to_string(t.port), name = t.name.toStdString(),
                       user = t.user.toStdString(), password = t.password.toStdString();
     // Timestamps come back as "YYYY-MM-DD HH:MM:SS" whatever the server's default style.
-    const char *keys[] = {"host", "port", "dbname", "user", "password", "connect_timeout", "client_encoding", "options", nullptr};
+    // tcp_user_timeout: a database host that vanished from the network fails a call in seconds
+    // instead of leaving the worker waiting for the system's TCP timeout.
+    const char *keys[] = {
+        "host", "port", "dbname", "user", "password", "connect_timeout", "client_encoding", "options", "tcp_user_timeout",
+        nullptr};
     const char *values[] = {host.c_str(),
                             port.c_str(),
                             name.c_str(),
@@ -175,6 +179,7 @@ public:
                             "5",
                             "UTF8",
                             "-c DateStyle=ISO",
+                            "10000",
                             nullptr};
     conn_ = PQconnectdbParams(keys, values, 0);
     if (PQstatus(conn_) != CONNECTION_OK) {
@@ -215,6 +220,7 @@ public:
     return rows_;
   }
   void done() override { rows_.reset(); }
+  bool broken() const override { return PQstatus(conn_) == CONNECTION_BAD; }
 
 private:
   void check(PGresult *r, ExecStatusType expected)

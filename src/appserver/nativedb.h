@@ -41,6 +41,9 @@ public:
   virtual SqlRows &exec(const char *sql, const std::vector<SqlParam> &params) = 0;
   // Ends the rows of the last exec: SQLite's read lock and libpq's result are let go.
   virtual void done() = 0;
+  // The connection itself is lost (the database closed it, e.g. on a restart), not just one
+  // statement failed: a new connection is needed.
+  virtual bool broken() const { return false; }
 };
 
 } // namespace zrt::appserver

@@ -1,7 +1,10 @@
 #include "zrt/appserver/schema.h"
 
+#include "nativedb.h"
+
 #include <zrt/dburl/dburl.h>
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -140,6 +143,40 @@ void initSchema(const QString &dbUrl)
     if (!c.db().commit())
       throw std::runtime_error("Falha ao gravar o esquema: " + c.db().lastError().text().toStdString());
   }
+}
+
+void checkSchema(const QString &dbUrl)
+{
+  const DbTarget target = parseDbUrl(dbUrl);
+  const std::string init = "Execute \"zrt02600-server init --db URL\" ";
+  // Opening a missing SQLite file would create an empty database.
+  if (target.kind == DbKind::SQLite && target.path != QLatin1String(":memory:") && !QFileInfo::exists(target.path))
+    throw std::runtime_error("Banco de dados não encontrado: " + target.path.toStdString() + ". " + init + "para criá-lo.");
+  const std::unique_ptr<NativeDb> db = NativeDb::open(dbUrl);
+  int version = 0;
+  try {
+    SqlRows &rows = db->exec("SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION", {});
+    if (rows.next())
+      version = int(rows.number(0).value_or(0));
+    db->done();
+  } catch (const std::exception &) {
+    version = 0;
+  }
+  if (version == 0)
+    throw std::runtime_error("O banco de dados não tem o esquema do servidor de aplicação. " + init + "para criá-lo.");
+  if (version < kSchemaVersion)
+    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais antiga que a deste programa "
+                                            "(%2). ")
+                                 .arg(version)
+                                 .arg(kSchemaVersion)
+                                 .toStdString() +
+                             init + "para atualizá-lo.");
+  if (version > kSchemaVersion)
+    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a deste programa "
+                                            "(%2). Atualize o servidor de aplicação.")
+                                 .arg(version)
+                                 .arg(kSchemaVersion)
+                                 .toStdString());
 }
 
 } // namespace zrt::appserver

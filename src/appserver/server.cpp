@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <list>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -49,57 +50,106 @@ struct LogEntry {
   std::string outcome = "ok";
 };
 
+// What a POST answers: a JSON text, or nothing at all (notifications only: HTTP 204).
+struct RpcAnswer {
+  std::string body;
+  bool noContent = false;
+};
+
 } // namespace
+
+class HttpSession;
 
 struct Server::Impl {
   ServerOptions opt;
   std::string path; // "/ZRT02600.rmdPlanUtilEquipProd"
+  // Before the io_context: sessions still pending when it is destroyed unregister here.
+  std::mutex sessionsMutex;
+  std::list<std::weak_ptr<HttpSession>> sessions; // open connections, for draining
   net::io_context ioc;
   std::optional<tcp::acceptor> acceptor;
   std::vector<std::thread> threads;
   unsigned short boundPort = 0;
   bool running = false;
+  std::atomic<bool> draining{false};
 
   explicit Impl(ServerOptions o) : opt(std::move(o)), path("/" + std::string(rpc::kServerName)), ioc(std::max(1, opt.threads)) {}
 
-  void log(const LogEntry &e, std::chrono::steady_clock::duration took)
+  void log(const LogEntry &e, std::chrono::steady_clock::time_point started)
   {
     if (!opt.accessLog)
       return;
-    const double ms = std::chrono::duration<double, std::milli>(took).count();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
     std::lock_guard lock(logMutex);
     std::fprintf(stderr, "rpc method=%s ms=%.3f rows=%zu outcome=%s\n", e.method.c_str(), ms, e.rows, e.outcome.c_str());
   }
 
-  std::string rpcCall(const std::string &body, LogEntry &entry);
+  RpcAnswer rpcCall(const std::string &body);
+  std::optional<std::string> rpcOne(json request);
+  std::string rpcError(int code, const std::string &message);
   void accept();
+  std::size_t openSessions()
+  {
+    std::lock_guard lock(sessionsMutex);
+    return sessions.size();
+  }
 };
 
-namespace {
-
-class Session : public std::enable_shared_from_this<Session> {
+class HttpSession : public std::enable_shared_from_this<HttpSession> {
 public:
-  Session(tcp::socket socket, Server::Impl &srv) : stream_(std::move(socket)), srv_(srv) {}
-  void run() { readHeader(); }
+  HttpSession(tcp::socket socket, Server::Impl &srv) : stream_(std::move(socket)), srv_(srv) {}
+  ~HttpSession()
+  {
+    std::lock_guard lock(srv_.sessionsMutex);
+    srv_.sessions.erase(registered_);
+  }
+  void run()
+  {
+    {
+      std::lock_guard lock(srv_.sessionsMutex);
+      registered_ = srv_.sessions.insert(srv_.sessions.end(), weak_from_this());
+    }
+    readHeader();
+  }
+  // Draining: a connection waiting for its next request is closed; one inside a request gets
+  // its answer first (see write).
+  void closeIfIdle()
+  {
+    net::post(stream_.get_executor(), [self = shared_from_this()] {
+      if (self->waiting_ && self->buffer_.size() == 0 && !(self->parser_ && self->parser_->got_some()))
+        self->close();
+    });
+  }
 
 private:
+  void close()
+  {
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream_.socket().close(ignored);
+  }
+
   void readHeader()
   {
+    if (srv_.draining)
+      return close();
+    waiting_ = true;
     parser_.emplace();
     parser_->body_limit(srv_.opt.maxBodyBytes);
     parser_->header_limit(static_cast<std::uint32_t>(srv_.opt.maxHeaderBytes));
     stream_.expires_after(srv_.opt.idleTimeout);
-    http::async_read_header(stream_, buffer_, *parser_, beast::bind_front_handler(&Session::onHeader, shared_from_this()));
+    http::async_read_header(stream_, buffer_, *parser_, beast::bind_front_handler(&HttpSession::onHeader, shared_from_this()));
   }
 
   void onHeader(beast::error_code ec, std::size_t)
   {
+    waiting_ = false;
     if (ec)
       return fail(ec);
     if (parser_->is_done())
       return handle();
     stream_.expires_after(srv_.opt.readTimeout);
-    http::async_read(stream_, buffer_, *parser_, beast::bind_front_handler(&Session::onBody, shared_from_this()));
+    http::async_read(stream_, buffer_, *parser_, beast::bind_front_handler(&HttpSession::onBody, shared_from_this()));
   }
 
   void onBody(beast::error_code ec, std::size_t)
@@ -149,25 +199,51 @@ private:
       if (req.method() != http::verb::get && req.method() != http::verb::head)
         status(http::status::method_not_allowed, "Use GET em /health.");
       else
-        res_.body() = R"({"status":"ok"})";
+        health();
     } else if (target == srv_.path) {
-      LogEntry entry;
       if (req.method() != http::verb::post) {
         status(http::status::method_not_allowed, "Use POST para chamar o servidor de aplicação.");
-        entry.outcome = "405";
+        srv_.log({.outcome = "405"}, t0);
       } else if (!authorised(req)) {
         res_.set(http::field::www_authenticate, "Bearer");
         status(http::status::unauthorized, "Acesso não autorizado ao servidor de aplicação.");
-        entry.outcome = "401";
+        srv_.log({.outcome = "401"}, t0);
       } else {
-        res_.body() = srv_.rpcCall(req.body(), entry);
+        RpcAnswer answer = srv_.rpcCall(req.body());
+        if (answer.noContent) {
+          res_.result(http::status::no_content);
+          res_.erase(http::field::content_type);
+        } else {
+          res_.body() = std::move(answer.body);
+        }
       }
-      srv_.log(entry, std::chrono::steady_clock::now() - t0);
     } else {
       status(http::status::not_found, "Recurso não encontrado no servidor de aplicação.");
     }
     res_.prepare_payload();
     write();
+  }
+
+  // Asks the database on every check, so a balancer stops sending calls to a copy that cannot
+  // answer them.
+  void health()
+  {
+    std::string reason;
+    if (srv_.draining) {
+      reason = "Servidor de aplicação encerrando.";
+    } else {
+      try {
+        if (!workerStore)
+          throw std::logic_error("no store on this thread");
+        workerStore->ping();
+        res_.body() = R"({"status":"ok"})";
+        return;
+      } catch (const std::exception &e) {
+        reason = e.what();
+      }
+    }
+    res_.result(http::status::service_unavailable);
+    res_.body() = dumpJson({{"status", "unavailable"}, {"reason", reason}});
   }
 
   bool authorised(const http::request<http::string_body> &req) const
@@ -191,7 +267,13 @@ private:
     res_.body() = dumpJson(rpc::makeError(nullptr, rpc::kInvalidRequest, message));
   }
 
-  void write() { http::async_write(stream_, res_, beast::bind_front_handler(&Session::onWrite, shared_from_this())); }
+  void write()
+  {
+    // Draining began during the call: this answer is the connection's last.
+    if (srv_.draining)
+      res_.keep_alive(false);
+    http::async_write(stream_, res_, beast::bind_front_handler(&HttpSession::onWrite, shared_from_this()));
+  }
 
   void onWrite(beast::error_code ec, std::size_t)
   {
@@ -205,23 +287,64 @@ private:
 
   beast::tcp_stream stream_;
   Server::Impl &srv_;
+  std::list<std::weak_ptr<HttpSession>>::iterator registered_;
+  bool waiting_ = false; // reading the header of the next request
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> res_;
 };
 
-} // namespace
-
-std::string Server::Impl::rpcCall(const std::string &body, LogEntry &entry)
+std::string Server::Impl::rpcError(int code, const std::string &message)
 {
-  json id = nullptr;
-  auto error = [&](int code, const std::string &message) {
-    entry.outcome = std::to_string(code);
-    return dumpJson(rpc::makeError(id, code, message));
-  };
+  LogEntry entry;
+  entry.outcome = std::to_string(code);
+  log(entry, std::chrono::steady_clock::now());
+  return dumpJson(rpc::makeError(nullptr, code, message));
+}
+
+RpcAnswer Server::Impl::rpcCall(const std::string &body)
+{
   json request = json::parse(body, nullptr, false);
   if (request.is_discarded())
-    return error(rpc::kParseError, "Requisição malformada: o corpo não é um JSON válido.");
+    return {rpcError(rpc::kParseError, "Requisição malformada: o corpo não é um JSON válido.")};
+  if (!request.is_array()) {
+    auto answer = rpcOne(std::move(request));
+    return answer ? RpcAnswer{std::move(*answer)} : RpcAnswer{{}, true};
+  }
+  // A batch: one answer per call that has an id, in one array.
+  if (request.empty())
+    return {rpcError(rpc::kInvalidRequest, "Requisição inválida: lote vazio.")};
+  if (request.size() > opt.maxBatchCalls)
+    return {rpcError(rpc::kInvalidRequest,
+                     "Requisição inválida: um lote aceita no máximo " + std::to_string(opt.maxBatchCalls) + " chamadas.")};
+  std::string out = "[";
+  for (json &member : request) {
+    if (auto answer = rpcOne(std::move(member))) {
+      if (out.size() > 1)
+        out += ',';
+      out += *answer;
+    }
+  }
+  if (out.size() == 1)
+    return {{}, true};
+  out += ']';
+  return {std::move(out)};
+}
+
+// One call; none for a notification (a valid request without "id"), which runs all the same.
+std::optional<std::string> Server::Impl::rpcOne(json request)
+{
+  const auto t0 = std::chrono::steady_clock::now();
+  LogEntry entry;
+  json id = nullptr;
+  bool notification = false;
+  auto error = [&](int code, const std::string &message) -> std::optional<std::string> {
+    entry.outcome = std::to_string(code);
+    log(entry, t0);
+    if (notification)
+      return std::nullopt;
+    return dumpJson(rpc::makeError(id, code, message));
+  };
   if (!request.is_object())
     return error(rpc::kInvalidRequest, "Requisição inválida: esperado um objeto JSON-RPC 2.0.");
   if (auto it = request.find("id"); it != request.end() && (it->is_string() || it->is_number() || it->is_null()))
@@ -230,6 +353,7 @@ std::string Server::Impl::rpcCall(const std::string &body, LogEntry &entry)
   const auto version = request.find("jsonrpc");
   if (method == request.end() || !method->is_string() || version == request.end() || *version != "2.0")
     return error(rpc::kInvalidRequest, "Requisição inválida: esperado um objeto JSON-RPC 2.0 com \"method\".");
+  notification = !request.contains("id");
   entry.method = method->get<std::string>().substr(0, 64);
   json params = json::array();
   if (auto it = request.find("params"); it != request.end() && !it->is_null()) {
@@ -244,12 +368,15 @@ std::string Server::Impl::rpcCall(const std::string &body, LogEntry &entry)
       throw std::logic_error("no store on this thread");
     entry.rows = callMethod(*workerStore, method->get<std::string>(), params, out);
     out += '}';
-    return out;
   } catch (const CallError &e) {
     return error(e.code, e.what());
   } catch (const std::exception &e) {
     return error(rpc::kInternalError, std::string("Erro interno do servidor de aplicação: ") + e.what());
   }
+  log(entry, t0);
+  if (notification)
+    return std::nullopt;
+  return out;
 }
 
 void Server::Impl::accept()
@@ -259,7 +386,7 @@ void Server::Impl::accept()
       return;
     if (!ec) {
       socket.set_option(tcp::no_delay(true), ec);
-      std::make_shared<Session>(std::move(socket), *this)->run();
+      std::make_shared<HttpSession>(std::move(socket), *this)->run();
     }
     accept();
   });
@@ -283,7 +410,8 @@ void Server::start()
     throw std::runtime_error("Endereço de escuta inválido: " + d->opt.listen);
   const tcp::endpoint endpoint(address, d->opt.port);
   tuneSqliteForServer();
-  d->acceptor.emplace(d->ioc);
+  // Its own strand: draining closes it from another thread while an accept may be completing.
+  d->acceptor.emplace(net::make_strand(d->ioc));
   auto check = [&](const char *what) {
     if (ec) {
       d->acceptor.reset();
@@ -300,6 +428,7 @@ void Server::start()
   check("escutar em");
   d->boundPort = d->acceptor->local_endpoint().port();
   d->ioc.restart();
+  d->draining = false;
   d->accept();
   d->running = true;
   for (int i = 0; i < d->opt.threads; ++i) {
@@ -318,7 +447,7 @@ void Server::stop()
 {
   if (!d->running)
     return;
-  net::post(d->ioc, [impl = d.get()] {
+  net::post(d->acceptor->get_executor(), [impl = d.get()] {
     beast::error_code ignored;
     impl->acceptor->close(ignored);
   });
@@ -328,6 +457,33 @@ void Server::stop()
   d->threads.clear();
   d->acceptor.reset();
   d->running = false;
+}
+
+bool Server::drain(std::chrono::milliseconds timeout)
+{
+  if (!d->running)
+    return true;
+  d->draining = true;
+  net::post(d->acceptor->get_executor(), [impl = d.get()] {
+    beast::error_code ignored;
+    impl->acceptor->close(ignored);
+  });
+  std::vector<std::shared_ptr<HttpSession>> open;
+  {
+    std::lock_guard lock(d->sessionsMutex);
+    for (const auto &weak : d->sessions)
+      if (auto session = weak.lock())
+        open.push_back(std::move(session));
+  }
+  for (const auto &session : open)
+    session->closeIfIdle();
+  open.clear(); // outside the lock: the last reference may end a session, which takes it
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  bool drained = false;
+  while (!(drained = d->openSessions() == 0) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  stop();
+  return drained;
 }
 
 } // namespace zrt::appserver

@@ -132,6 +132,29 @@ QString fieldList(const rpc::Response &r)
   return out.join(QLatin1Char(' '));
 }
 
+// An answer as "id:outcome" per call ("1:ok", "null:-32600"), sorted; a batch's in brackets,
+// "204" for no body at all.
+QString outcomes(const testhttp::Reply &reply)
+{
+  if (reply.status == 204)
+    return reply.body.empty() ? QStringLiteral("204") : QStringLiteral("204 with a body");
+  if (reply.status != 200)
+    return QStringLiteral("HTTP %1 %2").arg(reply.status).arg(QString::fromStdString(reply.error));
+  const json j = json::parse(reply.body, nullptr, false);
+  auto one = [](const json &a) {
+    const QString id = QString::fromStdString(a.value("id", json()).dump());
+    return a.contains("result") ? id + QStringLiteral(":ok")
+                                : id + QLatin1Char(':') + QString::number(a["error"]["code"].get<int>());
+  };
+  if (!j.is_array())
+    return one(j);
+  QStringList out;
+  for (const json &a : j)
+    out << one(a);
+  out.sort();
+  return QLatin1Char('[') + out.join(QLatin1Char(' ')) + QLatin1Char(']');
+}
+
 } // namespace
 
 class tst_appserver : public QObject {
@@ -471,7 +494,7 @@ private slots:
     const QString ok = R"({"jsonrpc":"2.0","id":7,"method":"GetReservados","params":%1})";
     QTest::newRow("malformed JSON") << "{\"jsonrpc\":" << rpc::kParseError;
     QTest::newRow("NaN is no JSON") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",NaN,46000]") << rpc::kParseError;
-    QTest::newRow("not an object") << "[1,2]" << rpc::kInvalidRequest;
+    QTest::newRow("not an object") << "42" << rpc::kInvalidRequest;
     QTest::newRow("no version") << R"({"id":1,"method":"GetHoraServidor","params":[]})" << rpc::kInvalidRequest;
     QTest::newRow("unknown method") << R"({"jsonrpc":"2.0","id":1,"method":"DropTables","params":[]})" << rpc::kMethodNotFound;
     QTest::newRow("named params") << ok.arg("{\"equip\":\"EQ1\"}") << rpc::kInvalidParams;
@@ -504,6 +527,104 @@ private slots:
     const auto after = client.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump());
     QCOMPARE(after.status, 200);
     QVERIFY(rpc::parseResponse(after.body).ok);
+  }
+
+  // Several calls in one body, and calls that want no answer.
+  void batchesAndNotifications_data()
+  {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("expected");
+    const QString hora = R"({"jsonrpc":"2.0","method":"GetHoraServidor","params":[]%1})";
+    const QString res = R"({"jsonrpc":"2.0","method":"GetReservados","params":["EQ1","1","2","2",46083,46084]%1})";
+    const QString id = QStringLiteral(",\"id\":%1");
+    QStringList hundred, hundredAndOne;
+    for (int i = 0; i < 101; ++i)
+      (i < 100 ? hundred : hundredAndOne) << hora.arg(id.arg(i));
+    hundredAndOne = hundred + hundredAndOne;
+    QStringList hundredOks;
+    for (int i = 0; i < 100; ++i)
+      hundredOks << QStringLiteral("%1:ok").arg(i);
+    hundredOks.sort();
+    // clang-format off
+    QTest::newRow("two calls") << "[" + hora.arg(id.arg(1)) + "," + res.arg(id.arg("\"b\"")) + "]" << "[\"b\":ok 1:ok]";
+    QTest::newRow("members that are no requests") << "[1,2]" << "[null:-32600 null:-32600]";
+    QTest::newRow("each member its own outcome")
+        << "[" + hora.arg(id.arg(1)) + R"(,{"jsonrpc":"2.0","id":2,"method":"Nada"},{"id":3},)" + res.arg("") + "]"
+        << "[1:ok 2:-32601 3:-32600]";
+    QTest::newRow("bad arguments in a batch") << R"([{"jsonrpc":"2.0","id":5,"method":"GetReservados","params":[1]}])"
+                                              << "[5:-32602]";
+    QTest::newRow("empty batch: one error, no array") << "[]" << "null:-32600";
+    QTest::newRow("only notifications") << "[" + hora.arg("") + "," + res.arg("") + "]" << "204";
+    QTest::newRow("a notification") << res.arg("") << "204";
+    QTest::newRow("a failing notification is silent too") << R"({"jsonrpc":"2.0","method":"Nada"})" << "204";
+    QTest::newRow("no method: no notification, an error") << R"({"jsonrpc":"2.0"})" << "null:-32600";
+    QTest::newRow("id null is no notification") << hora.arg(",\"id\":null") << "null:ok";
+    QTest::newRow("a hundred calls") << "[" + hundred.join(',') + "]" << "[" + hundredOks.join(' ') + "]";
+    QTest::newRow("over the limit: one error") << "[" + hundredAndOne.join(',') + "]" << "null:-32600";
+    QTest::newRow("malformed batch") << "[" + hora.arg(id.arg(1)) + "," << "null:-32700";
+    // clang-format on
+  }
+  void batchesAndNotifications()
+  {
+    QFETCH(QString, body);
+    QFETCH(QString, expected);
+    testhttp::Client client(portFor("sqlite"));
+    const auto reply = client.post(kPath, body.toStdString());
+    QCOMPARE(outcomes(reply), expected);
+    QVERIFY(reply.keepAlive);
+    if (expected.startsWith(QLatin1String("null:-32600")) && body.startsWith(QLatin1Char('[')))
+      QVERIFY2(reply.body.find("lote") != std::string::npos, reply.body.c_str()); // says what was wrong with the batch
+    // The connection serves on, after an answer without a body too.
+    QCOMPARE(outcomes(client.post(kPath, rpc::makeRequest("GetHoraServidor", json::array(), 9).dump())), QStringLiteral("9:ok"));
+  }
+
+  // A call inside a batch is answered with the very bytes it gets alone.
+  void batchMemberAnswersAsAlone()
+  {
+    testhttp::Client client(portFor("sqlite"));
+    const std::string one = rpc::makeRequest("GetReservados", {"EQ1", "1", "2", "2", 46083.0, 46084.0}, 4).dump();
+    const auto alone = client.post(kPath, one);
+    QCOMPARE(alone.status, 200);
+    QVERIFY(alone.body.find("\"rows\":[[") != std::string::npos);
+    QCOMPARE(client.post(kPath, "[" + one + "]").body, "[" + alone.body + "]");
+  }
+
+  // /health asks the database every time: 503 with the reason while it is unusable.
+  void healthTellsTheTruth()
+  {
+    const QString path = dir_.filePath(QStringLiteral("health.db"));
+    QVERIFY(QFile::copy(dir_.filePath(QStringLiteral("known.db")), path));
+    ServerOptions o;
+    o.dbUrl = QStringLiteral("sqlite:") + path;
+    o.accessLog = false;
+    Server server(o);
+    server.start();
+    testhttp::Client client(server.port());
+    auto health = [&client] {
+      const auto r = client.send(boost::beast::http::verb::get, "/health", "");
+      const json j = json::parse(r.body, nullptr, false);
+      return QStringLiteral("%1 %2").arg(r.status).arg(QString::fromStdString(j.is_object() ? j.value("status", "") : r.body));
+    };
+    auto reason = [&client] {
+      return json::parse(client.send(boost::beast::http::verb::get, "/health", "").body).value("reason", std::string());
+    };
+    QCOMPARE(health(), QStringLiteral("200 ok"));
+    QVERIFY(QFile::rename(path, path + QStringLiteral(".fora")));
+    for (int i = 0; i < 3; ++i) // whichever worker answers
+      QCOMPARE(health(), QStringLiteral("503 unavailable"));
+    QVERIFY2(QString::fromStdString(reason()).contains(QStringLiteral("Banco de dados não encontrado")), reason().c_str());
+    // A file without the schema is no better.
+    {
+      QFile empty(path);
+      QVERIFY(empty.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(health(), QStringLiteral("503 unavailable"));
+    QVERIFY2(QString::fromStdString(reason()).contains(QStringLiteral("ZRT_SCHEMA_VERSION")), reason().c_str());
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::rename(path + QStringLiteral(".fora"), path));
+    for (int i = 0; i < 3; ++i)
+      QCOMPARE(health(), QStringLiteral("200 ok"));
+    QCOMPARE(client.send(boost::beast::http::verb::post, "/health", "").status, 405);
   }
 
   void httpLevel()

@@ -23,6 +23,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
 
+#include <atomic>
 #include <thread>
 
 // Queues a key press the way the platform plugin delivers real input (Qt's own seam for it).
@@ -100,6 +101,69 @@ private:
   std::thread m_thread;
 };
 
+// Answers /health, and breaks the connection of the first `breaks` calls: closed as soon as the
+// request is in, or after part of the answer's header. Later calls get a result.
+class BreakingServer {
+public:
+  BreakingServer(int breaks, bool partial) : m_breaks(breaks), m_partial(partial)
+  {
+    accept();
+    m_thread = std::thread([this] { m_ioc.run(); });
+  }
+  ~BreakingServer()
+  {
+    m_ioc.stop();
+    m_thread.join();
+  }
+  unsigned short port() const { return m_acceptor.local_endpoint().port(); }
+  int calls() const { return m_calls; }
+
+private:
+  struct Session {
+    explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
+    asio::ip::tcp::socket socket;
+    boost::beast::flat_buffer buffer;
+    boost::beast::http::request<boost::beast::http::string_body> request;
+    boost::beast::http::response<boost::beast::http::string_body> response;
+    std::string partial = "HTTP/1.1 200 OK\r\nContent-Le";
+  };
+  void accept()
+  {
+    m_acceptor.async_accept([this](boost::system::error_code ec, asio::ip::tcp::socket socket) {
+      if (ec)
+        return;
+      auto session = std::make_shared<Session>(std::move(socket));
+      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
+        if (ec)
+          return;
+        auto close = [session](auto...) {
+          boost::system::error_code ignored;
+          session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+          session->socket.close(ignored);
+        };
+        const bool health = session->request.target() == "/health";
+        if (!health && ++m_calls <= m_breaks) {
+          if (m_partial)
+            return asio::async_write(session->socket, asio::buffer(session->partial), close);
+          return close();
+        }
+        session->response.result(200);
+        session->response.body() = health ? R"({"status":"ok"})" : R"({"id":1,"jsonrpc":"2.0","result":{"fields":[],"rows":[]}})";
+        session->response.keep_alive(false);
+        session->response.prepare_payload();
+        boost::beast::http::async_write(session->socket, session->response, close);
+      });
+      accept();
+    });
+  }
+  int m_breaks;
+  bool m_partial;
+  std::atomic<int> m_calls{0};
+  asio::io_context m_ioc;
+  asio::ip::tcp::acceptor m_acceptor{m_ioc, {asio::ip::make_address("127.0.0.1"), 0}};
+  std::thread m_thread;
+};
+
 // What a window gets from an answer: the error's code and text, or the field list and every
 // cell with its kind, so that two ways of reading compare as lists of texts.
 QStringList describe(const TDataTable &table)
@@ -160,6 +224,8 @@ private slots:
   void serverDownIsOneClearError();
   void silentServerTimesOut();
   void keepAliveReconnects();
+  void brokenCallIsSentOnceMore_data();
+  void brokenCallIsSentOnceMore();
   void sizeLimits();
   void waitRunsTimersButHoldsInput();
   void recorderSeesEveryCall();
@@ -370,6 +436,37 @@ void TstNet::keepAliveReconnects()
   const ServerResult r = net->AppServer().Call("GetHoraServidor");
   QVERIFY2(r.ok, qPrintable(r.message));
   QCOMPARE(connects, 1); // reconnected inside the call, not a new Open
+}
+
+void TstNet::brokenCallIsSentOnceMore_data()
+{
+  QTest::addColumn<int>("breaks");
+  QTest::addColumn<bool>("partial");
+  QTest::addColumn<bool>("ok");
+  QTest::addColumn<int>("sent");
+  QTest::newRow("broken once: the repeat answers") << 1 << false << true << 2;
+  QTest::newRow("broken twice: one clear error") << 2 << false << false << 2;
+  QTest::newRow("part of an answer came: no repeat") << 1 << true << false << 1;
+}
+
+void TstNet::brokenCallIsSentOnceMore()
+{
+  QFETCH(int, breaks);
+  QFETCH(bool, partial);
+  QFETCH(bool, ok);
+  QFETCH(int, sent);
+  BreakingServer server(breaks, partial);
+  TNetConnection net;
+  net.Host = "127.0.0.1";
+  net.Port = server.port();
+  net.ServerName = "ZRT02600.rmdPlanUtilEquipProd";
+  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  QCOMPARE(r.ok, ok);
+  if (!ok)
+    QVERIFY2(r.message.startsWith(
+                 QStringLiteral("Falha na comunicação com o servidor de aplicação em 127.0.0.1:%1").arg(server.port())),
+             qPrintable(r.message));
+  QCOMPARE(server.calls(), sent);
 }
 
 void TstNet::sizeLimits()

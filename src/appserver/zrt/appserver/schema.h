@@ -11,6 +11,11 @@ inline constexpr int kSchemaVersion = 3;
 // Idempotent: the version table records what is there. Throws std::runtime_error.
 void initSchema(const QString &dbUrl);
 
+// Refuses a database the server cannot serve from: one that cannot be opened, has no schema,
+// or has a schema older or newer than this program's. Throws std::runtime_error with a
+// Portuguese text that says what to do.
+void checkSchema(const QString &dbUrl);
+
 struct DemoOptions {
   unsigned seed = 1;
   int equipment = 40;

@@ -22,6 +22,7 @@ struct ServerOptions {
   std::chrono::milliseconds idleTimeout{60'000}; // keep-alive wait for the next request
   std::chrono::milliseconds readTimeout{30'000}; // reading one request body once its header came
   bool accessLog = true;                         // one line per call on stderr
+  std::size_t maxBatchCalls = 100;               // calls in one JSON-RPC batch
 };
 
 // Process-wide SQLite settings for a server that owns its connections: no global memory
@@ -39,6 +40,10 @@ public:
   void start();                // binds, starts the threads; throws std::runtime_error
   unsigned short port() const; // the bound port (the ephemeral one when 0 was asked)
   void stop();                 // idempotent; closes every connection and joins the threads
+  // Stops accepting, closes idle keep-alive connections and lets the calls in flight finish
+  // (their answers carry "Connection: close"); then stops. False when `timeout` ran out first
+  // and some calls were cut short.
+  bool drain(std::chrono::milliseconds timeout);
 
   struct Impl; // opaque
 

@@ -90,7 +90,7 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
   auto drop = [&] { dropStream(stream, buffer); };
 
   for (int attempt = 0; attempt < 2; ++attempt) {
-    const bool reused = stream.has_value() && stream->socket().is_open();
+    const bool reused = attempt == 0 && stream.has_value() && stream->socket().is_open();
     if (!reused) {
       drop();
       beast::error_code ec;
@@ -146,8 +146,10 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
     }
     if (ec) {
       drop();
-      // A keep-alive socket the server closed while idle: reconnect once and send again.
-      if (reused && attempt == 0 && !gotBytes && brokenKeepAlive(ec))
+      // The connection broke before any byte of the answer: a keep-alive socket the server
+      // closed while idle, or a server (or a balancer's copy) that went down under the call.
+      // Every method is a read, so it is sent once more on a fresh connection.
+      if (attempt == 0 && !gotBytes && brokenKeepAlive(ec))
         continue;
       if (ec == beast::error::timeout)
         error = QStringLiteral("O servidor de aplicação em %1 não respondeu em %2 segundos.").arg(where, seconds);
