@@ -81,6 +81,7 @@ if [ "$(id -u)" = 0 ]; then
   # As root the workers would run as nobody: they get a temp folder of their own.
   user_line="user nobody nogroup;"
   chown nobody "$work/nginx/temp"
+  chmod 711 "$work" # they reach it through the private work folder
 fi
 cat >"$work/nginx/nginx.conf" <<CONF
 daemon off;
