@@ -46,6 +46,7 @@ std::string HttpClient::post(const std::string &body)
   http::write(connection_->stream, req);
   http::response_parser<http::string_body> p;
   p.body_limit(512 * 1024 * 1024);
+  connection_->buffer.reserve(256 * 1024); // reads as large as the desktop's
   http::read(connection_->stream, connection_->buffer, p);
   return p.release().body();
 }

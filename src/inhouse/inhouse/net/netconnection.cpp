@@ -61,6 +61,8 @@ struct TNetConnection::Exchange {
 
 namespace {
 
+constexpr std::size_t kReadRoom = 256 * 1024;
+
 // Runs one asynchronous operation to completion on this thread; the stream's deadline bounds it.
 template <class Start>
 beast::error_code runOp(asio::io_context &ioc, Start start)
@@ -104,6 +106,10 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
       stream.emplace(ioc);
       stream->expires_at(deadline);
       ec = runOp(ioc, [&](auto handler) { stream->async_connect(endpoints, handler); });
+      if (!ec) {
+        beast::error_code ignored; // a request goes out whole at once: nothing to gain by waiting
+        stream->socket().set_option(tcp::no_delay(true), ignored);
+      }
       if (ec) {
         drop();
         error = ec == beast::error::timeout
@@ -130,6 +136,9 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
     beast::error_code ec = runOp(ioc, [&](auto handler) { http::async_write(*stream, req, handler); });
     http::response_parser<http::string_body> parser;
     parser.body_limit(maxResponse);
+    // Each read takes at most the buffer's free room: left at its default, a large answer
+    // arrives in thousands of reads of a few hundred bytes, each with its own system calls.
+    buffer.reserve(kReadRoom);
     bool gotBytes = false;
     if (!ec) {
       const std::size_t before = buffer.size();
