@@ -189,6 +189,7 @@ private:
   {
     const auto t0 = std::chrono::steady_clock::now();
     auto &req = parser_->get();
+    serializer_.reset(); // it refers to the answer about to be replaced
     res_ = {};
     res_.version(req.version());
     res_.keep_alive(req.keep_alive());
@@ -272,7 +273,18 @@ private:
     // Draining began during the call: this answer is the connection's last.
     if (srv_.draining)
       res_.keep_alive(false);
-    http::async_write(stream_, res_, beast::bind_front_handler(&HttpSession::onWrite, shared_from_this()));
+    // An answer usually fits the socket's send buffer whole: written at once, it needs no
+    // timer, whose arming and cancelling per answer costs more than a small call itself. Only
+    // what the peer does not take at once goes on asynchronously, under the read timeout.
+    serializer_.emplace(res_);
+    beast::error_code ec;
+    stream_.socket().non_blocking(true, ec);
+    if (!ec)
+      http::write(stream_.socket(), *serializer_, ec);
+    if (ec != net::error::would_block)
+      return onWrite(ec, 0);
+    stream_.expires_after(srv_.opt.readTimeout);
+    http::async_write(stream_, *serializer_, beast::bind_front_handler(&HttpSession::onWrite, shared_from_this()));
   }
 
   void onWrite(beast::error_code ec, std::size_t)
@@ -292,6 +304,7 @@ private:
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> res_;
+  std::optional<http::response_serializer<http::string_body>> serializer_;
 };
 
 std::string Server::Impl::rpcError(int code, const std::string &message)

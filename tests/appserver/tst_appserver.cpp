@@ -16,6 +16,7 @@
 
 #include <map>
 #include <memory>
+#include <thread>
 
 using namespace zrt;
 using namespace zrt::appserver;
@@ -483,6 +484,47 @@ private slots:
     const auto r = call(portFor("sqlite"), "HoraLivre", {false, true, "08:00", "09:00", "", d, d + 365, ";EQ3;"});
     QVERIFY2(r.ok, r.message.c_str());
     QCOMPARE(DataPacket::fromJson(r.result).rows.size(), size_t(366));
+  }
+
+  // An answer goes out at once when the socket takes it whole; a client that reads slowly gets
+  // the rest as it reads, the same bytes, and its connection goes on serving the next call.
+  void largeAnswerToASlowReader()
+  {
+    const unsigned short port = portFor("sqlite");
+    // 40,000 one-minute reservations: an answer of megabytes, more than loopback buffers hold.
+    execOn(sqliteUrl_, "INSERT INTO RESEQUIPPROD SELECT 'EQ3', 'O1', datetime('2026-03-02', '+' || n || ' minutes'),"
+                       " datetime('2026-03-02', '+' || (n + 1) || ' minutes'), 1"
+                       " FROM (WITH RECURSIVE c(n) AS (SELECT 0 UNION ALL SELECT n + 1 FROM c WHERE n < 39999) SELECT n FROM c)");
+    struct Cleanup {
+      QString url;
+      ~Cleanup() { execOn(url, "DELETE FROM RESEQUIPPROD WHERE CDEQUIPPRO = 'EQ3'"); }
+    } cleanup{sqliteUrl_};
+    const std::string request =
+        rpc::makeRequest("GetReservados", {"EQ3", "1", "", "", dt("2026-03-02 00:00"), dt("2026-04-02 00:00")}).dump();
+    const std::string expected = testhttp::Client(port).post(kPath, request).body;
+    QVERIFY(expected.size() > 3'000'000);
+
+    namespace net = boost::asio;
+    namespace http = boost::beast::http;
+    net::io_context ioc;
+    net::ip::tcp::socket socket(ioc);
+    socket.open(net::ip::tcp::v4());
+    socket.set_option(net::socket_base::receive_buffer_size(4096)); // a small window keeps the server waiting
+    socket.connect({net::ip::make_address("127.0.0.1"), port});
+    boost::beast::flat_buffer buffer;
+    for (int call = 0; call < 2; ++call) {
+      http::request<http::string_body> req{http::verb::post, kPath, 11};
+      req.set(http::field::host, "127.0.0.1");
+      req.body() = request;
+      req.prepare_payload();
+      http::write(socket, req);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      http::response<http::string_body> res;
+      http::read(socket, buffer, res);
+      QCOMPARE(res.result_int(), 200u);
+      QVERIFY(res.keep_alive());
+      QVERIFY(res.body() == expected);
+    }
   }
 
   // ---- bad input, HTTP and limits -------------------------------------------------------------
