@@ -143,7 +143,7 @@ void runSuite(const QString &url, int seconds, int calls)
   const long floorRows = reservadosFloor(*db);
   timeEach(calls / 10, [&] { reservadosFloor(*db); });
   const std::vector<double> floorTimes = timeEach(calls, [&] { reservadosFloor(*db); });
-  std::vector<double> callTimes;
+  std::vector<double> callTimes, exchangeTimes;
   {
     HttpClient c(server.port());
     const std::size_t rows = resultRows(c.post(body));
@@ -151,6 +151,10 @@ void runSuite(const QString &url, int seconds, int calls)
       std::printf("  rows differ: server %zu, floor %ld\n", rows, floorRows);
     timeEach(calls / 10, [&] { c.post(body); });
     callTimes = timeEach(calls, [&] { c.post(body); });
+    // The HTTP exchange alone, with no database behind it: what any call costs on top of its SQL.
+    const std::string clock = zrt::rpc::makeRequest("GetHoraServidor", json::array(), 1).dump();
+    timeEach(calls / 10, [&] { c.post(clock); });
+    exchangeTimes = timeEach(calls, [&] { c.post(clock); });
   }
   const double f50 = percentile(floorTimes, 0.5), f99 = percentile(floorTimes, 0.99);
   const double c50 = percentile(callTimes, 0.5), c99 = percentile(callTimes, 0.99);
@@ -159,6 +163,9 @@ void runSuite(const QString &url, int seconds, int calls)
   std::printf("  floor (longest + period statements)  p50 %7.3f ms  p99 %7.3f ms\n", f50, f99);
   std::printf("  over HTTP, 1 keep-alive client      p50 %7.3f ms  p99 %7.3f ms   p50 ratio %.2fx  (target <= 1.5x)\n", c50, c99,
               c50 / f50);
+  const double e50 = percentile(exchangeTimes, 0.5);
+  std::printf("  GetHoraServidor, the exchange alone p50 %7.3f ms: floor + exchange is %.2fx the floor\n", e50,
+              (f50 + e50) / f50);
 
   // Throughput: the floor on two connections against the server's two workers.
   const Load floorLoad = hammer(2, seconds, [&](int) {

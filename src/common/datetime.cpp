@@ -1,5 +1,7 @@
 #include "zrt/common/datetime.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <limits>
 
@@ -73,18 +75,34 @@ QDateTime fromDateTime(TDateTime value)
 
 TDateTime dayOf(TDateTime value) { return toDateTime(dateOf(value)); }
 
-QString toSqlText(TDateTime value) { return fromDateTime(value).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+// From the day and time themselves: a QDateTime would be local time, costly to format and moved
+// by an hour inside a daylight-saving gap, while these texts are wall-clock readings.
+QString toSqlText(TDateTime value)
+{
+  qint64 days, msecs;
+  if (!split(value, days, msecs))
+    return {};
+  const QDate d = QDate::fromJulianDay(days + kEpochJulianDay);
+  const qint64 s = msecs / 1000;
+  return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(), int(s / 3600), int(s / 60 % 60),
+                           int(s % 60));
+}
 
 std::optional<TDateTime> fromSqlText(const QString &text)
 {
-  const QString t = text.trimmed();
-  for (const auto *format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-ddTHH:mm:ss.zzz",
-                             "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
-    const QDateTime dt = QDateTime::fromString(t, QLatin1String(format));
-    if (dt.isValid())
-      return toDateTime(dt);
-  }
-  return std::nullopt;
+  // "yyyy-MM-dd", then " HH:mm" or "THH:mm", ":ss", a fraction of a second (milliseconds are
+  // kept); read as a wall-clock reading, as written (see toSqlText).
+  static const QRegularExpression form(
+      QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})(?:[ T](\d{2}):(\d{2})(?::(\d{2})(?:\.(\d{1,9}))?)?)?$)"));
+  const QRegularExpressionMatch m = form.match(text.trimmed());
+  if (!m.hasMatch())
+    return std::nullopt;
+  auto part = [&m](int i) { return m.captured(i).toInt(); };
+  const QDate date(part(1), part(2), part(3));
+  const QTime time(part(4), part(5), part(6), m.captured(7).left(3).leftJustified(3, QLatin1Char('0')).toInt());
+  if (!date.isValid() || !time.isValid())
+    return std::nullopt;
+  return toDateTime(date, time);
 }
 
 } // namespace zrt

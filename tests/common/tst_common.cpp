@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <ctime>
+
 using namespace zrt;
 
 class tst_common : public QObject {
@@ -55,6 +57,32 @@ private slots:
     QCOMPARE(*fromSqlText("2026-03-05 23:30:00"), v);
     QCOMPARE(*fromSqlText("2026-03-05T23:30:00.000"), v);
     QVERIFY(!fromSqlText("05/03/2026").has_value());
+    QCOMPARE(*fromSqlText(" 2026-03-05 23:30 "), v);
+    QCOMPARE(*fromSqlText("2026-03-05"), toDateTime(QDate(2026, 3, 5)));
+    QCOMPARE(*fromSqlText("2026-03-05 23:30:00.5"), toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 30, 0, 500))));
+    for (const char *bad : {"2026-02-30 10:00:00", "2026-03-05 24:00:00", "2026-03-05 23:30:00x", "2026-3-5", ""})
+      QVERIFY2(!fromSqlText(QLatin1String(bad)).has_value(), bad);
+    // Before the epoch, the last second of a day, an early year, no value.
+    QCOMPARE(toSqlText(-1.25), QStringLiteral("1899-12-29 06:00:00"));
+    QCOMPARE(toSqlText(toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 59, 59, 999)))), QStringLiteral("2026-03-05 23:59:59"));
+    QCOMPARE(toSqlText(toDateTime(QDate(150, 1, 2))), QStringLiteral("0150-01-02 00:00:00"));
+    QCOMPARE(toSqlText(std::numeric_limits<double>::quiet_NaN()), QString());
+  }
+
+  // A wall-clock reading inside a daylight-saving gap of the machine's zone stays as it is.
+  void sqlTextIgnoresTheLocalZone()
+  {
+    const QByteArray was = qgetenv("TZ");
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"); // 29 March 2026 02:00 -> 03:00
+    tzset();
+    const double gap = toDateTime(QDate(2026, 3, 29)) + 2.5 / 24;
+    const QString text = toSqlText(gap);
+    const std::optional<double> back = fromSqlText(QStringLiteral("2026-03-29 02:30:00"));
+    qputenv("TZ", was);
+    tzset();
+    QCOMPARE(text, QStringLiteral("2026-03-29 02:30:00"));
+    QVERIFY(back.has_value());
+    QCOMPARE(*back, gap);
   }
 
   void packetRoundTripAndChecks()
