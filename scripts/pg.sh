@@ -22,15 +22,24 @@ esac
 [ -x "$bin/pg_ctl" ] || { echo "no pg_ctl" >&2; exit 1; }
 dir=$(mktemp -d /tmp/zrt-pg.XXXXXX)
 chown postgres "$dir"
-port=$((20000 + RANDOM % 30000))
 as_postgres "$bin/initdb -D '$dir/data' -A trust -U postgres -E UTF8 --locale=C.UTF-8" >"$dir/initdb.log" 2>&1
 # In the configuration, not on pg_ctl's command line, so that a later start or restart keeps them.
 cat >>"$dir/data/postgresql.conf" <<CONF
 listen_addresses = '127.0.0.1'
-port = $port
 unix_socket_directories = '$dir'
 fsync = off
 CONF
-as_postgres "$bin/pg_ctl -D '$dir/data' -l '$dir/server.log' -w start" >/dev/null
+# A port below the system's range for outgoing connections, which a busy test run may hold;
+# another is tried when it is taken all the same (the last setting in the file wins).
+started=""
+for _ in 1 2 3 4 5 6 7 8; do
+  port=$((20000 + RANDOM % 12000))
+  echo "port = $port" >>"$dir/data/postgresql.conf"
+  if as_postgres "$bin/pg_ctl -D '$dir/data' -l '$dir/server.log' -w start" >/dev/null 2>&1; then
+    started=1
+    break
+  fi
+done
+[ -n "$started" ] || { cat "$dir/server.log" >&2; rm -rf "$dir"; exit 1; }
 as_postgres "$bin/createdb -h 127.0.0.1 -p $port -U postgres zrt_test"
 echo "$dir postgresql://postgres@127.0.0.1:$port/zrt_test"

@@ -24,6 +24,7 @@
 #include <boost/beast/http.hpp>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 // Queues a key press the way the platform plugin delivers real input (Qt's own seam for it).
@@ -48,69 +49,26 @@ protected:
   void keyPressEvent(QKeyEvent *) override { ++keys; }
 };
 
-// Answers /health with 200 and every other request with one HTTP status and body, then closes:
-// a proxy's error page or a server failing in ways the real one does not.
-class CannedServer {
+// A server on loopback that reads one request per connection and answers it as a test says:
+// /health with 200, every other request through `answer`, given the request's number among them.
+class LoopbackServer {
 public:
-  CannedServer(unsigned status, std::string body) : m_status(status), m_body(std::move(body))
-  {
-    accept();
-    m_thread = std::thread([this] { m_ioc.run(); });
-  }
-  ~CannedServer()
-  {
-    m_ioc.stop();
-    m_thread.join();
-  }
-  unsigned short port() const { return m_acceptor.local_endpoint().port(); }
-
-private:
   struct Session {
     explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
     asio::ip::tcp::socket socket;
     boost::beast::flat_buffer buffer;
     boost::beast::http::request<boost::beast::http::string_body> request;
     boost::beast::http::response<boost::beast::http::string_body> response;
+    std::string raw;
   };
-  void accept()
-  {
-    m_acceptor.async_accept([this](boost::system::error_code ec, asio::ip::tcp::socket socket) {
-      if (ec)
-        return;
-      auto session = std::make_shared<Session>(std::move(socket));
-      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
-        if (ec)
-          return;
-        const bool health = session->request.target() == "/health";
-        session->response.result(health ? 200 : m_status);
-        session->response.body() = health ? R"({"status":"ok"})" : m_body;
-        session->response.keep_alive(false);
-        session->response.prepare_payload();
-        boost::beast::http::async_write(session->socket, session->response, [session](auto, auto) {
-          boost::system::error_code ignored;
-          session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-        });
-      });
-      accept();
-    });
-  }
-  unsigned m_status;
-  std::string m_body;
-  asio::io_context m_ioc;
-  asio::ip::tcp::acceptor m_acceptor{m_ioc, {asio::ip::make_address("127.0.0.1"), 0}};
-  std::thread m_thread;
-};
+  using SessionPtr = std::shared_ptr<Session>;
 
-// Answers /health, and breaks the connection of the first `breaks` calls: closed as soon as the
-// request is in, or after part of the answer's header. Later calls get a result.
-class BreakingServer {
-public:
-  BreakingServer(int breaks, bool partial) : m_breaks(breaks), m_partial(partial)
+  explicit LoopbackServer(std::function<void(const SessionPtr &, int call)> answer) : m_answer(std::move(answer))
   {
     accept();
     m_thread = std::thread([this] { m_ioc.run(); });
   }
-  ~BreakingServer()
+  ~LoopbackServer()
   {
     m_ioc.stop();
     m_thread.join();
@@ -118,15 +76,29 @@ public:
   unsigned short port() const { return m_acceptor.local_endpoint().port(); }
   int calls() const { return m_calls; }
 
+  static void close(const SessionPtr &session)
+  {
+    boost::system::error_code ignored;
+    session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+    session->socket.close(ignored);
+  }
+  // A whole answer, then the connection closes.
+  static void reply(const SessionPtr &session, unsigned status, std::string body)
+  {
+    session->response.result(status);
+    session->response.body() = std::move(body);
+    session->response.keep_alive(false);
+    session->response.prepare_payload();
+    boost::beast::http::async_write(session->socket, session->response, [session](auto, auto) { close(session); });
+  }
+  // These bytes as they stand (part of an answer), then the connection closes.
+  static void send(const SessionPtr &session, std::string raw)
+  {
+    session->raw = std::move(raw);
+    asio::async_write(session->socket, asio::buffer(session->raw), [session](auto, auto) { close(session); });
+  }
+
 private:
-  struct Session {
-    explicit Session(asio::ip::tcp::socket s) : socket(std::move(s)) {}
-    asio::ip::tcp::socket socket;
-    boost::beast::flat_buffer buffer;
-    boost::beast::http::request<boost::beast::http::string_body> request;
-    boost::beast::http::response<boost::beast::http::string_body> response;
-    std::string partial = "HTTP/1.1 200 OK\r\nContent-Le";
-  };
   void accept()
   {
     m_acceptor.async_accept([this](boost::system::error_code ec, asio::ip::tcp::socket socket) {
@@ -136,32 +108,40 @@ private:
       boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
         if (ec)
           return;
-        auto close = [session](auto...) {
-          boost::system::error_code ignored;
-          session->socket.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
-          session->socket.close(ignored);
-        };
-        const bool health = session->request.target() == "/health";
-        if (!health && ++m_calls <= m_breaks) {
-          if (m_partial)
-            return asio::async_write(session->socket, asio::buffer(session->partial), close);
-          return close();
-        }
-        session->response.result(200);
-        session->response.body() = health ? R"({"status":"ok"})" : R"({"id":1,"jsonrpc":"2.0","result":{"fields":[],"rows":[]}})";
-        session->response.keep_alive(false);
-        session->response.prepare_payload();
-        boost::beast::http::async_write(session->socket, session->response, close);
+        if (session->request.target() == "/health")
+          return reply(session, 200, R"({"status":"ok"})");
+        m_answer(session, ++m_calls);
       });
       accept();
     });
   }
-  int m_breaks;
-  bool m_partial;
+  std::function<void(const SessionPtr &, int)> m_answer;
   std::atomic<int> m_calls{0};
   asio::io_context m_ioc;
   asio::ip::tcp::acceptor m_acceptor{m_ioc, {asio::ip::make_address("127.0.0.1"), 0}};
   std::thread m_thread;
+};
+
+// Every call gets one HTTP status and body: a proxy's error page or a server failing in ways
+// the real one does not.
+struct CannedServer : LoopbackServer {
+  CannedServer(unsigned status, std::string body)
+      : LoopbackServer([status, body = std::move(body)](const SessionPtr &s, int) { reply(s, status, body); })
+  {}
+};
+
+// The first `breaks` calls lose their connection: closed as soon as the request is in, or after
+// part of the answer's header. Later calls get a result.
+struct BreakingServer : LoopbackServer {
+  BreakingServer(int breaks, bool partial)
+      : LoopbackServer([breaks, partial](const SessionPtr &s, int call) {
+          if (call > breaks)
+            return reply(s, 200, R"({"id":1,"jsonrpc":"2.0","result":{"fields":[],"rows":[]}})");
+          if (partial)
+            return send(s, "HTTP/1.1 200 OK\r\nContent-Le");
+          close(s);
+        })
+  {}
 };
 
 // What a window gets from an answer: the error's code and text, or the field list and every
