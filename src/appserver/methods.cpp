@@ -393,9 +393,6 @@ std::size_t horaLivre(Store &store, const json &params, std::string &out)
 
 // ---- Store ----------------------------------------------------------------------------------
 
-// Cheap, and it fails on a database without the schema as well as on one that is unreachable.
-constexpr const char *kSqlHealth = "SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION";
-
 Store::Store(QString dbUrl) : url_(std::move(dbUrl))
 {
   try {
@@ -455,11 +452,11 @@ void Store::ping()
       db_.reset();
   }
   try {
-    run(kSqlHealth, {});
+    run(kSqlSchemaVersion, {});
   } catch (const CallError &) {
     // The failure dropped the connection; a fresh one tells whether the database itself is at
     // fault (a SQLite file replaced under an open connection is not).
-    run(kSqlHealth, {});
+    run(kSqlSchemaVersion, {});
   }
   done();
 }

@@ -2,6 +2,7 @@
 
 #include "nativedb.h"
 
+#include <zrt/appserver/sqltexts.h>
 #include <zrt/dburl/dburl.h>
 
 #include <QFileInfo>
@@ -105,6 +106,16 @@ void run(QSqlQuery &q, const QString &sql)
         QStringLiteral("Falha ao preparar o banco de dados (%1): %2").arg(sql.left(60), q.lastError().text()).toStdString());
 }
 
+// "O banco de dados está na versão 2 do esquema, mais antiga que a deste programa (3)."
+std::string versionMismatch(int version, const char *relation)
+{
+  return QStringLiteral("O banco de dados está na versão %1 do esquema, %2 que a deste programa (%3).")
+      .arg(version)
+      .arg(QLatin1String(relation))
+      .arg(kSchemaVersion)
+      .toStdString();
+}
+
 } // namespace
 
 void initSchema(const QString &dbUrl)
@@ -119,15 +130,11 @@ void initSchema(const QString &dbUrl)
     run(q, QStringLiteral("PRAGMA foreign_keys=ON"));
   }
   run(q, QStringLiteral("CREATE TABLE IF NOT EXISTS ZRT_SCHEMA_VERSION (VERSAO INTEGER NOT NULL)"));
-  run(q, QStringLiteral("SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION"));
+  run(q, QLatin1String(sql::kSqlSchemaVersion));
   const int current = q.next() && !q.value(0).isNull() ? q.value(0).toInt() : 0;
   q.finish();
   if (current > kSchemaVersion)
-    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a deste "
-                                            "programa (%2).")
-                                 .arg(current)
-                                 .arg(kSchemaVersion)
-                                 .toStdString());
+    throw std::runtime_error(versionMismatch(current, "mais nova"));
   for (int version = current + 1; version <= kSchemaVersion; ++version) {
     if (!c.db().transaction())
       throw std::runtime_error("Falha ao iniciar a transação do esquema: " + c.db().lastError().text().toStdString());
@@ -155,7 +162,7 @@ void checkSchema(const QString &dbUrl)
   const std::unique_ptr<NativeDb> db = NativeDb::open(dbUrl);
   int version = 0;
   try {
-    SqlRows &rows = db->exec("SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION", {});
+    SqlRows &rows = db->exec(sql::kSqlSchemaVersion, {});
     if (rows.next())
       version = int(rows.number(0).value_or(0));
     db->done();
@@ -165,18 +172,9 @@ void checkSchema(const QString &dbUrl)
   if (version == 0)
     throw std::runtime_error("O banco de dados não tem o esquema do servidor de aplicação. " + init + "para criá-lo.");
   if (version < kSchemaVersion)
-    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais antiga que a deste programa "
-                                            "(%2). ")
-                                 .arg(version)
-                                 .arg(kSchemaVersion)
-                                 .toStdString() +
-                             init + "para atualizá-lo.");
+    throw std::runtime_error(versionMismatch(version, "mais antiga") + " " + init + "para atualizá-lo.");
   if (version > kSchemaVersion)
-    throw std::runtime_error(QStringLiteral("O banco de dados está na versão %1 do esquema, mais nova que a deste programa "
-                                            "(%2). Atualize o servidor de aplicação.")
-                                 .arg(version)
-                                 .arg(kSchemaVersion)
-                                 .toStdString());
+    throw std::runtime_error(versionMismatch(version, "mais nova") + " Atualize o servidor de aplicação.");
 }
 
 } // namespace zrt::appserver

@@ -62,4 +62,7 @@ inline constexpr const char *kSqlFreeBusy =
     " AND O.IDSITORDPROD <> '3' AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ? AND R.DTHRINIPROD >= ?"
     " ORDER BY E.CDEQUIPPRO, R.DTHRINIPROD";
 
+// The schema's version; it fails on a database without the schema, which makes it the health check too.
+inline constexpr const char *kSqlSchemaVersion = "SELECT MAX(VERSAO) FROM ZRT_SCHEMA_VERSION";
+
 } // namespace zrt::appserver::sql
