@@ -8,7 +8,10 @@
 #include <zrt/common/jsonrpc.h>
 #include <zrt/dburl/dburl.h>
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <array>
 #include <cmath>
@@ -389,6 +392,16 @@ std::size_t horaLivre(Store &store, const json &params, std::string &out)
   return w.finish();
 }
 
+// The device and inode of a SQLite database's file; zeros when there is none (or in memory).
+std::pair<std::uint64_t, std::uint64_t> sqliteFile(const QString &url)
+{
+  const DbTarget target = parseDbUrl(url);
+  struct stat st {};
+  if (target.path == QLatin1String(":memory:") || ::stat(QFile::encodeName(target.path).constData(), &st) != 0)
+    return {};
+  return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
 } // namespace
 
 // ---- Store ----------------------------------------------------------------------------------
@@ -421,6 +434,8 @@ void Store::open()
   } catch (const std::exception &e) {
     throw CallError(rpc::kServerError, e.what());
   }
+  if (!postgres_)
+    file_ = sqliteFile(url_);
 }
 
 SqlRows &Store::run(const char *sql, const std::vector<SqlParam> &params)
@@ -445,17 +460,15 @@ SqlRows &Store::run(const char *sql, const std::vector<SqlParam> &params)
 
 void Store::ping()
 {
-  // An open SQLite connection keeps reading a file that was deleted: look for the file itself.
-  if (!postgres_ && db_) {
-    const DbTarget target = parseDbUrl(url_);
-    if (target.path != QLatin1String(":memory:") && !QFileInfo::exists(target.path))
-      db_.reset();
-  }
+  // An open SQLite connection keeps reading the file it opened, even once that file was deleted
+  // or replaced (a restore): the file at the path must still be that one.
+  if (!postgres_ && db_ && sqliteFile(url_) != file_)
+    db_.reset();
   try {
     run(kSqlSchemaVersion, {});
   } catch (const CallError &) {
     // The failure dropped the connection; a fresh one tells whether the database itself is at
-    // fault (a SQLite file replaced under an open connection is not).
+    // fault.
     run(kSqlSchemaVersion, {});
   }
   done();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zrt::appserver {
@@ -46,6 +47,7 @@ private:
   QString url_;
   bool postgres_ = false;
   std::unique_ptr<NativeDb> db_;
+  std::pair<std::uint64_t, std::uint64_t> file_{}; // SQLite: device and inode of the file opened
 };
 
 // Appends the method's data packet to `out` and gives its number of rows. Throws CallError for

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <thread>
@@ -664,6 +665,21 @@ private slots:
     QVERIFY2(QString::fromStdString(reason()).contains(QStringLiteral("ZRT_SCHEMA_VERSION")), reason().c_str());
     QVERIFY(QFile::remove(path));
     QVERIFY(QFile::rename(path + QStringLiteral(".fora"), path));
+    for (int i = 0; i < 3; ++i)
+      QCOMPARE(health(), QStringLiteral("200 ok"));
+    // Replaced in one step (a restore gone wrong) while every worker holds the old file open.
+    QVERIFY(QFile::rename(path, path + QStringLiteral(".fora")));
+    {
+      QFile empty(path + QStringLiteral(".novo"));
+      QVERIFY(empty.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::copy(path + QStringLiteral(".fora"), path));
+    for (int i = 0; i < 3; ++i)
+      QCOMPARE(health(), QStringLiteral("200 ok"));
+    QVERIFY(::rename(qPrintable(path + QStringLiteral(".novo")), qPrintable(path)) == 0);
+    for (int i = 0; i < 4; ++i)
+      QCOMPARE(health(), QStringLiteral("503 unavailable"));
+    QVERIFY(::rename(qPrintable(path + QStringLiteral(".fora")), qPrintable(path)) == 0);
     for (int i = 0; i < 3; ++i)
       QCOMPARE(health(), QStringLiteral("200 ok"));
     QCOMPARE(client.send(boost::beast::http::verb::post, "/health", "").status, 405);
