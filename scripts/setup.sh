@@ -8,7 +8,8 @@ preset=${1:-release}
 packages=(g++ cmake ninja-build pkg-config ccache
           qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
           libboost-dev nlohmann-json3-dev libsimdjson-dev libsqlite3-dev libpq-dev
-          postgresql nginx-light xvfb xauth imagemagick fonts-dejavu-core)
+          postgresql nginx-light xvfb xauth imagemagick fonts-dejavu-core
+          libcsv-dev poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
