@@ -410,6 +410,43 @@ private slots:
     QCOMPARE(changed.count(), 1);
   }
 
+  void stringGridCellBackgroundsAndHints()
+  {
+    TStringGrid grid;
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    const QBrush busy(QColor(0x5d, 0xad, 0xe2));
+    grid.SetCellBrush(2, 2, busy);
+    grid.SetCellBrush(0, 1, busy); // the fixed column keeps the headers' look
+    grid.SetCellBrush(5, 5, busy);
+    QCOMPARE(grid.model()->index(1, 1).data(Qt::BackgroundRole).value<QBrush>(), busy);
+    QVERIFY(!grid.model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+    QCOMPARE(grid.CellBrush(0, 1), QBrush());
+    // A brush goes with its cell when the counts change, like its text.
+    grid.SetCells(2, 2, "OP1");
+    grid.SetColCount(5);
+    QCOMPARE(grid.Cells(2, 2), QStringLiteral("OP1"));
+    QCOMPARE(grid.CellBrush(2, 2), busy);
+    grid.SetColCount(2);
+    grid.SetColCount(3);
+    QCOMPARE(grid.CellBrush(2, 2), QBrush());
+    grid.SetCellBrush(1, 1, busy);
+    grid.ClearCellBrushes();
+    QCOMPARE(grid.CellBrush(1, 1), QBrush());
+    QCOMPARE(grid.Cells(2, 2), QString());
+
+    // Hints are asked for when shown, for data cells only.
+    QList<QPoint> asked;
+    grid.SetCellHint([&](int c, int r) {
+      asked.append({c, r});
+      return c == 1 ? QStringLiteral("ocupado") : QString();
+    });
+    QCOMPARE(grid.model()->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("ocupado"));
+    QVERIFY(!grid.model()->index(0, 1).data(Qt::ToolTipRole).isValid());
+    QCOMPARE(grid.CellHint(0, 1), QString());
+    QCOMPARE(asked, QList<QPoint>({{1, 1}, {2, 1}}));
+  }
+
   void stringGridBulkRebuildIsOneReset()
   {
     TStringGrid grid;

@@ -100,6 +100,19 @@ private slots:
     QCOMPARE(Marked(c), ExpectedIn(today.year(), today.month()));
     QCOMPARE(c->HollidayColor(), QColor(47, 224, 37));
     QVERIFY(c->ShowCurrentDay());
+    // Hovering a marked day tells how many reservations start on it: OP1 and OP2 on day 1.
+    const QDate day1 = today.addDays(1), day2 = today.addDays(2);
+    if (day1.month() == today.month()) {
+      const QModelIndex cell = c->indexAt(c->DayRect(day1).center());
+      QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("2 reservas iniciam neste dia"));
+      QVERIFY(
+          cell.data(Qt::AccessibleTextRole).toString().endsWith(QStringLiteral(", com reservas, 2 reservas iniciam neste dia")));
+    }
+    if (day2.month() == today.month())
+      QCOMPARE(c->indexAt(c->DayRect(day2).center()).data(Qt::ToolTipRole).toString(),
+               QStringLiteral("1 reserva inicia neste dia"));
+    if (today.month() == today.addDays(6).month())
+      QVERIFY(!c->indexAt(c->DayRect(today.addDays(6)).center()).data(Qt::ToolTipRole).isValid());
 
     // The next month shows the rest of the period's marks, without a new request.
     plant->ClearCalls();

@@ -4,6 +4,7 @@
 
 #include "package/units.h"
 #include "sheet/frmplanilha.h"
+#include "sheet/occupancy.h"
 #include "sheet/weekgrid.h"
 
 #include <inhouse/data/datasetmodel.h>
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -157,6 +159,9 @@ private slots:
   void enteringThePanelClosesTheOrders()
   {
     LeavePanel(sheet);
+    // EQ1 over today 08:00 to today + 30 18:00 (730 h): 2 h on day 1 (OP2 within OP1), 2 h on
+    // day 2, 1,5 h across the night of day 5, 2 h on day 7, 1 h 1 min on day 8.
+    QCOMPARE(sheet->lblUtilizacao->text(), QStringLiteral("6 reservas · 8,5 h reservadas de 730,0 h (1,2%)"));
     QVERIFY(sheet->cdsReservados->Active());
     QVERIFY(sheet->sbtProcurar->isEnabled());
     QVERIFY(sheet->mnuProcurar->isEnabled());
@@ -167,6 +172,7 @@ private slots:
     QVERIFY(!sheet->sbtProcurar->isEnabled());
     QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshDia);
     QCOMPARE(sheet->dbgOrdemProd->model()->rowCount(), 0);
+    QCOMPARE(sheet->lblUtilizacao->text(), QString());
   }
 
   // A click on another equipment row while the period check fails: the check wins. The row
@@ -352,6 +358,52 @@ private slots:
     QCOMPARE(g->Cells(3, 7), QStringLiteral("OP3"));
     // 23:30 is past the end hour, 07:59 before the start hour, 00:00 before it too.
     QCOMPARE(NonEmptyDataCells(), 2);
+  }
+
+  void weekGridShadesTheHoursReservationsCover()
+  {
+    LeavePanel(sheet);
+    ClickPage(sheet, sheet->tshSemana);
+    TStringGrid *g = sheet->stgSemana;
+    using L = TWeekCellLoad;
+    // Day 1: OP1 (pending) 08:00-10:00 and OP2 (in progress) 08:30-09:00 share 8:00.
+    QCOMPARE(g->CellBrush(2, 1), OccupancyBrush({2, L::Pending | L::InProgress}));
+    QCOMPARE(g->CellBrush(2, 1).style(), Qt::TexturePattern);
+    QCOMPARE(g->CellBrush(2, 2), OccupancyBrush({1, L::Pending}));
+    QCOMPARE(g->CellBrush(2, 3).style(), Qt::NoBrush);
+    // Day 2: OP3 (concluded) 14:00-16:00.
+    QCOMPARE(g->CellBrush(3, 7), OccupancyBrush({1, L::Concluded}));
+    QCOMPARE(g->CellBrush(3, 8), OccupancyBrush({1, L::Concluded}));
+    QCOMPARE(g->CellBrush(3, 9).style(), Qt::NoBrush);
+    // Day 8: OP3 from 07:59 keeps 8:00 busy though its number stands before the first row.
+    QCOMPARE(g->Cells(9, 1), QString());
+    QCOMPARE(g->CellBrush(9, 1), OccupancyBrush({1, L::Concluded}));
+    QCOMPARE(g->CellBrush(9, 2).style(), Qt::NoBrush);
+    QVERIFY(OccupancyBrush({1, L::Pending}) != OccupancyBrush({1, L::InProgress}));
+    QVERIFY(OccupancyBrush({1, L::Pending}) != OccupancyBrush({1, L::Concluded}));
+    // The numbers stay where they stood.
+    QCOMPARE(g->Cells(2, 1), QStringLiteral("OP1 //  - OP2"));
+    QCOMPARE(NonEmptyDataCells(), 2);
+
+    const QString day1 = today.addDays(1).toString(QStringLiteral("dd/MM/yyyy"));
+    const QString hint = QStringLiteral("2 reservas nesta hora:\nOrdem OP1 · Tampa 38mm\n%1 08:00 até %1 10:00 · Pendente\n"
+                                        "Ordem OP2 · Frasco 500ml\n%1 08:30 até %1 09:00 · Em Andamento")
+                             .arg(day1);
+    const QModelIndex cell = g->model()->index(0, 1); // column 2, row 1
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(), hint);
+    QCOMPARE(cell.data(Qt::AccessibleDescriptionRole).toString(), hint);
+    QVERIFY(!g->model()->index(2, 1).data(Qt::ToolTipRole).isValid()); // 10:00 is free
+
+    // The keyboard brings up what hovering shows.
+    g->setFocus();
+    g->setCurrentIndex(g->model()->index(1, 1));
+    QTest::keyClick(g, Qt::Key_Up);
+    QCOMPARE(g->currentIndex(), cell);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), hint);
+    QTest::keyClick(g, Qt::Key_Down);
+    QTest::keyClick(g, Qt::Key_Down);
+    QTRY_VERIFY(!QToolTip::isVisible());
   }
 
   void weekGridOverWholeDays()

@@ -1,5 +1,6 @@
 // The week grid's and the period's arithmetic, apart from any window.
 #include "sheet/period.h"
+#include "sheet/utilisation.h"
 #include "sheet/weekgrid.h"
 
 #include <inhouse/services/errors.h>
@@ -116,6 +117,115 @@ private slots:
     const auto cells = Fill(s, {{At(d.addDays(1), 0), "NY"}, {At(d, 23, 30), "LATE"}});
     QCOMPARE(cells.value({2, 1}), QStringLiteral("NY"));
     QCOMPARE(cells.value({1, 24}), QStringLiteral("LATE"));
+  }
+
+  void occupancyCoversEveryHourAReservationTouches()
+  {
+    const QDate d(2026, 3, 1);
+    const TWeekGridShape s = WeekGridShape(d, d.addDays(2), 8, 18);
+    using L = TWeekCellLoad;
+    const std::vector<TWeekReservation> rs = {
+        {At(d, 8, 30), "A", At(d, 9, 15), u'1'},                         // two partial hours
+        {At(d, 9), "B", At(d, 10), u'2'},                                // an end on the hour leaves 10:00 free
+        {At(d, 23), "C", At(d.addDays(1), 9, 30), u'3'},                 // across midnight, into the rows
+        {At(d.addDays(2), 17, 59), "D", At(d.addDays(2), 17, 59), u'1'}, // no length: its start hour
+        {At(d.addDays(-1), 20), "E", At(d, 8), u'2'},                    // ends where the rows begin
+        {At(d.addDays(2), 18), "F", At(d.addDays(3), 2), u'1'},          // past the last row and day
+        {At(d.addDays(1), 12), "G", At(d.addDays(1), 11), u'9'},         // end before start, unknown status
+        {zrt::kMaxDateTime + 10, "H", zrt::kMaxDateTime + 11, u'1'},     // no date at all
+    };
+    // clang-format off
+    const QMap<QPair<int, int>, QPair<int, int>> expected = {
+        {{1, 1}, {1, L::Pending}},
+        {{1, 2}, {2, L::Pending | L::InProgress}},
+        {{2, 1}, {1, L::Concluded}},
+        {{2, 2}, {1, L::Concluded}},
+        {{2, 5}, {1, 0}},
+        {{3, 10}, {1, L::Pending}},
+        {{3, 11}, {1, L::Pending}},
+    };
+    // clang-format on
+    const std::vector<TWeekCellLoad> load = WeekOccupancy(s, rs);
+    QCOMPARE(load.size(), size_t(s.colCount * s.rowCount));
+    for (int r = 0; r < s.rowCount; ++r)
+      for (int c = 0; c < s.colCount; ++c) {
+        const TWeekCellLoad &cell = load[size_t(c + r * s.colCount)];
+        const auto want = expected.value({c, r}, {0, 0});
+        QVERIFY2(cell.count == want.first && cell.statuses == want.second,
+                 qPrintable(QStringLiteral("cell %1,%2").arg(c).arg(r)));
+        // The tooltip lists exactly the reservations the shading counted.
+        if (c > 0 && r > 0)
+          QCOMPARE(int(CoveringReservations(s, rs, c, r).size()), cell.count);
+      }
+    QCOMPARE(CoveringReservations(s, rs, 1, 2), std::vector<int>({0, 1}));
+    QCOMPARE(CoveringReservations(s, rs, 2, 1), std::vector<int>({2}));
+  }
+
+  void occupancyAcrossTheYearEnd()
+  {
+    const QDate d(2026, 12, 31);
+    const TWeekGridShape s = WeekGridShape(d, d.addDays(1), 0, 23);
+    const auto load = WeekOccupancy(s, {{At(d, 23, 30), "NY", At(d.addDays(1), 1), u'2'}});
+    int covered = 0;
+    for (const auto &cell : load)
+      covered += cell.count;
+    QCOMPARE(covered, 2);
+    QCOMPARE(load[size_t(1 + 24 * s.colCount)].count, 1); // 31/12 23:00
+    QCOMPARE(load[size_t(2 + 1 * s.colCount)].count, 1);  // 01/01 0:00
+  }
+
+  void utilisationCountsOverlapsOnceWithinThePeriod()
+  {
+    const QDate d(2026, 3, 1);
+    const double from = At(d, 8), to = At(d.addDays(2), 18); // 58 hours
+    const TUtilisation u = Utilisation(
+        {
+            {At(d, 8, 30), At(d, 10)},                    // overlaps the next
+            {At(d, 6), At(d, 9)},                         // begins before the period
+            {At(d, 10), At(d, 11)},                       // touches the first
+            {At(d.addDays(1), 12), At(d.addDays(1), 12)}, // no length
+            {At(d.addDays(2), 17), At(d.addDays(3), 1)},  // ends after the period
+            {At(d.addDays(5), 0), At(d.addDays(6), 0)},   // outside it
+        },
+        from, to);
+    QCOMPARE(u.reservations, 6);
+    QCOMPARE(u.reservedHours, 4.0);
+    QCOMPARE(u.periodHours, 58.0);
+    QCOMPARE(UtilisationText(u), QStringLiteral("6 reservas · 4,0 h reservadas de 58,0 h (6,9%)"));
+  }
+
+  void utilisationTexts_data()
+  {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("reserved");
+    QTest::addColumn<double>("period");
+    QTest::addColumn<bool>("pointDecimals");
+    QTest::addColumn<QString>("text");
+    // clang-format off
+    QTest::newRow("one") << 1 << 1.5 << 10.0 << false << "1 reserva · 1,5 h reservadas de 10,0 h (15,0%)";
+    QTest::newRow("none") << 0 << 0.0 << 730.0 << false << "0 reservas · 0,0 h reservadas de 730,0 h (0,0%)";
+    QTest::newRow("empty period") << 0 << 0.0 << 0.0 << false << "0 reservas · 0,0 h reservadas de 0,0 h";
+    QTest::newRow("thousands") << 20000 << 8000.25 << 8784.0 << false << "20000 reservas · 8.000,3 h reservadas de 8.784,0 h (91,1%)";
+    QTest::newRow("point decimals") << 3 << 8000.25 << 8784.0 << true << "3 reservas · 8,000.3 h reservadas de 8,784.0 h (91.1%)";
+    // clang-format on
+  }
+  void utilisationTexts()
+  {
+    QFETCH(int, count);
+    QFETCH(double, reserved);
+    QFETCH(double, period);
+    QFETCH(bool, pointDecimals);
+    QFETCH(QString, text);
+    const TFormatSettings saved = FormatSettings();
+    if (pointDecimals) {
+      TFormatSettings us = saved;
+      us.decimalSeparator = u'.';
+      us.thousandSeparator = u',';
+      SetFormatSettings(us);
+    }
+    const QString got = UtilisationText({count, reserved, period});
+    SetFormatSettings(saved);
+    QCOMPARE(got, text);
   }
 
   void hourTexts_data()

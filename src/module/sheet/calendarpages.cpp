@@ -88,6 +88,7 @@ TDBCalendar *Calendar(QWidget *parent, const QString &name, TDataSource *source,
   calendar->SetUseCurrentDate(false);
   calendar->SetDisplayFormat(TDBCalendar::dfDDD);
   calendar->SetMarkedText(QStringLiteral("com reservas"));
+  calendar->SetMarkCountTexts(QStringLiteral("1 reserva inicia neste dia"), QStringLiteral("%1 reservas iniciam neste dia"));
   return calendar;
 }
 } // namespace

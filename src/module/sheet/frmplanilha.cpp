@@ -4,7 +4,9 @@
 #include "shared/glyphs.h"
 #include "shared/servercall.h"
 #include "sheet/equipmentquery.h"
+#include "sheet/occupancy.h"
 #include "sheet/period.h"
+#include "sheet/utilisation.h"
 #include "sheet/weekgrid.h"
 
 #include <inhouse/services/application.h>
@@ -250,6 +252,12 @@ void TfrmPlanilha::BuildLayout()
                             {QStringLiteral("DTHRFINPROD"), 140, {}},
                             {QStringLiteral("QTPRODRESPROC"), 97, {}}});
   tshDia->layout()->addWidget(dbgOrdemProd);
+  lblUtilizacao = new QLabel(tshDia);
+  lblUtilizacao->setObjectName(QStringLiteral("lblUtilizacao"));
+  lblUtilizacao->setContentsMargins(6, 3, 6, 3);
+  lblUtilizacao->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  lblUtilizacao->setFocusPolicy(Qt::NoFocus);
+  tshDia->layout()->addWidget(lblUtilizacao);
 
   stgSemana = new TStringGrid(tshSemana);
   stgSemana->setObjectName(QStringLiteral("stgSemana"));
@@ -260,6 +268,10 @@ void TfrmPlanilha::BuildLayout()
   stgSemana->SetColCount(8);
   stgSemana->SetRowCount(12);
   tshSemana->layout()->addWidget(stgSemana);
+  panLegenda = OccupancyLegend(tshSemana);
+  tshSemana->layout()->addWidget(panLegenda);
+  stgSemana->SetCellHint(
+      [this](int col, int row) { return OccupancyHint(m_weekRows, CoveringReservations(m_weekShape, m_weekRows, col, row)); });
   BuildMonthPage();
   BuildYearPage();
 
@@ -296,6 +308,7 @@ void TfrmPlanilha::BindHandlers()
   dbgEquipamentos->OnCellClick = [this](TDBGrid &, TField *) { dbgEquipamentosCellClick(); };
   cdsReservados->BeforeOpen = [this](TDataSet &) { ClientDataSet1BeforeOpen(); };
   cdsReservados->AfterClose = [this](TDataSet &) { cdsReservadosAfterClose(); };
+  connect(cdsReservados, &TDataSet::dataReset, this, Handler([this] { ShowUtilisation(); }));
   connect(ToolBar2, &TStatusToggles::clicked, this, Handler([this](QToolButton *) { tbtStatusClick(); }));
   connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
@@ -506,6 +519,21 @@ void TfrmPlanilha::ClientDataSet1BeforeOpen()
 
 void TfrmPlanilha::cdsReservadosAfterClose() { sbtProcurar->setEnabled(false); }
 
+void TfrmPlanilha::ShowUtilisation()
+{
+  if (!cdsReservados->Active()) {
+    lblUtilizacao->clear();
+    return;
+  }
+  const int start = cdsReservados->FieldByName(QStringLiteral("DTHRINIPROD")).Index();
+  const int end = cdsReservados->FieldByName(QStringLiteral("DTHRFINPROD")).Index();
+  std::vector<TReservedSpan> spans;
+  spans.reserve(size_t(cdsReservados->RecordCount()));
+  for (int row = 0; row < cdsReservados->RecordCount(); ++row)
+    spans.push_back({cdsReservados->CellValue(row, start).toDouble(), cdsReservados->CellValue(row, end).toDouble()});
+  lblUtilizacao->setText(UtilisationText(Utilisation(std::move(spans), m_dataHoraIni, m_dataHoraFin)));
+}
+
 void TfrmPlanilha::dtsPadraoStateChange() { mnuProcurar->setEnabled(sbtProcurar->isEnabled()); }
 
 void TfrmPlanilha::qryEquipamentoAfterScroll()
@@ -606,6 +634,7 @@ void TfrmPlanilha::GeraGrade(zrt::TDateTime)
 
 void TfrmPlanilha::LimpaGrid()
 {
+  stgSemana->ClearCellBrushes();
   for (int c = 1; c < stgSemana->ColCount(); ++c)
     for (int r = 1; r < stgSemana->RowCount(); ++r)
       stgSemana->SetCells(c, r, QString());
@@ -620,15 +649,26 @@ TWeekGridShape TfrmPlanilha::CurrentWeekShape() const
 
 void TfrmPlanilha::FillWeekGridFromData()
 {
-  const int start = cdsDiasReservados->FieldByName(QStringLiteral("DTHRINIPROD")).Index();
-  const int order = cdsDiasReservados->FieldByName(QStringLiteral("NRORDPROD")).Index();
+  auto column = [this](const char *name) { return cdsDiasReservados->FieldByName(QLatin1String(name)).Index(); };
+  const int start = column("DTHRINIPROD"), end = column("DTHRFINPROD"), order = column("NRORDPROD"),
+            status = column("IDSITORDPROD"), product = column("PRODUTO");
   std::vector<TWeekReservation> reservations;
   reservations.reserve(size_t(cdsDiasReservados->RecordCount()));
   for (int row = 0; row < cdsDiasReservados->RecordCount(); ++row) {
     const QVariant &when = cdsDiasReservados->CellValue(row, start);
     if (when.isNull())
       continue;
-    reservations.push_back({when.toDouble(), cdsDiasReservados->CellValue(row, order).toString()});
+    const QString statusCode = cdsDiasReservados->CellValue(row, status).toString();
+    reservations.push_back({when.toDouble(), cdsDiasReservados->CellValue(row, order).toString(),
+                            cdsDiasReservados->CellValue(row, end).toDouble(), statusCode.isEmpty() ? QChar() : statusCode.at(0),
+                            cdsDiasReservados->CellValue(row, product).toString()});
   }
-  FillWeekGrid(CurrentWeekShape(), reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
+  const TWeekGridShape shape = CurrentWeekShape();
+  FillWeekGrid(shape, reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
+  const std::vector<TWeekCellLoad> load = WeekOccupancy(shape, reservations);
+  for (int r = 1; r < shape.rowCount; ++r)
+    for (int c = 1; c < shape.colCount; ++c)
+      stgSemana->SetCellBrush(c, r, OccupancyBrush(load[size_t(c) + size_t(r) * size_t(shape.colCount)]));
+  m_weekRows = std::move(reservations);
+  m_weekShape = shape;
 }

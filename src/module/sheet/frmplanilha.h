@@ -58,6 +58,8 @@ public:
   QWidget *tshDia, *tshSemana, *tshMes, *tshAno;
   TDBGrid *dbgOrdemProd;
   TStringGrid *stgSemana;
+  QLabel *lblUtilizacao; // under the orders list: count, hours reserved, share of the period
+  QWidget *panLegenda;   // under the week grid: what its colours mean
   QFrame *panMes;
   TButtonFlat *sbtMesAnt, *sbtMesPost;
   QLabel *panExibeMes;
@@ -150,6 +152,7 @@ private:
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);
   void FillWeekGridFromData();
+  void ShowUtilisation();
   void EnterMonthPage();
   void EnterYearPage();
   void RequestCalendarData(); // the start date-times of the period into cdsReseGeral
@@ -159,7 +162,10 @@ private:
 
   TFocusRules *m_focus = nullptr;
   TWeekGridShape m_builtShape; // the period the week grid was last built for
-  bool m_activated = false;    // the activation handler has run at least once
+  // The rows the week grid shows and the shape they were laid out in, for its cells' tooltips.
+  std::vector<TWeekReservation> m_weekRows;
+  TWeekGridShape m_weekShape;
+  bool m_activated = false; // the activation handler has run at least once
   QString m_codEquip;
   zrt::TDateTime m_dataHoraIni = 0;
   zrt::TDateTime m_dataHoraFin = 0;

@@ -30,7 +30,27 @@ QString HourLabel(int hour);
 struct TWeekReservation {
   zrt::TDateTime start;
   QString order;
+  zrt::TDateTime end = 0; // not after start: the reservation covers the hour it starts in
+  QChar status = {};      // "1" pending, "2" in progress, "3" concluded
+  QString product = {};
 };
+
+// What covers one hour cell: how many reservations and which statuses among them.
+struct TWeekCellLoad {
+  enum : quint8 { Pending = 1, InProgress = 2, Concluded = 4 };
+  int count = 0;
+  quint8 statuses = 0;
+};
+quint8 WeekStatusBit(QChar status); // 0 for a code the grid does not know
+
+// The load of every cell, at col + row * colCount (the fixed row and column stay empty): a
+// reservation covers each hour cell it shares any part of. Cost: the reservations plus the
+// cells they cover within the grid.
+std::vector<TWeekCellLoad> WeekOccupancy(const TWeekGridShape &shape, const std::vector<TWeekReservation> &reservations);
+
+// Positions in `reservations` of those covering one cell, in their order. Cost: one pass.
+std::vector<int> CoveringReservations(const TWeekGridShape &shape, const std::vector<TWeekReservation> &reservations, int col,
+                                      int row);
 
 // Sets every data cell through setCell(col, row, text). Cost: the reservations plus the cells
 // that receive text. Orders sharing a cell are joined in the given order by " //  - ".

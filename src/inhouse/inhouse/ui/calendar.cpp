@@ -44,9 +44,16 @@ public:
     case Qt::DisplayRole: return day.day();
     case Qt::AccessibleTextRole: {
       QString text = NomeDia(day) + QStringLiteral(", ") + DateToStr(zrt::toDateTime(day));
-      if (m_calendar->m_marked[size_t(day.day())])
+      if (m_calendar->m_marks[size_t(day.day())] > 0)
         text += QStringLiteral(", ") + m_calendar->m_markedText;
+      const QString count = m_calendar->MarkCountText(day);
+      if (!count.isEmpty())
+        text += QStringLiteral(", ") + count;
       return text;
+    }
+    case Qt::ToolTipRole: {
+      const QString count = m_calendar->MarkCountText(day);
+      return count.isEmpty() ? QVariant() : QVariant(count);
     }
     case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
     default: return {};
@@ -190,7 +197,7 @@ void TDBCalendar::WatchDataSet()
 
 void TDBCalendar::Remark()
 {
-  m_marked.fill(false);
+  m_marks.fill(0);
   if (m_dataSet && m_dataSet->Active() && !m_dataField.isEmpty()) {
     Guarded([this] {
       const int field = m_dataSet->FieldByName(m_dataField).Index();
@@ -208,7 +215,7 @@ void TDBCalendar::Remark()
           continue;
         const QDate day = zrt::dateOf(when);
         if (day.month() == m_month && day.year() == m_year)
-          m_marked[size_t(day.day())] = true;
+          ++m_marks[size_t(day.day())];
       }
     });
   }
@@ -309,12 +316,32 @@ void TDBCalendar::MonthChanged()
   SyncCurrentCell();
 }
 
-bool TDBCalendar::IsMarked(const QDate &day) const
+bool TDBCalendar::IsMarked(const QDate &day) const { return MarkCount(day) > 0; }
+
+int TDBCalendar::MarkedDayCount() const
 {
-  return day.isValid() && day.year() == m_year && day.month() == m_month && m_marked[size_t(day.day())];
+  return int(std::count_if(m_marks.begin(), m_marks.end(), [](int n) { return n > 0; }));
 }
 
-int TDBCalendar::MarkedDayCount() const { return int(std::count(m_marked.begin(), m_marked.end(), true)); }
+int TDBCalendar::MarkCount(const QDate &day) const
+{
+  return day.isValid() && day.year() == m_year && day.month() == m_month ? m_marks[size_t(day.day())] : 0;
+}
+
+void TDBCalendar::SetMarkCountTexts(const QString &one, const QString &many)
+{
+  m_markCountOne = one;
+  m_markCountMany = many;
+  m_model->CellsChanged();
+}
+
+QString TDBCalendar::MarkCountText(const QDate &day) const
+{
+  const int n = MarkCount(day);
+  if (n <= 0)
+    return {};
+  return n == 1 ? m_markCountOne : QString(m_markCountMany).replace(QLatin1String("%1"), QString::number(n));
+}
 
 QDate TDBCalendar::FirstCellDate() const
 {

@@ -58,6 +58,12 @@ public:
 
   bool IsMarked(const QDate &day) const;
   int MarkedDayCount() const; // in the month shown
+  // How many values of the data field fall on a day of the month shown (0 for other days).
+  int MarkCount(const QDate &day) const;
+  // The tooltip of a marked day, also told to assistive technology: `one` for a single value,
+  // `many` with "%1" for the count. Empty texts (the default) give no tooltip.
+  void SetMarkCountTexts(const QString &one, const QString &many);
+  QString MarkCountText(const QDate &day) const;
   // Where a day of the month shown is drawn; empty for a day of another month.
   QRect DayRect(const QDate &day) const;
 
@@ -95,7 +101,8 @@ private:
   bool m_useCurrentDate = false;
   TDisplayFormat m_displayFormat = dfDDD;
   QString m_markedText = QStringLiteral("marcado");
-  int m_year, m_month, m_day;      // the elements as set
-  std::array<bool, 32> m_marked{}; // by day of the month shown
+  int m_year, m_month, m_day; // the elements as set
+  QString m_markCountOne, m_markCountMany;
+  std::array<int, 32> m_marks{}; // values by day of the month shown
   bool m_syncing = false;
 };

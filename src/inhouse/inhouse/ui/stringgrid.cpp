@@ -1,9 +1,11 @@
 #include <inhouse/ui/stringgrid.h>
 
 #include <QAbstractTableModel>
+#include <QBrush>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QToolTip>
 #include <QVector>
 
 // Cells of the whole grid in one flat vector (column-major would not matter: rows are few).
@@ -15,6 +17,8 @@ public:
   int cols = 8;
   int rows = 12;
   QVector<QString> cells = QVector<QString>(8 * 12);
+  QVector<QBrush> brushes = QVector<QBrush>(8 * 12); // of the data cells; NoBrush: the grid's own
+  std::function<QString(int, int)> hint;
   int updating = 0;
   bool dirty = false;
   // The shape the view was last told about. Inside a bulk update the cells may take another
@@ -30,11 +34,15 @@ public:
     if (newCols == cols && newRows == rows)
       return;
     QVector<QString> next(newCols * newRows);
+    QVector<QBrush> nextBrushes(newCols * newRows);
     for (int r = 0; r < qMin(rows, newRows); ++r)
-      for (int c = 0; c < qMin(cols, newCols); ++c)
+      for (int c = 0; c < qMin(cols, newCols); ++c) {
         next[r * newCols + c] = std::move(cells[r * cols + c]);
+        nextBrushes[r * newCols + c] = std::move(brushes[r * cols + c]);
+      }
     change([&] {
       cells = std::move(next);
+      brushes = std::move(nextBrushes);
       cols = newCols;
       rows = newRows;
     });
@@ -58,6 +66,18 @@ public:
       emit headerDataChanged(Qt::Vertical, r - 1, r - 1);
     else if (r > 0 && c > 0)
       emit dataChanged(index(r - 1, c - 1), index(r - 1, c - 1), {Qt::DisplayRole});
+  }
+
+  void setBrush(int c, int r, const QBrush &brush)
+  {
+    QBrush &slot = brushes[r * cols + c];
+    if (slot == brush)
+      return;
+    slot = brush;
+    if (updating)
+      dirty = true;
+    else if (c < shownCols && r < shownRows)
+      emit dataChanged(index(r - 1, c - 1), index(r - 1, c - 1), {Qt::BackgroundRole});
   }
 
   template <class F>
@@ -90,9 +110,22 @@ public:
   int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : shownCols - 1; }
   QVariant data(const QModelIndex &index, int role) const override
   {
-    if (role == Qt::DisplayRole && index.isValid())
-      return cell(index.column() + 1, index.row() + 1);
-    return {};
+    if (!index.isValid())
+      return {};
+    const int c = index.column() + 1, r = index.row() + 1;
+    switch (role) {
+    case Qt::DisplayRole: return cell(c, r);
+    case Qt::BackgroundRole: {
+      const QBrush &b = c < cols && r < rows ? brushes.at(r * cols + c) : QBrush();
+      return b.style() == Qt::NoBrush ? QVariant() : QVariant(b);
+    }
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+      const QString text = hint && c < cols && r < rows ? hint(c, r) : QString();
+      return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    default: return {};
+    }
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override
   {
@@ -158,6 +191,56 @@ void TStringGrid::SetCells(int col, int row, const QString &text)
   if (col < 0 || row < 0 || col >= m_model->cols || row >= m_model->rows)
     return;
   m_model->setCell(col, row, text);
+}
+
+QBrush TStringGrid::CellBrush(int col, int row) const
+{
+  if (col < 1 || row < 1 || col >= m_model->cols || row >= m_model->rows)
+    return {};
+  return m_model->brushes.at(row * m_model->cols + col);
+}
+
+void TStringGrid::SetCellBrush(int col, int row, const QBrush &brush)
+{
+  if (col < 1 || row < 1 || col >= m_model->cols || row >= m_model->rows)
+    return;
+  m_model->setBrush(col, row, brush);
+}
+
+void TStringGrid::ClearCellBrushes()
+{
+  TStringGridUpdate update(*this);
+  for (int r = 1; r < m_model->rows; ++r)
+    for (int c = 1; c < m_model->cols; ++c)
+      m_model->setBrush(c, r, QBrush());
+}
+
+void TStringGrid::SetCellHint(std::function<QString(int col, int row)> hint)
+{
+  m_model->hint = std::move(hint);
+  emit m_model->dataChanged(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1, m_model->columnCount() - 1),
+                            {Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+}
+
+QString TStringGrid::CellHint(int col, int row) const
+{
+  if (!m_model->hint || col < 1 || row < 1 || col >= m_model->cols || row >= m_model->rows)
+    return {};
+  return m_model->hint(col, row);
+}
+
+void TStringGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+  QTableView::currentChanged(current, previous);
+  // A keyboard user gets what a mouse user gets by hovering.
+  if (!hasFocus() || !current.isValid())
+    return;
+  const QString text = CellHint(current.column() + 1, current.row() + 1);
+  const QRect cell = visualRect(current);
+  if (text.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(viewport()->mapToGlobal(cell.bottomLeft()), text, viewport(), cell);
 }
 
 void TStringGrid::SetDefaultColWidth(int w)

@@ -7,7 +7,10 @@
 // column or row number across changes of the counts and rebuilds, as set.
 #include <inhouse/inhouse_export.h>
 
+#include <QBrush>
 #include <QTableView>
+
+#include <functional>
 
 class TStringGridModel;
 
@@ -24,6 +27,15 @@ public:
 
   QString Cells(int col, int row) const;                // "" outside the grid
   void SetCells(int col, int row, const QString &text); // ignored outside the grid
+  // Background of a data cell (the fixed row and column keep the headers' look); a default
+  // QBrush gives the cell back the grid's own background. Cells keep their brush like their text.
+  QBrush CellBrush(int col, int row) const;
+  void SetCellBrush(int col, int row, const QBrush &brush);
+  void ClearCellBrushes();
+  // The text a data cell shows when hovered or reached with the keyboard, and tells to
+  // assistive technology; asked only then, so it may be costly to build.
+  void SetCellHint(std::function<QString(int col, int row)> hint);
+  QString CellHint(int col, int row) const;
 
   int DefaultColWidth() const { return m_defaultColWidth; }
   void SetDefaultColWidth(int w);
@@ -51,6 +63,7 @@ public:
 
 protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
+  void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
   void saveSizes_();

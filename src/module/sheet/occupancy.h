@@ -1,0 +1,24 @@
+#pragma once
+// How the week grid shows its load: a colour per status, told apart by lightness too so a grey
+// print and colour-blind readers still see them, a hatch where reservations overlap, the
+// legend under the grid and the text of a cell's tooltip.
+#include "sheet/weekgrid.h"
+
+#include <QBrush>
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+// NoBrush for a cell nothing covers. With several statuses in one cell, in progress shows over
+// pending, and pending over concluded.
+QBrush OccupancyBrush(const TWeekCellLoad &load);
+
+// "Pendente", "Em Andamento", "Concluída"; empty for an unknown code.
+QString StatusName(QChar status);
+
+// The orders at `covering` (positions in `reservations`): order, product, start and end, status.
+QString OccupancyHint(const std::vector<TWeekReservation> &reservations, const std::vector<int> &covering);
+
+// A row of swatches and their names, for under the grid.
+QWidget *OccupancyLegend(QWidget *parent);
