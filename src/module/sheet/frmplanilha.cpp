@@ -666,9 +666,11 @@ void TfrmPlanilha::FillWeekGridFromData()
   const TWeekGridShape shape = CurrentWeekShape();
   FillWeekGrid(shape, reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
   const std::vector<TWeekCellLoad> load = WeekOccupancy(shape, reservations);
+  // LimpaGrid took the brushes off: only the covered cells get one.
   for (int r = 1; r < shape.rowCount; ++r)
     for (int c = 1; c < shape.colCount; ++c)
-      stgSemana->SetCellBrush(c, r, OccupancyBrush(load[size_t(c) + size_t(r) * size_t(shape.colCount)]));
+      if (const TWeekCellLoad &cell = load[size_t(c) + size_t(r) * size_t(shape.colCount)]; cell.count > 0)
+        stgSemana->SetCellBrush(c, r, OccupancyBrush(cell));
   m_weekRows = std::move(reservations);
   m_weekShape = shape;
 }

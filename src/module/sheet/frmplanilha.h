@@ -109,6 +109,8 @@ public:
   void ControlaSemana();
   void GeraGrade(zrt::TDateTime periodStart);
   void LimpaGrid();
+  // Order numbers, shading and tooltips of the week grid from cdsDiasReservados as it stands.
+  void FillWeekGridFromData();
   void sbtMesAntClick();
   void sbtMesPostClick();
   void MoveMes(int direcao); // 1 back, 2 forward
@@ -151,7 +153,6 @@ private:
   void ComputePeriodBounds();
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);
-  void FillWeekGridFromData();
   void ShowUtilisation();
   void EnterMonthPage();
   void EnterYearPage();

@@ -45,14 +45,12 @@ QBrush OccupancyBrush(const TWeekCellLoad &load)
 {
   if (load.count <= 0)
     return {};
-  const QColor colour = StatusColour(load.statuses);
-  if (load.count == 1)
-    return QBrush(colour);
-  // A few brushes serve every cell: each keeps its texture shared.
-  static std::array<QBrush, 8> hatched;
-  QBrush &b = hatched[load.statuses & 7];
+  // A few brushes serve every cell, each shared rather than built per cell.
+  static std::array<QBrush, 8> solid, hatched;
+  const quint8 key = load.statuses & 7;
+  QBrush &b = load.count == 1 ? solid[key] : hatched[key];
   if (b.style() == Qt::NoBrush)
-    b = Hatched(colour);
+    b = load.count == 1 ? QBrush(StatusColour(key)) : Hatched(StatusColour(key));
   return b;
 }
 
