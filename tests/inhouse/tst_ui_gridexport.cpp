@@ -1,6 +1,8 @@
 // "Copiar" and "Exportar..." of the data grids and the string grid: the clipboard text after the
 // real Ctrl+C key and the menu, the CSV file read back with libcsv under both regional settings,
 // and the failures of writing.
+#include "csvfile.h"
+
 #include <inhouse/data/clientdataset.h>
 #include <inhouse/data/datasource.h>
 #include <inhouse/errors.h>
@@ -23,8 +25,6 @@
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
 
-#include <csv.h>
-
 namespace {
 
 struct SavePrompts : IPrompts {
@@ -46,39 +46,7 @@ struct SavePrompts : IPrompts {
   }
 };
 
-using Table = QList<QStringList>;
-
-// The file's records as libcsv reads them with `delimiter`; the byte order mark is checked and
-// skipped.
-Table ReadCsv(const QString &path, char delimiter)
-{
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return {};
-  QByteArray bytes = file.readAll();
-  if (!bytes.startsWith("\xEF\xBB\xBF"))
-    return {{QStringLiteral("no byte order mark")}};
-  bytes.remove(0, 3);
-  struct Sink {
-    Table rows;
-    QStringList row;
-  } sink;
-  csv_parser parser;
-  csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
-  csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
-  const auto field = [](void *s, size_t n, void *data) {
-    static_cast<Sink *>(data)->row << QString::fromUtf8(static_cast<const char *>(s), qsizetype(n));
-  };
-  const auto record = [](int, void *data) {
-    auto *sink = static_cast<Sink *>(data);
-    sink->rows << sink->row;
-    sink->row.clear();
-  };
-  const bool parsed = csv_parse(&parser, bytes.constData(), size_t(bytes.size()), field, record, &sink) == size_t(bytes.size()) &&
-                      csv_fini(&parser, field, record, &sink) == 0;
-  csv_free(&parser);
-  return parsed ? sink.rows : Table{{QStringLiteral("not valid CSV")}};
-}
+using Table = CsvTable;
 
 // Orders whose texts hold what breaks naive files: quotes, both separators, line breaks, a tab,
 // accents; a quantity with a grouped display format, a plain float, an integer and a date-time.
