@@ -146,7 +146,6 @@ private slots:
   void freeHours()
   {
     CsvTable file;
-    QStringList titles, shownEq1;
     QVERIFY(DriveModal([] { return Cli_zrt02603::frmHoraLivre.data(); }, [](TfrmPadrao &) { return true; },
                        [&](TfrmPadrao &w) {
                          auto &free = static_cast<TfrmHoraLivre &>(w);
@@ -155,23 +154,15 @@ private slots:
                            QTest::keyClick(field, Qt::Key_Home);
                            QTest::keyClicks(field, Digits(plant->today.addDays(1)));
                          }
-                         QTest::mouseClick(free.dbgPadrao->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-                         QCoreApplication::processEvents();
-                         titles = ShownTitles(*free.dbgPadrao, false);
-                         const QAbstractItemModel *model = free.dbgPadrao->model();
-                         for (int r = 0; r < model->rowCount() && shownEq1.isEmpty(); ++r)
-                           if (model->index(r, 0).data().toString() == QLatin1String("EQ1"))
-                             for (int c = 0; c < model->columnCount(); ++c)
-                               shownEq1 << model->index(r, c).data().toString();
+                         QTest::mouseClick(free.dbgPadrao->viewport(), Qt::LeftButton, {}, QPoint(20, 20)); // searches
+                         QCOMPARE(ShownTitles(*free.dbgPadrao, false), (QStringList{"Código", "Nome", "Dia", "De", "Até"}));
                          file = Export(free.dbgPadrao);
                        },
                        [this] { sheet->SpeedButton3->click(); }));
     QVERIFY(file.size() > 1);
-    QCOMPARE(file[0], titles);
     QCOMPARE(file[0], (QStringList{"Código", "Nome", "Dia", "De", "Até"}));
     // EQ1 is busy from 08:00 to 10:00 that day.
-    QCOMPARE(shownEq1.mid(0, 4), (QStringList{"EQ1", "Injetora Horizontal 1", Day(1), "10:00"}));
-    QVERIFY(file.contains(shownEq1));
+    QVERIFY(file.contains(QStringList{"EQ1", "Injetora Horizontal 1", Day(1), "10:00", "18:00"}));
   }
 };
 
