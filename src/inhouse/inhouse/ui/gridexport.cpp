@@ -26,7 +26,8 @@
 
 namespace {
 
-// The menu, Ctrl+C and Shift+F10 of one view; a child of the view, found again by the options.
+// The menu, Ctrl+C and Shift+F10 of one view. A child of the view, where the functions below
+// find the view's options.
 class TGridExporter : public QObject {
   Q_OBJECT
 public:
@@ -71,7 +72,8 @@ protected:
         Guarded([this] { CopyGrid(*m_view); });
         return true;
       }
-      // Windows turns Shift+F10 into a context menu request; other platforms leave it a key.
+      // Shift+F10 is the other key that asks for a context menu; Qt makes an event of the Menu
+      // key only.
       if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), m_view->mapToGlobal(QPoint()), key->modifiers());
         QCoreApplication::sendEvent(m_view, &request);
