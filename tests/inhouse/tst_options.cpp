@@ -42,6 +42,7 @@ struct ScriptedPrompts : IPrompts {
   {
     return std::nullopt;
   }
+  std::optional<QString> AskSaveFile(const QString &, const QString &, const QString &) override { return std::nullopt; }
 };
 
 // Two radios of one box (a handler bound to the second's click), an edit, a combo, an edit with

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -49,6 +50,7 @@ struct ScriptedPrompts : IPrompts {
   {
     return std::nullopt;
   }
+  std::optional<QString> AskSaveFile(const QString &, const QString &, const QString &) override { return std::nullopt; }
 };
 
 // Runs `act` on the next modal dialog once it is open.
@@ -619,6 +621,29 @@ private slots:
     });
     QCOMPARE(Prompts().AskText(QStringLiteral("Salvar"), QStringLiteral("Nome:"), QStringLiteral("Padrão")),
              std::optional<QString>(QStringLiteral("Turno A")));
+  }
+
+  void realAskSaveFile()
+  {
+    SetPrompts(nullptr);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    OnNextModal([&](QWidget *modal) {
+      auto *dialog = qobject_cast<QFileDialog *>(modal);
+      QVERIFY(dialog);
+      QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+      QCOMPARE(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath());
+      auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+      QVERIFY(name);
+      QCOMPARE(name->text(), QStringLiteral("Planilha.csv"));
+      name->setText(QStringLiteral("semana")); // the suffix of the proposal is added
+      QTest::keyClick(name, Qt::Key_Return);
+    });
+    const auto path = Prompts().AskSaveFile(QStringLiteral("Exportar"), dir.filePath(QStringLiteral("Planilha.csv")),
+                                            QStringLiteral("Arquivos CSV (*.csv)"));
+    QCOMPARE(path, std::optional<QString>(dir.filePath(QStringLiteral("semana.csv"))));
+    OnNextModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    QCOMPARE(Prompts().AskSaveFile(QStringLiteral("Exportar"), dir.filePath(QStringLiteral("x.csv")), QString()), std::nullopt);
   }
 
   void realAskSearch()

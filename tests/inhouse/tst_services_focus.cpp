@@ -32,6 +32,7 @@ struct ScriptedPrompts : IPrompts {
   {
     return std::nullopt;
   }
+  std::optional<QString> AskSaveFile(const QString &, const QString &, const QString &) override { return std::nullopt; }
 };
 
 // A window shaped like the sheet: a period panel with two fields (start, end) inside an outer

@@ -51,6 +51,14 @@ std::optional<SearchAnswer> TScriptedPrompts::AskSearch(const QString &, const Q
   return searches.takeFirst();
 }
 
+std::optional<QString> TScriptedPrompts::AskSaveFile(const QString &, const QString &suggested, const QString &)
+{
+  saveSuggestions << suggested;
+  if (saveFiles.isEmpty())
+    return std::nullopt;
+  return saveFiles.takeFirst();
+}
+
 QString TPlant::At(int dayOffset, const char *hhmm) const
 {
   return today.addDays(dayOffset).toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + QLatin1String(hhmm) +

@@ -32,6 +32,8 @@ public:
   QList<std::optional<QString>> texts;     // answers to the next text prompts; cancel when none is left
   QList<std::optional<QStringList>> picks; // answers to the next pickers; cancel when none is left
   QList<TPickRequest> pickRequests;
+  QList<std::optional<QString>> saveFiles; // answers to the next save dialogs; cancel when none is left
+  QStringList saveSuggestions;             // the paths the save dialogs proposed
 
   int Ask(const QString &text, TMsgDlgType, TMsgDlgButtons, int) override;
   void Show(const QString &text, TMsgDlgType) override;
@@ -39,6 +41,7 @@ public:
   std::optional<SearchAnswer> AskSearch(const QString &, const QStringList &) override;
   std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField, const QStringList &checked,
                                      bool) override;
+  std::optional<QString> AskSaveFile(const QString &, const QString &suggested, const QString &) override;
 };
 
 struct TRecordedCall {

@@ -44,6 +44,7 @@ public:
   {
     return std::nullopt;
   }
+  std::optional<QString> AskSaveFile(const QString &, const QString &, const QString &) override { return std::nullopt; }
 };
 
 zrt::DataPacket Packet()

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
@@ -155,6 +157,25 @@ std::optional<QStringList> TQtPrompts::AskList(const QString &title, TDataSet &d
                                                const QStringList &checked, bool singleChoice)
 {
   return ExecPickList(DialogParent(), title, dataSet, keyField, checked, singleChoice);
+}
+
+std::optional<QString> TQtPrompts::AskSaveFile(const QString &title, const QString &suggested, const QString &filter)
+{
+  QFileDialog dialog(DialogParent(), title, suggested, filter);
+  dialog.setObjectName(QStringLiteral("dlgSalvar"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QFileInfo(suggested).suffix());
+  dialog.selectFile(suggested);
+  // Captions for Qt's own dialog; a native one speaks the system's language anyway.
+  dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Salvar em:"));
+  dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+  dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+  dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Salvar"));
+  dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return std::nullopt;
+  return dialog.selectedFiles().constFirst();
 }
 
 void SetPrompts(IPrompts *prompts) { g_prompts = prompts; }

@@ -67,6 +67,9 @@ public:
   // singleChoice at most one row is checked at a time.
   virtual std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
                                              const QStringList &checked, bool singleChoice) = 0;
+  // A file to write: `suggested` is the proposed path, `filter` the file types offered
+  // ("Arquivos CSV (*.csv)"). Returns the chosen path, nullopt when cancelled.
+  virtual std::optional<QString> AskSaveFile(const QString &title, const QString &suggested, const QString &filter) = 0;
 };
 
 // Real dialogs, parented to the active window or else the main form.
@@ -78,6 +81,7 @@ public:
   std::optional<SearchAnswer> AskSearch(const QString &title, const QStringList &columnTitles) override;
   std::optional<QStringList> AskList(const QString &title, TDataSet &dataSet, const QString &keyField, const QStringList &checked,
                                      bool singleChoice) override;
+  std::optional<QString> AskSaveFile(const QString &title, const QString &suggested, const QString &filter) override;
 };
 
 // Installs the prompts to use (not owned); nullptr restores the real dialogs.

@@ -3,6 +3,7 @@
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/errors.h>
+#include <inhouse/ui/gridexport.h>
 #include <zrt/common/datetime.h>
 
 #include <QApplication>
@@ -167,6 +168,7 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent)
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   setModel(m_proxy);
   applyOptions();
+  AttachGridExport(this);
   // clicked comes on release, after the press has moved the current row.
   connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
     if (!OnCellClick || !m_model)

@@ -1,3 +1,4 @@
+#include <inhouse/ui/gridexport.h>
 #include <inhouse/ui/stringgrid.h>
 
 #include <QAbstractTableModel>
@@ -167,6 +168,7 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), m_model(new TStr
   SetDefaultColWidth(m_defaultColWidth);
   SetDefaultRowHeight(m_defaultRowHeight);
   setShowGrid(true);
+  AttachGridExport(this, {true, [this] { return Cells(0, 0); }});
 }
 
 TStringGrid::~TStringGrid() = default;
