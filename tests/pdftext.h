@@ -1,10 +1,11 @@
 #pragma once
 // Reading back what the program printed: a report printed into a PDF file, then the file's page
-// count and a page's text as poppler's command-line tools see them (their paths come from the
-// build: PDFINFO_PATH, PDFTOTEXT_PATH).
+// count, a page's text and a page's picture as poppler's command-line tools see them (their
+// paths come from the build: PDFINFO_PATH, PDFTOTEXT_PATH, PDFTOPPM_PATH).
 #include <inhouse/ui/report.h>
 
 #include <QFile>
+#include <QImage>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
@@ -12,7 +13,11 @@
 #include <QString>
 
 namespace pdftext {
-inline bool ToolsFound() { return QFile::exists(QStringLiteral(PDFINFO_PATH)) && QFile::exists(QStringLiteral(PDFTOTEXT_PATH)); }
+inline bool ToolsFound()
+{
+  return QFile::exists(QStringLiteral(PDFINFO_PATH)) && QFile::exists(QStringLiteral(PDFTOTEXT_PATH)) &&
+         QFile::exists(QStringLiteral(PDFTOPPM_PATH));
+}
 
 inline QString Run(const QString &program, const QStringList &args)
 {
@@ -47,5 +52,14 @@ inline QString PageText(const QString &path, int page)
   const QString n = QString::number(page);
   return Run(QStringLiteral(PDFTOTEXT_PATH),
              {QStringLiteral("-layout"), QStringLiteral("-f"), n, QStringLiteral("-l"), n, path, QStringLiteral("-")});
+}
+// The page rendered at `dpi` (a null image when it cannot be).
+inline QImage PageImage(const QString &path, int page, int dpi)
+{
+  const QString n = QString::number(page);
+  const QString prefix = path + QStringLiteral("-page");
+  Run(QStringLiteral(PDFTOPPM_PATH), {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+                                      QString::number(dpi), QStringLiteral("-f"), n, QStringLiteral("-l"), n, path, prefix});
+  return QImage(prefix + QStringLiteral(".png"));
 }
 } // namespace pdftext

@@ -61,8 +61,8 @@ int main(int argc, char **argv)
     t.restart();
     report.Print(printer);
     const double printed = Ms(t);
-    std::printf("year-long week grid, %d cells: copy %.1f ms, layout %.1f ms (%d pages), print to PDF %.1f ms\n",
-                kDays * kHours, copied, laidOut, pages, printed);
+    std::printf("year-long week grid, %d cells: copy %.1f ms, layout %.1f ms (%d pages), print to PDF %.1f ms\n", kDays * kHours,
+                copied, laidOut, pages, printed);
   }
   return 0;
 }

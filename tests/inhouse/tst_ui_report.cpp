@@ -37,7 +37,7 @@ class tst_ui_report : public QObject {
 private slots:
   void initTestCase()
   {
-    QVERIFY2(pdftext::ToolsFound(), "pdfinfo and pdftotext are needed (poppler-utils)");
+    QVERIFY2(pdftext::ToolsFound(), "pdfinfo, pdftotext and pdftoppm are needed (poppler-utils)");
     QVERIFY(dir.isValid());
   }
 
@@ -120,6 +120,42 @@ private slots:
     // Nothing of the long cell ran over into its neighbour on the same line.
     QVERIFY(!text.contains(QStringLiteral("alfa bravo charlie delta")));
     QVERIFY(text.contains(Row(2)));
+  }
+
+  void cellBackgroundsKeepTheirColourAndPattern()
+  {
+    QStandardItemModel model;
+    Fill(model, 2);
+    model.item(0, 1)->setData(QColor(Qt::red), Qt::BackgroundRole); // a plain colour
+    model.item(1, 1)->setBackground(QBrush(Qt::blue, Qt::BDiagPattern));
+    TReport report;
+    Describe(report);
+    report.AddTable(model, kColumns, 0, {}, {60, 60});
+    const QString pdf = Pdf("shading.pdf");
+    pdftext::Print(report, pdf);
+    const QImage page = pdftext::PageImage(pdf, 1, 96);
+    QVERIFY(!page.isNull());
+
+    // Pixels of each colour, and the white ones among the blue cell's (its pattern's gaps).
+    int red = 0, blue = 0;
+    QRect blueArea;
+    for (int y = 0; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) {
+        const QColor c = page.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
+          ++red;
+        if (c.blue() > 200 && c.red() < 80 && c.green() < 80) {
+          ++blue;
+          blueArea |= QRect(x, y, 1, 1);
+        }
+      }
+    QVERIFY2(red > 1000, qPrintable(QString::number(red)));
+    QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
+    int white = 0;
+    for (int y = blueArea.top(); y <= blueArea.bottom(); ++y)
+      for (int x = blueArea.left(); x <= blueArea.right(); ++x)
+        white += page.pixelColor(x, y) == Qt::white;
+    QVERIFY2(white > blueArea.width() * blueArea.height() / 4, "the pattern came out solid");
   }
 
   void aColumnWiderThanThePageTakesAPageOfItsOwn()

@@ -78,7 +78,7 @@ class tst_print : public QObject {
 private slots:
   void initTestCase()
   {
-    QVERIFY2(pdftext::ToolsFound(), "pdfinfo and pdftotext are needed (poppler-utils)");
+    QVERIFY2(pdftext::ToolsFound(), "pdfinfo, pdftotext and pdftoppm are needed (poppler-utils)");
     QVERIFY(dir.isValid());
   }
 
