@@ -138,6 +138,24 @@ private slots:
       QVERIFY2(text.contains(s), qPrintable(s + QStringLiteral(" not in:\n") + text));
   }
 
+  void yearTakesOnePageEitherWay_data()
+  {
+    QTest::addColumn<QPageLayout::Orientation>("orientation");
+    QTest::newRow("portrait, 3 by 4") << QPageLayout::Portrait;
+    QTest::newRow("landscape, 4 by 3") << QPageLayout::Landscape;
+  }
+  void yearTakesOnePageEitherWay()
+  {
+    QFETCH(QPageLayout::Orientation, orientation);
+    ClickPage(sheet, sheet->tshAno);
+    int pages = 0;
+    const QString pdf = PrintView(*sheet, "year.pdf", &pages, orientation);
+    QCOMPARE(pages, 1);
+    const QString text = pdftext::PageText(pdf, 1);
+    QVERIFY(text.contains(QStringLiteral("Página 1 de 1")));
+    QVERIFY(text.contains(QStringLiteral("Dezembro")));
+  }
+
   void statusesPrintedAreTheTogglesDown()
   {
     sheet->tbtAndamento->click();

@@ -270,7 +270,9 @@ TReport::TLayout TReport::Layout(QPagedPaintDevice &device) const
       m.captionHeight = fmBold.height() * 1.6;
       m.weekdayHeight = fm.height() * 1.5;
       const int monthRows = (n + m.perRow - 1) / m.perRow;
-      const qreal rowRoom = (l.height - l.top - (monthRows - 1) * m.gap) / monthRows;
+      // Rows sized to share the page; a pixel spare so that rounding never pushes the last one
+      // over to a page of its own.
+      const qreal rowRoom = (l.height - l.top - (monthRows - 1) * m.gap - 1) / monthRows;
       m.cellHeight = std::clamp((rowRoom - m.captionHeight - m.weekdayHeight) / kWeeks, fm.height() * 1.3,
                                 std::max(fm.height() * 1.3, m.monthWidth / kDays * 0.8));
       for (int row = 0; row < monthRows; ++row) {
