@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPrintPreviewDialog>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -178,7 +179,7 @@ private slots:
     QVERIFY(menuTexts().contains(QStringLiteral("&Manutenção")));
   }
 
-  void printItemsAndIncludeDoNothing()
+  void printItemsOpenThePreviewAndIncludeDoesNothing()
   {
     TfrmPlanilha *sheet = OpenSheet();
     QTest::keyClick(sheet->depInicio, Qt::Key_I, Qt::ControlModifier);
@@ -187,6 +188,11 @@ private slots:
     QCOMPARE(frmPlanilha.data(), sheet);
     QVERIFY(plant->errors.isEmpty());
     QVERIFY(plant->prompts.shown.isEmpty());
+    // One preview for Ctrl+I, one for the button.
+    const QList<QPrintPreviewDialog *> previews = sheet->findChildren<QPrintPreviewDialog *>();
+    QCOMPARE(previews.size(), 2);
+    for (QPrintPreviewDialog *preview : previews)
+      preview->close();
   }
 
   void tokenTravelsFromTheSettings()

@@ -1,12 +1,14 @@
 #include "dayreservations/frmresedia.h"
 
 #include "package/units.h"
+#include "shared/printheader.h"
 #include "shared/records.h"
 #include "shared/servercall.h"
 
 #include <inhouse/services/brivon.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/text/regional.h>
+#include <inhouse/ui/report.h>
 
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -36,6 +38,7 @@ TfrmReseDia::TfrmReseDia(QWidget *parent) : TfrmPadrao(parent, QStringLiteral("Z
 
   cdsReservadosDia->BeforeOpen = [this](TDataSet &) { cdsReservadosDiaBeforeOpen(); };
   connect(ToolBar2, &TStatusToggles::clicked, this, Handler([this](QToolButton *) { tbtStatusClick(); }));
+  sbtImprimir->setEnabled(true);
 }
 
 void TfrmReseDia::BuildDataSet()
@@ -148,6 +151,13 @@ void TfrmReseDia::dbgPadraoDblClick()
 {
   if (frmReseDia)
     frmReseDia->Close();
+}
+
+bool TfrmReseDia::BuildPrintReport(TReport &report)
+{
+  SetPrintHeader(report, windowTitle(), {}, P_EQUIP, DateToStr(P_DIA), *ToolBar2);
+  report.AddView(*dbgPadrao);
+  return true;
 }
 
 void TfrmReseDia::ApplyStatusRule()

@@ -40,6 +40,8 @@ public:
   // The three toggles share it: each click re-reads all three.
   void tbtStatusClick();
   void dbgPadraoDblClick() override;
+  // The day's list as shown, under the equipment, the day and the statuses chosen.
+  bool BuildPrintReport(TReport &report) override;
 
 protected:
   void ConnectServer() override;

@@ -14,6 +14,7 @@
 #include <inhouse/services/navigation.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/ui/report.h>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QStyle>
@@ -32,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 QIcon StdIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
@@ -202,6 +205,7 @@ void TfrmPadrao::BindStandardHandlers()
   bind(sbtAjuda, nullptr, &TfrmPadrao::sbtAjudaClick);
   bind(sbtFechar, mnuSair, &TfrmPadrao::mnuSairClick);
   bind(nullptr, mnuListagem, &TfrmPadrao::mnuListagemClick);
+  bind(sbtImprimir, nullptr, &TfrmPadrao::sbtImprimirClick);
   bind(nullptr, mnuConfigImpressora, &TfrmPadrao::mnuConfigImpressoraClick);
   bind(nullptr, Primeiro1, &TfrmPadrao::Primeiro1Click);
   bind(nullptr, Anterior1, &TfrmPadrao::Anterior1Click);
@@ -495,6 +499,23 @@ void TfrmPadrao::mnuListagemClick()
   // A click as the program performs it: whatever the window bound to the button runs, even
   // though the button itself is disabled.
   emit sbtImprimir->clicked(false);
+}
+
+bool TfrmPadrao::BuildPrintReport(TReport &) { return false; }
+
+void TfrmPadrao::sbtImprimirClick()
+{
+  auto report = std::make_shared<TReport>();
+  if (!BuildPrintReport(*report))
+    return;
+  auto *preview = new QPrintPreviewDialog(Printer(), this);
+  preview->setObjectName(QStringLiteral("ppdImprimir"));
+  preview->setAttribute(Qt::WA_DeleteOnClose);
+  preview->setWindowTitle(QStringLiteral("Visualizar Impressão"));
+  // The preview repaints whenever its page set-up changes; the report keeps its own copy of
+  // the contents, so the window may change meanwhile.
+  connect(preview, &QPrintPreviewDialog::paintRequested, preview, [report](QPrinter *printer) { report->Print(*printer); });
+  preview->open();
 }
 
 QPrinter *TfrmPadrao::Printer()

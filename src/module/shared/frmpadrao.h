@@ -28,6 +28,7 @@ class QKeyEvent;
 class QPageSetupDialog;
 class QPrintDialog;
 class QPrinter;
+class TReport;
 
 class TfrmPadrao : public QWidget {
   Q_OBJECT
@@ -104,6 +105,13 @@ public:
   virtual void sbtAjudaClick();
   virtual void mnuSairClick();
   virtual void mnuListagemClick();
+  // The print button: a print preview of what BuildPrintReport describes, on Printer() (so the
+  // page set-up chosen in "Configurar Impressora..." applies); nothing when it describes
+  // nothing. The preview opens without blocking and closes itself.
+  virtual void sbtImprimirClick();
+  // Describes the window's current view for printing; false (the standard) when the window
+  // prints nothing.
+  virtual bool BuildPrintReport(TReport &report);
   virtual void mnuConfigImpressoraClick();
   virtual void Primeiro1Click();
   virtual void Anterior1Click();
@@ -131,7 +139,7 @@ public:
   // The printer set-up dialog of "Configurar Impressora..." (created on first use) and the
   // printer it configures.
   QPageSetupDialog *psdConfigurar();
-  QPrintDialog *prdImprimir(); // kept with the window; no window of the package prints
+  QPrintDialog *prdImprimir(); // kept with the window; printing goes through the preview
   QPrinter *Printer();
 
 protected:

@@ -73,6 +73,7 @@ TfrmPlanilha::TfrmPlanilha(QWidget *parent) : TfrmPadrao(parent, QStringLiteral(
   BuildDataSets();
   BuildLayout();
   BindHandlers();
+  sbtImprimir->setEnabled(true); // every page prints
 }
 
 TfrmPlanilha::~TfrmPlanilha()

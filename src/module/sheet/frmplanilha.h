@@ -137,6 +137,10 @@ public:
   // The orders request for the current equipment with the stored statuses and period.
   void RequestOrders();
 
+  // Printing (sheetprint.cpp): the page shown, under a header with the equipment, the period
+  // and the statuses chosen.
+  bool BuildPrintReport(TReport &report) override;
+
 protected:
   void ConnectServer() override;
 

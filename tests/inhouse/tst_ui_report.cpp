@@ -1,0 +1,178 @@
+// The print report's pagination at its edges, read back from real PDF files.
+#include "pdftext.h"
+
+#include <inhouse/ui/report.h>
+
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QString Row(int r) { return QStringLiteral("L%1").arg(r, 3, 10, QLatin1Char('0')); }
+
+// Columns "Ordem", "Produto", "Quantidade"; row r reads L00r in its first cell.
+void Fill(QStandardItemModel &model, int rows)
+{
+  model.clear();
+  model.setHorizontalHeaderLabels({QStringLiteral("Ordem"), QStringLiteral("Produto"), QStringLiteral("Quantidade")});
+  for (int r = 1; r <= rows; ++r)
+    model.appendRow(
+        {new QStandardItem(Row(r)), new QStandardItem(QStringLiteral("Tampa")), new QStandardItem(QStringLiteral("10"))});
+}
+
+void Describe(TReport &report)
+{
+  report.Title = QStringLiteral("Listagem de teste");
+  report.Lines = {{QStringLiteral("Equipamento:"), QStringLiteral("EQ1 - Injetora")}};
+}
+
+const QList<TReport::TColumnSpec> kColumns = {{0, 80}, {1, 200}, {2, 90}};
+} // namespace
+
+class tst_ui_report : public QObject {
+  Q_OBJECT
+  QTemporaryDir dir;
+  QString Pdf(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+private slots:
+  void initTestCase()
+  {
+    QVERIFY2(pdftext::ToolsFound(), "pdfinfo, pdftotext and pdftoppm are needed (poppler-utils)");
+    QVERIFY(dir.isValid());
+  }
+
+  void emptyTableStillPrintsItsHeaderOnOnePage()
+  {
+    QStandardItemModel model;
+    Fill(model, 0);
+    TReport report;
+    Describe(report);
+    report.AddTable(model, kColumns);
+    const QString pdf = Pdf("empty.pdf");
+    pdftext::Print(report, pdf);
+    QCOMPARE(pdftext::PageCount(pdf), 1);
+    const QString text = pdftext::PageText(pdf, 1);
+    for (const char *expected : {"Listagem de teste", "Equipamento:", "EQ1 - Injetora", "Página 1 de 1", "Ordem", "Quantidade"})
+      QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+  }
+
+  void aRowThatJustFitsStaysAndTheNextOneStartsAPage()
+  {
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Pdf("count.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    // The most rows one page holds.
+    QStandardItemModel model;
+    int fit = 0;
+    for (int rows = 1; rows < 400; ++rows) {
+      Fill(model, rows);
+      TReport report;
+      Describe(report);
+      report.AddTable(model, kColumns);
+      if (report.PageCount(printer) > 1)
+        break;
+      fit = rows;
+    }
+    QVERIFY(fit > 10 && fit < 399);
+
+    Fill(model, fit);
+    TReport full;
+    Describe(full);
+    full.AddTable(model, kColumns);
+    const QString onePage = Pdf("full.pdf");
+    pdftext::Print(full, onePage);
+    QCOMPARE(pdftext::PageCount(onePage), 1);
+    QVERIFY(pdftext::PageText(onePage, 1).contains(Row(fit)));
+
+    Fill(model, fit + 1);
+    TReport over;
+    Describe(over);
+    over.AddTable(model, kColumns);
+    const QString twoPages = Pdf("over.pdf");
+    pdftext::Print(over, twoPages);
+    QCOMPARE(pdftext::PageCount(twoPages), 2);
+    QVERIFY(pdftext::PageText(twoPages, 1).contains(QStringLiteral("Página 1 de 2")));
+    // The second page: the header and the title row again, then the one row left over.
+    const QString second = pdftext::PageText(twoPages, 2);
+    for (const QString &expected : {QStringLiteral("Listagem de teste"), QStringLiteral("Página 2 de 2"), QStringLiteral("Ordem"),
+                                    QStringLiteral("Quantidade"), Row(fit + 1)})
+      QVERIFY2(second.contains(expected), qPrintable(expected));
+    QVERIFY(!second.contains(Row(fit)));
+  }
+
+  void longTextsWrapWithinTheirColumn()
+  {
+    QStandardItemModel model;
+    Fill(model, 2);
+    const QStringList words = {QStringLiteral("alfa"),  QStringLiteral("bravo"), QStringLiteral("charlie"),
+                               QStringLiteral("delta"), QStringLiteral("echo"),  QStringLiteral("foxtrot"),
+                               QStringLiteral("golf"),  QStringLiteral("hotel"), QStringLiteral("india")};
+    model.setItem(0, 0, new QStandardItem(words.join(QLatin1Char(' '))));
+    TReport report;
+    Describe(report);
+    report.AddTable(model, kColumns); // the first column is 80 pixels wide
+    const QString pdf = Pdf("wrap.pdf");
+    pdftext::Print(report, pdf);
+    const QString text = pdftext::PageText(pdf, 1);
+    for (const QString &word : words)
+      QVERIFY2(text.contains(word), qPrintable(word));
+    // Nothing of the long cell ran over into its neighbour on the same line.
+    QVERIFY(!text.contains(QStringLiteral("alfa bravo charlie delta")));
+    QVERIFY(text.contains(Row(2)));
+  }
+
+  void cellBackgroundsKeepTheirColourAndPattern()
+  {
+    QStandardItemModel model;
+    Fill(model, 2);
+    model.item(0, 1)->setData(QColor(Qt::red), Qt::BackgroundRole); // a plain colour
+    model.item(1, 1)->setBackground(QBrush(Qt::blue, Qt::BDiagPattern));
+    TReport report;
+    Describe(report);
+    report.AddTable(model, kColumns, 0, {}, {60, 60});
+    const QString pdf = Pdf("shading.pdf");
+    pdftext::Print(report, pdf);
+    const QImage page = pdftext::PageImage(pdf, 1, 96);
+    QVERIFY(!page.isNull());
+
+    // Pixels of each colour, and the white ones among the blue cell's (its pattern's gaps).
+    int red = 0, blue = 0;
+    QRect blueArea;
+    for (int y = 0; y < page.height(); ++y)
+      for (int x = 0; x < page.width(); ++x) {
+        const QColor c = page.pixelColor(x, y);
+        if (c.red() > 200 && c.green() < 80 && c.blue() < 80)
+          ++red;
+        if (c.blue() > 200 && c.red() < 80 && c.green() < 80) {
+          ++blue;
+          blueArea |= QRect(x, y, 1, 1);
+        }
+      }
+    QVERIFY2(red > 1000, qPrintable(QString::number(red)));
+    QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
+    int white = 0;
+    for (int y = blueArea.top(); y <= blueArea.bottom(); ++y)
+      for (int x = blueArea.left(); x <= blueArea.right(); ++x)
+        white += page.pixelColor(x, y) == Qt::white;
+    QVERIFY2(white > blueArea.width() * blueArea.height() / 4, "the pattern came out solid");
+  }
+
+  void aColumnWiderThanThePageTakesAPageOfItsOwn()
+  {
+    QStandardItemModel model;
+    Fill(model, 3);
+    TReport report;
+    Describe(report);
+    report.AddTable(model, {{0, 80}, {1, 5000}, {2, 90}}, 60, QStringLiteral("Canto"));
+    const QString pdf = Pdf("wide.pdf");
+    pdftext::Print(report, pdf);
+    QCOMPARE(pdftext::PageCount(pdf), 3);
+    for (int page = 1; page <= 3; ++page)
+      QVERIFY(pdftext::PageText(pdf, page).contains(QStringLiteral("Canto")));
+    QVERIFY(pdftext::PageText(pdf, 3).contains(QStringLiteral("Quantidade")));
+  }
+};
+
+QTEST_MAIN(tst_ui_report)
+#include "tst_ui_report.moc"
