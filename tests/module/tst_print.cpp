@@ -101,7 +101,8 @@ private slots:
     QTest::addColumn<int>("page");
     QTest::addColumn<QStringList>("shown"); // on the first page; %T today, %Y this year, %M this month's name
     // clang-format off
-    QTest::newRow("Dia") << 0 << QStringList{"Dia", "OP1", "OP2", "Tampa 38mm", "1.500,0000"};
+    QTest::newRow("Dia") << 0 << QStringList{"Dia", "OP1", "OP2", "Tampa 38mm", "1.500,0000",
+                                             "6 reservas · 8,5 h reservadas de 730,0 h (1,2%)"};
     QTest::newRow("Semana") << 1 << QStringList{"Semana", "%T", "8:00", "17:00", "OP1"};
     QTest::newRow("Mês") << 2 << QStringList{"Mês", "%M %Y", "Domingo", "Sábado"};
     QTest::newRow("Ano") << 3 << QStringList{"Ano", "Janeiro %Y", "Junho %Y", "Dezembro %Y"};
@@ -136,6 +137,12 @@ private slots:
                       .replace(QStringLiteral("%M"), month);
     for (const QString &s : expected)
       QVERIFY2(text.contains(s), qPrintable(s + QStringLiteral(" not in:\n") + text));
+    // The week grid's legend closes its listing.
+    if (page == 1) {
+      const QString end = pdftext::PageText(pdf, pages);
+      for (const char *key : {"Pendente", "Em Andamento", "Concluída", "Mais de uma reserva"})
+        QVERIFY(end.mid(end.lastIndexOf(QStringLiteral("18:00"))).contains(QString::fromUtf8(key)));
+    }
   }
 
   void yearTakesOnePageEitherWay_data()
@@ -185,8 +192,9 @@ private slots:
       const QString body = text.mid(text.indexOf(QLatin1Char('\n'), text.indexOf(QStringLiteral("Operador:"))));
       const bool firstDay = body.contains(DateText(from));
       const bool midnight = body.contains(kMidnight);
-      // Further down: the day headers again over the later hours.
-      below = below || (page > 1 && firstDay && !midnight && text.contains(QStringLiteral("23:00")));
+      // Further down: the first band's day headers again over its later hours (only that band
+      // has the first day; later bands may follow on the same page).
+      below = below || (page > 1 && firstDay && text.contains(QStringLiteral("23:00")));
       // To the right: the hour labels again beside later days.
       right = right || (page > 1 && midnight && !firstDay);
       last = last || body.contains(DateText(to));

@@ -85,6 +85,14 @@ QString OccupancyHint(const std::vector<TWeekReservation> &reservations, const s
   return lines.join(QLatin1Char('\n'));
 }
 
+QList<TReportKey> OccupancyKeys()
+{
+  return {{OccupancyBrush({1, TWeekCellLoad::Pending}), StatusName(u'1')},
+          {OccupancyBrush({1, TWeekCellLoad::InProgress}), StatusName(u'2')},
+          {OccupancyBrush({1, TWeekCellLoad::Concluded}), StatusName(u'3')},
+          {OccupancyBrush({2, TWeekCellLoad::Pending}), QStringLiteral("Mais de uma reserva")}};
+}
+
 QWidget *OccupancyLegend(QWidget *parent)
 {
   auto *legend = new QWidget(parent);
@@ -93,14 +101,7 @@ QWidget *OccupancyLegend(QWidget *parent)
   auto *row = new QHBoxLayout(legend);
   row->setContentsMargins(6, 3, 6, 3);
   row->setSpacing(4);
-  const struct {
-    QBrush brush;
-    QString name;
-  } entries[] = {{OccupancyBrush({1, TWeekCellLoad::Pending}), StatusName(u'1')},
-                 {OccupancyBrush({1, TWeekCellLoad::InProgress}), StatusName(u'2')},
-                 {OccupancyBrush({1, TWeekCellLoad::Concluded}), StatusName(u'3')},
-                 {OccupancyBrush({2, TWeekCellLoad::Pending}), QStringLiteral("Mais de uma reserva")}};
-  for (const auto &e : entries) {
+  for (const TReportKey &e : OccupancyKeys()) {
     QPixmap swatch(18, 12);
     swatch.fill(Qt::transparent);
     QPainter p(&swatch);
@@ -110,8 +111,8 @@ QWidget *OccupancyLegend(QWidget *parent)
     p.end();
     auto *box = new QLabel(legend);
     box->setPixmap(swatch);
-    box->setAccessibleName(QStringLiteral("Cor: ") + e.name);
-    auto *name = new QLabel(e.name, legend);
+    box->setAccessibleName(QStringLiteral("Cor: ") + e.text);
+    auto *name = new QLabel(e.text, legend);
     row->addWidget(box);
     row->addWidget(name);
     row->addSpacing(10);

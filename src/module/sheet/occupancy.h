@@ -4,6 +4,8 @@
 // legend under the grid and the text of a cell's tooltip.
 #include "sheet/weekgrid.h"
 
+#include <inhouse/ui/report.h>
+
 #include <QBrush>
 #include <QString>
 #include <QWidget>
@@ -19,6 +21,9 @@ QString StatusName(QChar status);
 
 // The orders at `covering` (positions in `reservations`): order, product, start and end, status.
 QString OccupancyHint(const std::vector<TWeekReservation> &reservations, const std::vector<int> &covering);
+
+// The swatches and their names, for the legend on the screen and on paper.
+QList<TReportKey> OccupancyKeys();
 
 // A row of swatches and their names, for under the grid.
 QWidget *OccupancyLegend(QWidget *parent);

@@ -1,6 +1,7 @@
 // The sheet's page shown, printed: the orders list, the week grid with its shading, the month
 // calendar or the twelve calendars of the year.
 #include "sheet/frmplanilha.h"
+#include "sheet/occupancy.h"
 #include "sheet/period.h"
 
 #include "shared/printheader.h"
@@ -43,9 +44,12 @@ bool TfrmPlanilha::BuildPrintReport(TReport &report)
 
   if (page == tshDia) {
     report.AddView(*dbgOrdemProd);
+    if (!lblUtilizacao->text().isEmpty())
+      report.AddKeys({{QBrush(), lblUtilizacao->text()}});
   } else if (page == tshSemana) {
     // The hour column repeats on every page to the right.
     report.AddView(*stgSemana, stgSemana->ColWidths(0), stgSemana->Cells(0, 0));
+    report.AddKeys(OccupancyKeys());
   } else if (page == tshMes) {
     report.AddCalendars({MonthOf(*dbcMes)});
   } else if (page == tshAno) {

@@ -56,7 +56,7 @@ struct TPiece {
 } // namespace
 
 struct TReport::TBlock {
-  enum TKind { Table, Calendars } kind = Table;
+  enum TKind { Table, Calendars, Keys } kind = Table;
   // Table
   int rows = 0;
   QVector<int> widths; // screen pixels, one per printed column
@@ -68,6 +68,8 @@ struct TReport::TBlock {
   QVector<TCell> cells; // row by row
   // Calendars
   QList<TReportMonth> months;
+  // Keys
+  QList<TReportKey> keys;
 };
 
 struct TReport::TLayout {
@@ -83,6 +85,11 @@ struct TReport::TLayout {
     QVector<qreal> rowHeights;
     qreal titleHeight = 0;
   };
+  struct TKeyMetrics {
+    qreal swatch = 0, gap = 0, lineHeight = 0;
+    QVector<QPointF> at; // where each key starts, from the block's top left
+    qreal height = 0;
+  };
   struct TCalendarMetrics {
     int perRow = 1;
     qreal monthWidth = 0, gap = 0, captionHeight = 0, weekdayHeight = 0, cellHeight = 0;
@@ -90,6 +97,7 @@ struct TReport::TLayout {
   };
   QVector<TTableMetrics> tables;       // by block
   QVector<TCalendarMetrics> calendars; // by block
+  QVector<TKeyMetrics> keys;           // by block
   QVector<QVector<TPiece>> pages;
 };
 
@@ -147,6 +155,14 @@ void TReport::AddView(const QTableView &view, int rowHeaderWidth, const QString 
   }
 }
 
+void TReport::AddKeys(const QList<TReportKey> &keys)
+{
+  auto block = std::make_unique<TBlock>();
+  block->kind = TBlock::Keys;
+  block->keys = keys;
+  m_blocks.push_back(std::move(block));
+}
+
 void TReport::AddCalendars(const QList<TReportMonth> &months)
 {
   auto block = std::make_unique<TBlock>();
@@ -194,6 +210,7 @@ TReport::TLayout TReport::Layout(QPagedPaintDevice &device) const
 
   l.tables.resize(int(m_blocks.size()));
   l.calendars.resize(int(m_blocks.size()));
+  l.keys.resize(int(m_blocks.size()));
   for (int b = 0; b < int(m_blocks.size()); ++b) {
     const TBlock &block = *m_blocks[size_t(b)];
     if (y > l.top)
@@ -240,10 +257,11 @@ TReport::TLayout TReport::Layout(QPagedPaintDevice &device) const
         t.rowHeights[r] = h;
       }
 
-      // Down the rows for each band of columns; a band after the first starts a page.
+      // Down the rows for each band of columns; a band goes on below the one before while the
+      // page has room for its title row and a row, so a short wide table takes few sheets.
       for (int band = 0; band < int(t.bands.size()); ++band) {
-        if (band > 0)
-          newPage();
+        if (band > 0 && y > l.top)
+          y += blockGap;
         int r = 0;
         do {
           if (y > l.top && y + t.titleHeight + (r < block.rows ? t.rowHeights[r] : 0) > l.height)
@@ -259,6 +277,24 @@ TReport::TLayout TReport::Layout(QPagedPaintDevice &device) const
             newPage();
         } while (r < block.rows);
       }
+    } else if (block.kind == TBlock::Keys) {
+      TLayout::TKeyMetrics &k = l.keys[b];
+      k.swatch = 5 * l.mm;
+      k.gap = 5 * l.mm;
+      k.lineHeight = fm.height() * 1.5;
+      qreal x = 0, line = 0;
+      for (const TReportKey &key : block.keys) {
+        const qreal w = (key.brush.style() != Qt::NoBrush ? k.swatch + 1.5 * l.mm : 0) + fm.horizontalAdvance(key.text);
+        if (x > 0 && x + w > l.width)
+          x = 0, line += k.lineHeight;
+        k.at << QPointF(x, line);
+        x += w + k.gap;
+      }
+      k.height = line + k.lineHeight;
+      if (y > l.top && y + k.height > l.height)
+        newPage();
+      l.pages.last().append({b, 0, 0, 0, y});
+      y += k.height;
     } else {
       TLayout::TCalendarMetrics &m = l.calendars[b];
       const int n = int(block.months.size());
@@ -372,6 +408,21 @@ void TReport::Print(QPagedPaintDevice &device) const
         for (int r = piece.first; r < piece.last; ++r) {
           const TCell *rowTitle = block.rowTitles.isEmpty() ? nullptr : &block.rowTitles[r];
           paintRow(t.rowHeights[r], rowTitle, block.cells.constData() + qsizetype(r) * cols, false);
+        }
+      } else if (block.kind == TBlock::Keys) {
+        const TLayout::TKeyMetrics &k = l.keys[piece.block];
+        p.setFont(l.font);
+        for (int i = 0; i < block.keys.size(); ++i) {
+          const TReportKey &key = block.keys[i];
+          QPointF at = k.at[i] + QPointF(0, piece.y);
+          if (key.brush.style() != Qt::NoBrush) {
+            p.setPen(pen);
+            const qreal h = k.lineHeight * 0.6;
+            PaintCell(p, QRectF(at.x(), at.y() + (k.lineHeight - h) / 2, k.swatch, h), {}, 0, key.brush);
+            at.rx() += k.swatch + 1.5 * l.mm;
+          }
+          p.setPen(Qt::black);
+          p.drawText(QRectF(at, QSizeF(l.width - at.x(), k.lineHeight)), Qt::AlignLeft | Qt::AlignVCenter, key.text);
         }
       } else {
         const TLayout::TCalendarMetrics &m = l.calendars[piece.block];

@@ -34,6 +34,12 @@ struct TReportMonth {
   QColor markColor = Qt::yellow;
 };
 
+// A swatch and its text, as a legend shows them; without a brush only the text.
+struct TReportKey {
+  QBrush brush;
+  QString text;
+};
+
 class INHOUSE_EXPORT TReport {
 public:
   TReport();
@@ -63,6 +69,8 @@ public:
   // Months side by side, as many per row as fit the page (four on a landscape page, three on
   // a portrait one for a year), rows flowing down the pages; a single month takes the page.
   void AddCalendars(const QList<TReportMonth> &months);
+  // One line (wrapping onto more when long) of keys side by side: a legend, a total.
+  void AddKeys(const QList<TReportKey> &keys);
 
   // Lays the pages out for the device and returns how many there are (at least one).
   int PageCount(QPagedPaintDevice &device) const;
