@@ -99,6 +99,23 @@ private slots:
                                     QStringLiteral("Quantidade"), Row(fit + 1)})
       QVERIFY2(second.contains(expected), qPrintable(expected));
     QVERIFY(!second.contains(Row(fit)));
+
+    // A short table that a page holds whole goes to the next page rather than split.
+    Fill(model, fit - 3);
+    QStandardItemModel shortTable;
+    shortTable.setHorizontalHeaderLabels({QStringLiteral("Segunda"), QStringLiteral("Tabela"), QStringLiteral("Curta")});
+    for (int r = 1; r <= 5; ++r)
+      shortTable.appendRow({new QStandardItem(QStringLiteral("Y%1").arg(r)), new QStandardItem, new QStandardItem});
+    TReport both;
+    Describe(both);
+    both.AddTable(model, kColumns);
+    both.AddTable(shortTable, kColumns);
+    const QString moved = Pdf("moved.pdf");
+    pdftext::Print(both, moved);
+    QCOMPARE(pdftext::PageCount(moved), 2);
+    QVERIFY(!pdftext::PageText(moved, 1).contains(QStringLiteral("Segunda")));
+    for (const char *text : {"Segunda", "Y1", "Y5"})
+      QVERIFY(pdftext::PageText(moved, 2).contains(QLatin1String(text)));
   }
 
   void longTextsWrapWithinTheirColumn()

@@ -259,9 +259,15 @@ TReport::TLayout TReport::Layout(QPagedPaintDevice &device) const
 
       // Down the rows for each band of columns; a band goes on below the one before while the
       // page has room for its title row and a row, so a short wide table takes few sheets.
+      qreal tableHeight = t.titleHeight;
+      for (qreal h : t.rowHeights)
+        tableHeight += h;
       for (int band = 0; band < int(t.bands.size()); ++band) {
         if (band > 0 && y > l.top)
           y += blockGap;
+        // A band that a page holds whole is not split over two.
+        if (y > l.top && y + tableHeight > l.height && tableHeight <= l.height - l.top)
+          newPage();
         int r = 0;
         do {
           if (y > l.top && y + t.titleHeight + (r < block.rows ? t.rowHeights[r] : 0) > l.height)
