@@ -421,15 +421,7 @@ int main(int argc, char **argv)
   sheet->stgSemana->EndUpdate();
   // The shading's own arithmetic, on the rows the fill read.
   const TWeekGridShape shape = WeekGridShape(yearStart, yearStart.addDays(364), 0, 23);
-  std::vector<TWeekReservation> rs;
-  auto column = [&](const char *name) { return sheet->cdsDiasReservados->FieldByName(name).Index(); };
-  const int start = column("DTHRINIPROD"), end = column("DTHRFINPROD"), order = column("NRORDPROD"),
-            status = column("IDSITORDPROD");
-  for (int i = 0; i < sheet->cdsDiasReservados->RecordCount(); ++i)
-    rs.push_back({sheet->cdsDiasReservados->CellValue(i, start).toDouble(),
-                  sheet->cdsDiasReservados->CellValue(i, order).toString(),
-                  sheet->cdsDiasReservados->CellValue(i, end).toDouble(),
-                  sheet->cdsDiasReservados->CellValue(i, status).toString().front()});
+  const std::vector<TWeekReservation> rs = sheet->WeekRows();
   t.restart();
   const std::vector<TWeekCellLoad> load = WeekOccupancy(shape, rs);
   const double occupancy = Ms(t);

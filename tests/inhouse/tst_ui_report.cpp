@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 QString Row(int r) { return QStringLiteral("L%1").arg(r, 3, 10, QLatin1Char('0')); }
 
@@ -33,6 +35,16 @@ class tst_ui_report : public QObject {
   Q_OBJECT
   QTemporaryDir dir;
   QString Pdf(const char *name) const { return dir.filePath(QLatin1String(name)); }
+  // A described report with what `add` puts in, printed into the file `name`; its path.
+  QString Printed(const char *name, const std::function<void(TReport &)> &add) const
+  {
+    TReport report;
+    Describe(report);
+    add(report);
+    const QString pdf = Pdf(name);
+    pdftext::Print(report, pdf);
+    return pdf;
+  }
 
 private slots:
   void initTestCase()
@@ -45,11 +57,7 @@ private slots:
   {
     QStandardItemModel model;
     Fill(model, 0);
-    TReport report;
-    Describe(report);
-    report.AddTable(model, kColumns);
-    const QString pdf = Pdf("empty.pdf");
-    pdftext::Print(report, pdf);
+    const QString pdf = Printed("empty.pdf", [&](TReport &r) { r.AddTable(model, kColumns); });
     QCOMPARE(pdftext::PageCount(pdf), 1);
     const QString text = pdftext::PageText(pdf, 1);
     for (const char *expected : {"Listagem de teste", "Equipamento:", "EQ1 - Injetora", "Página 1 de 1", "Ordem", "Quantidade"})
@@ -77,20 +85,12 @@ private slots:
     QVERIFY(fit > 10 && fit < 399);
 
     Fill(model, fit);
-    TReport full;
-    Describe(full);
-    full.AddTable(model, kColumns);
-    const QString onePage = Pdf("full.pdf");
-    pdftext::Print(full, onePage);
+    const QString onePage = Printed("full.pdf", [&](TReport &r) { r.AddTable(model, kColumns); });
     QCOMPARE(pdftext::PageCount(onePage), 1);
     QVERIFY(pdftext::PageText(onePage, 1).contains(Row(fit)));
 
     Fill(model, fit + 1);
-    TReport over;
-    Describe(over);
-    over.AddTable(model, kColumns);
-    const QString twoPages = Pdf("over.pdf");
-    pdftext::Print(over, twoPages);
+    const QString twoPages = Printed("over.pdf", [&](TReport &r) { r.AddTable(model, kColumns); });
     QCOMPARE(pdftext::PageCount(twoPages), 2);
     QVERIFY(pdftext::PageText(twoPages, 1).contains(QStringLiteral("Página 1 de 2")));
     // The second page: the header and the title row again, then the one row left over.
@@ -106,12 +106,10 @@ private slots:
     shortTable.setHorizontalHeaderLabels({QStringLiteral("Segunda"), QStringLiteral("Tabela"), QStringLiteral("Curta")});
     for (int r = 1; r <= 5; ++r)
       shortTable.appendRow({new QStandardItem(QStringLiteral("Y%1").arg(r)), new QStandardItem, new QStandardItem});
-    TReport both;
-    Describe(both);
-    both.AddTable(model, kColumns);
-    both.AddTable(shortTable, kColumns);
-    const QString moved = Pdf("moved.pdf");
-    pdftext::Print(both, moved);
+    const QString moved = Printed("moved.pdf", [&](TReport &r) {
+      r.AddTable(model, kColumns);
+      r.AddTable(shortTable, kColumns);
+    });
     QCOMPARE(pdftext::PageCount(moved), 2);
     QVERIFY(!pdftext::PageText(moved, 1).contains(QStringLiteral("Segunda")));
     for (const char *text : {"Segunda", "Y1", "Y5"})
@@ -126,11 +124,8 @@ private slots:
                                QStringLiteral("delta"), QStringLiteral("echo"),  QStringLiteral("foxtrot"),
                                QStringLiteral("golf"),  QStringLiteral("hotel"), QStringLiteral("india")};
     model.setItem(0, 0, new QStandardItem(words.join(QLatin1Char(' '))));
-    TReport report;
-    Describe(report);
-    report.AddTable(model, kColumns); // the first column is 80 pixels wide
-    const QString pdf = Pdf("wrap.pdf");
-    pdftext::Print(report, pdf);
+    // The first column is 80 pixels wide.
+    const QString pdf = Printed("wrap.pdf", [&](TReport &r) { r.AddTable(model, kColumns); });
     const QString text = pdftext::PageText(pdf, 1);
     for (const QString &word : words)
       QVERIFY2(text.contains(word), qPrintable(word));
@@ -145,11 +140,7 @@ private slots:
     Fill(model, 2);
     model.item(0, 1)->setData(QColor(Qt::red), Qt::BackgroundRole); // a plain colour
     model.item(1, 1)->setBackground(QBrush(Qt::blue, Qt::BDiagPattern));
-    TReport report;
-    Describe(report);
-    report.AddTable(model, kColumns, 0, {}, {60, 60});
-    const QString pdf = Pdf("shading.pdf");
-    pdftext::Print(report, pdf);
+    const QString pdf = Printed("shading.pdf", [&](TReport &r) { r.AddTable(model, kColumns, 0, {}, {60, 60}); });
     const QImage page = pdftext::PageImage(pdf, 1, 96);
     QVERIFY(!page.isNull());
 
@@ -179,12 +170,9 @@ private slots:
   {
     QStandardItemModel model;
     Fill(model, 3);
-    TReport report;
-    Describe(report);
     // A column wider than the page is a band of its own; each band repeats the row header.
-    report.AddTable(model, {{0, 80}, {1, 5000}, {2, 90}}, 60, QStringLiteral("Canto"));
-    const QString pdf = Pdf("wide.pdf");
-    pdftext::Print(report, pdf);
+    const QList<TReport::TColumnSpec> wide = {{0, 80}, {1, 5000}, {2, 90}};
+    const QString pdf = Printed("wide.pdf", [&](TReport &r) { r.AddTable(model, wide, 60, QStringLiteral("Canto")); });
     QCOMPARE(pdftext::PageCount(pdf), 1);
     const QString text = pdftext::PageText(pdf, 1);
     QCOMPARE(text.count(QStringLiteral("Canto")), 3);
@@ -193,11 +181,7 @@ private slots:
     // Taller bands go on to pages of their own, each with its row header.
     QStandardItemModel tall;
     Fill(tall, 60);
-    TReport long_;
-    Describe(long_);
-    long_.AddTable(tall, {{0, 80}, {1, 5000}, {2, 90}}, 60, QStringLiteral("Canto"));
-    const QString longPdf = Pdf("wide-long.pdf");
-    pdftext::Print(long_, longPdf);
+    const QString longPdf = Printed("wide-long.pdf", [&](TReport &r) { r.AddTable(tall, wide, 60, QStringLiteral("Canto")); });
     const int pages = pdftext::PageCount(longPdf);
     QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
     for (int page = 1; page <= pages; ++page)

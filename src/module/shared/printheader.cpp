@@ -12,14 +12,7 @@
 void SetPrintHeader(TReport &report, const QString &title, const QString &view, const QString &equipment, const QString &period,
                     const TStatusToggles &statuses)
 {
-  QStringList chosen;
-  if (statuses.tbtPendente->isChecked())
-    chosen << QStringLiteral("Pendente");
-  if (statuses.tbtAndamento->isChecked())
-    chosen << QStringLiteral("Em Andamento");
-  if (statuses.tbtConcluida->isChecked())
-    chosen << QStringLiteral("Concluída");
-
+  const QStringList chosen = statuses.CheckedNames();
   report.Title = title;
   report.Lines = {
       {QStringLiteral("Equipamento:"), equipment},

@@ -648,7 +648,7 @@ TWeekGridShape TfrmPlanilha::CurrentWeekShape() const
                        HoraInteira(medHoraFin->Text()));
 }
 
-void TfrmPlanilha::FillWeekGridFromData()
+std::vector<TWeekReservation> TfrmPlanilha::WeekRows() const
 {
   auto column = [this](const char *name) { return cdsDiasReservados->FieldByName(QLatin1String(name)).Index(); };
   const int start = column("DTHRINIPROD"), end = column("DTHRFINPROD"), order = column("NRORDPROD"),
@@ -664,6 +664,12 @@ void TfrmPlanilha::FillWeekGridFromData()
                             cdsDiasReservados->CellValue(row, end).toDouble(), statusCode.isEmpty() ? QChar() : statusCode.at(0),
                             cdsDiasReservados->CellValue(row, product).toString()});
   }
+  return reservations;
+}
+
+void TfrmPlanilha::FillWeekGridFromData()
+{
+  std::vector<TWeekReservation> reservations = WeekRows();
   const TWeekGridShape shape = CurrentWeekShape();
   FillWeekGrid(shape, reservations, [this](int c, int r, const QString &text) { stgSemana->SetCells(c, r, text); });
   const std::vector<TWeekCellLoad> load = WeekOccupancy(shape, reservations);

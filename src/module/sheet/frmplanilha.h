@@ -111,6 +111,8 @@ public:
   void LimpaGrid();
   // Order numbers, shading and tooltips of the week grid from cdsDiasReservados as it stands.
   void FillWeekGridFromData();
+  // The rows of cdsDiasReservados as the week grid reads them.
+  std::vector<TWeekReservation> WeekRows() const;
   void sbtMesAntClick();
   void sbtMesPostClick();
   void MoveMes(int direcao); // 1 back, 2 forward

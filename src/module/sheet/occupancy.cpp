@@ -1,6 +1,7 @@
 #include "sheet/occupancy.h"
 
 #include <inhouse/text/regional.h>
+#include <inhouse/ui/statustoggles.h>
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -58,9 +59,9 @@ QBrush OccupancyBrush(const TWeekCellLoad &load)
 QString StatusName(QChar status)
 {
   switch (WeekStatusBit(status)) {
-  case TWeekCellLoad::Pending: return QStringLiteral("Pendente");
-  case TWeekCellLoad::InProgress: return QStringLiteral("Em Andamento");
-  case TWeekCellLoad::Concluded: return QStringLiteral("Concluída");
+  case TWeekCellLoad::Pending: return TStatusToggles::Names()[0];
+  case TWeekCellLoad::InProgress: return TStatusToggles::Names()[1];
+  case TWeekCellLoad::Concluded: return TStatusToggles::Names()[2];
   default: return {};
   }
 }

@@ -60,14 +60,31 @@ TStatusToggles::TStatusToggles(QWidget *parent, std::array<int, 3> images) : QTo
     connect(b, &QToolButton::clicked, this, [this, b] { emit clicked(b); });
     return b;
   };
-  tbtPendente = addToggle("tbtPendente", QStringLiteral("Pendente"), images[0]);
-  tbtAndamento = addToggle("tbtAndamento", QStringLiteral("Em Andamento"), images[1]);
-  tbtConcluida = addToggle("tbtConcluida", QStringLiteral("Concluída"), images[2]);
+  tbtPendente = addToggle("tbtPendente", Names()[0], images[0]);
+  tbtAndamento = addToggle("tbtAndamento", Names()[1], images[1]);
+  tbtConcluida = addToggle("tbtConcluida", Names()[2], images[2]);
   addWidget(tbtPendente);
   addSeparator();
   addWidget(tbtAndamento);
   addSeparator();
   addWidget(tbtConcluida);
+}
+
+const std::array<QString, 3> &TStatusToggles::Names()
+{
+  static const std::array<QString, 3> names = {QStringLiteral("Pendente"), QStringLiteral("Em Andamento"),
+                                               QStringLiteral("Concluída")};
+  return names;
+}
+
+QStringList TStatusToggles::CheckedNames() const
+{
+  QStringList names;
+  const QToolButton *toggles[] = {tbtPendente, tbtAndamento, tbtConcluida};
+  for (size_t i = 0; i < 3; ++i)
+    if (toggles[i]->isChecked())
+      names << Names()[i];
+  return names;
 }
 
 TStatusTexts TStatusToggles::Texts() const

@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -23,6 +24,8 @@ class INHOUSE_EXPORT TStatusToggles : public QToolBar {
 public:
   // The status images: 0 pending, 1 concluded, 2 in progress (16 by 16).
   static QIcon StatusImage(int index);
+  // "Pendente", "Em Andamento", "Concluída": the statuses' names, in the toggles' order.
+  static const std::array<QString, 3> &Names();
 
   // images: the image each toggle shows, in the order pending, in progress, concluded.
   explicit TStatusToggles(QWidget *parent = nullptr, std::array<int, 3> images = {0, 2, 1});
@@ -30,6 +33,8 @@ public:
   QToolButton *tbtPendente, *tbtAndamento, *tbtConcluida;
 
   TStatusTexts Texts() const;
+  // The names of the toggles down, in the toggles' order.
+  QStringList CheckedNames() const;
   std::array<int, 3> Images() const { return m_images; }
 
 signals:
