@@ -26,6 +26,10 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; exit 1; }
 server_deb=$(ls "$work"/out/zrt02600-server_*.deb)
 desktop_deb=$(ls "$work"/out/zrt-desktop_*.deb)
+# lintian fails (exit status) on an error; its warnings are the script's business (scripts/package.sh).
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$server_deb" "$desktop_deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
+fi
 root=$work/root
 for deb in "$server_deb" "$desktop_deb"; do dpkg-deb -x "$deb" "$root"; done
 
@@ -142,7 +146,7 @@ if [ -n "$server_pid" ] && kill -TERM "$server_pid" 2>/dev/null; then
 fi
 
 if [ "$failures" -gt 0 ]; then
-  echo "$failures failure(s); packages in $work/out" >&2
+  echo "$failures failure(s)" >&2
   exit 1
 fi
 echo "packages: $(basename "$server_deb") $(stat -c %s "$server_deb") B, $(basename "$desktop_deb") $(stat -c %s "$desktop_deb") B"
