@@ -84,6 +84,9 @@ bin=$root/usr/bin
 db=sqlite:$work/plant.db
 printf 'db=%s\nlisten=127.0.0.1\nport=0\nthreads=2\ndrain-seconds=5\n' "$db" >"$work/server.conf"
 "$bin/zrt02600-server" init --config "$work/server.conf" --demo --equipment 8 --months 1 >/dev/null || fail "init"
+# The shipped server.conf is read whole (no unknown key); --db on the command line wins over its db.
+"$bin/zrt02600-server" init --config "$root/etc/zrt02600/server.conf" --db "sqlite:$work/shipped.db" >/dev/null 2>"$work/shipped.err" &&
+  [ -f "$work/shipped.db" ] || fail "init with the shipped server.conf: $(cat "$work/shipped.err")"
 # A configuration the program cannot use stops it with exit code 2 and says why.
 printf 'db=%s\nporta=8080\n' "$db" >"$work/typo.conf"
 printf 'db=%s\nport=99999\n' "$db" >"$work/range.conf"
