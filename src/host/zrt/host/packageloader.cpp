@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QWidget>
 
@@ -19,10 +20,26 @@
 #include <dlfcn.h>
 #endif
 
+Q_LOGGING_CATEGORY(lcLoader, "zrt.host.loader", QtInfoMsg)
+
 namespace zrt::host {
 namespace {
 
 PackageLoader *g_unloadTarget = nullptr;
+
+// Where the module is looked for: the path given; when that is the folder of the executable (the
+// default) and holds no module, also the installed layout's private folder <exe>/../lib/zrt02600.
+QStringList candidatePaths(const QString &path)
+{
+  QStringList paths{path};
+  if (!QCoreApplication::instance())
+    return paths;
+  const QFileInfo file(path);
+  const QString exeDir = QCoreApplication::applicationDirPath();
+  if (QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(exeDir))
+    paths.append(QDir::cleanPath(exeDir + QStringLiteral("/../lib/zrt02600/") + file.fileName()));
+  return paths;
+}
 
 QString exceptionText(std::exception_ptr e)
 {
@@ -135,7 +152,16 @@ bool PackageLoader::load()
     setState(State::Unloaded);
   }
   m_error.clear();
-  const QFileInfo file(m_path);
+  QFileInfo file;
+  const QStringList candidates = candidatePaths(m_path);
+  for (const QString &candidate : candidates) {
+    file.setFile(candidate);
+    const bool found = file.exists();
+    qCInfo(lcLoader, "módulo procurado em %s: %s", qPrintable(QDir::toNativeSeparators(file.absoluteFilePath())),
+           found ? "encontrado" : "ausente");
+    if (found)
+      break;
+  }
   if (!file.exists()) {
     fail(QStringLiteral("Módulo não encontrado: %1").arg(QDir::toNativeSeparators(m_path)));
     return false;
@@ -182,6 +208,7 @@ bool PackageLoader::load()
     m_info = nullptr;
   }
   setState(State::Initialised);
+  qCInfo(lcLoader, "módulo carregado: %s", qPrintable(QDir::toNativeSeparators(m_library.fileName())));
   return true;
 }
 
