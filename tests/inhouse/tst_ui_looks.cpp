@@ -186,20 +186,20 @@ private slots:
     QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3:1").arg(p.ink.name(), p.fill.name()).arg(ratio, 0, 'f', 2)));
   }
 
-  // The statuses differ in lightness too, in the same order from the palette's base outwards.
+  // The statuses differ in lightness too, from each other and from an empty cell, further from
+  // the base in the order concluded, pending, in progress.
   void statusesByLightness()
   {
     using S = Colours::TStatus;
     for (bool dark : {false, true}) {
-      const double concluded = Luminance(Colours::StatusFill(S::Concluded, dark)),
-                   pending = Luminance(Colours::StatusFill(S::Pending, dark)),
-                   progress = Luminance(Colours::StatusFill(S::InProgress, dark));
       const double base = Luminance((dark ? Dark() : Light()).color(QPalette::Base));
-      auto apart = [base](double nearer, double farther) {
-        return (std::abs(farther - base) > std::abs(nearer - base)) &&
-               (std::max(nearer, farther) + 0.05) / (std::min(nearer, farther) + 0.05) >= 1.2;
-      };
-      QVERIFY2(apart(concluded, pending) && apart(pending, progress), dark ? "escuro" : "claro");
+      const double l[] = {base, Luminance(Colours::StatusFill(S::Concluded, dark)),
+                          Luminance(Colours::StatusFill(S::Pending, dark)), Luminance(Colours::StatusFill(S::InProgress, dark))};
+      for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+          QVERIFY2((std::max(l[i], l[j]) + 0.05) / (std::min(l[i], l[j]) + 0.05) >= 1.2,
+                   qPrintable(QStringLiteral("%1 %2 %3").arg(QLatin1String(dark ? "escuro" : "claro")).arg(i).arg(j)));
+      QVERIFY(std::abs(l[1] - base) < std::abs(l[2] - base) && std::abs(l[2] - base) < std::abs(l[3] - base));
     }
   }
 };

@@ -63,12 +63,13 @@ QColor FillFor(const QColor &lightFill, const QPalette &palette)
 
 QColor StatusFill(TStatus status, bool dark)
 {
-  // Light palette: pale green < amber < blue from light to dark, under dark text. Dark palette:
-  // the same hues the other way round, from the base up, under light text.
+  // Light palette: pale green, amber, blue from light to dark under dark text, all below the
+  // base. Dark palette, under light text: green just below the base, amber and blue above it;
+  // each apart from the next and from empty cells by lightness as well as hue.
   switch (status) {
   case TStatus::Pending: return dark ? QColor(0x6b, 0x4a, 0x00) : QColor(0xf5, 0xb9, 0x4f);
   case TStatus::InProgress: return dark ? QColor(0x1f, 0x62, 0x9c) : QColor(0x5d, 0xad, 0xe2);
-  case TStatus::Concluded: return dark ? QColor(0x1f, 0x45, 0x2a) : QColor(0xcf, 0xe3, 0xd4);
+  case TStatus::Concluded: return dark ? QColor(0x14, 0x30, 0x1c) : QColor(0xcf, 0xe3, 0xd4);
   case TStatus::Unknown: break;
   }
   return dark ? QColor(0x50, 0x50, 0x50) : QColor(0xd0, 0xd0, 0xd0);
