@@ -18,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <tuple>
@@ -112,18 +111,17 @@ void TfrmFiltroPlanilha::BuildLayout()
   auto *column = new QVBoxLayout(panMenu);
   column->setContentsMargins(0, 6, 0, 6);
   column->setSpacing(4);
-  QStyle *st = style();
   sbtConfirma = PanelButton(new TButtonFlat(panMenu), "sbtConfirma", QStringLiteral("Confirmar"),
-                            st->standardIcon(QStyle::SP_DialogApplyButton));
+                            GlyphIcon(TGlyph::Confirm));
   sbtCancel = PanelButton(new TButtonFlat(panMenu), "sbtCancel", QStringLiteral("Fechar"),
-                          st->standardIcon(QStyle::SP_DialogCloseButton));
+                          GlyphIcon(TGlyph::Close));
   btfSaveOpc = PanelButton(new TButtonFlat(panMenu), "btfSaveOpc", QStringLiteral("Opções de filtro da tela"),
-                           st->standardIcon(QStyle::SP_DialogSaveButton));
+                           GlyphIcon(TGlyph::Save));
   panBotao = new QFrame(panMenu);
   panBotao->setObjectName(QStringLiteral("panBotao"));
   panBotao->setFixedSize(25, 25);
   btfLoadOpc = PanelButton(new TButtonFlat(panBotao), "btfLoadOpc", QStringLiteral("Restaurar opções de filtro na tela"),
-                           st->standardIcon(QStyle::SP_DialogOpenButton));
+                           GlyphIcon(TGlyph::Open));
   btfLoadOpc->move(0, 0); // at the panel's origin: the menu opens just below it
   sbtHelp = PanelButton(new TButtonFlat(panMenu), "sbtHelp", QStringLiteral("Ajuda"), GlyphIcon(TGlyph::Help));
   for (QWidget *w : std::initializer_list<QWidget *>{sbtConfirma, sbtCancel, btfSaveOpc, panBotao, sbtHelp})

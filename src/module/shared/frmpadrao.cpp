@@ -37,16 +37,14 @@
 #include <memory>
 
 namespace {
-QIcon StdIcon(QStyle::StandardPixmap pixmap) { return QApplication::style()->standardIcon(pixmap); }
-
-TButtonFlat *MakeButton(QWidget *parent, const char *name, int left, const QString &hint, QStyle::StandardPixmap icon,
+TButtonFlat *MakeButton(QWidget *parent, const char *name, int left, const QString &hint, TGlyph icon,
                         bool enabled)
 {
   auto *b = new TButtonFlat(parent);
   b->setObjectName(QLatin1String(name));
   b->SetBounds(left, 4, 21, 21);
   b->SetHint(hint);
-  b->setIcon(StdIcon(icon));
+  b->setIcon(GlyphIcon(icon));
   b->setIconSize(QSize(16, 16));
   b->setEnabled(enabled);
   return b;
@@ -125,22 +123,19 @@ TfrmPadrao::~TfrmPadrao()
 
 void TfrmPadrao::BuildButtons()
 {
-  sbtIncluir = MakeButton(panMenu, "sbtIncluir", 4, QStringLiteral("Incluir"), QStyle::SP_FileDialogNewFolder, false);
-  sbtAlterar = MakeButton(panMenu, "sbtAlterar", 25, QStringLiteral("Alterar"), QStyle::SP_FileDialogDetailedView, false);
-  sbtExcluir = MakeButton(panMenu, "sbtExcluir", 46, QStringLiteral("Excluir"), QStyle::SP_TrashIcon, false);
-  sbtProcurar = MakeButton(panMenu, "sbtProcurar", 67, QStringLiteral("Procurar"), QStyle::SP_FileDialogContentsView, false);
-  sbtVerificar = MakeButton(panMenu, "sbtVerificar", 88, QStringLiteral("Atualizar"), QStyle::SP_BrowserReload, false);
-  sbtProcurar->setIcon(GlyphIcon(TGlyph::Search));
-  sbtOrdenar = MakeButton(panMenu, "sbtOrdenar", 109, QStringLiteral("Ordenar"), QStyle::SP_ArrowDown, false);
+  sbtIncluir = MakeButton(panMenu, "sbtIncluir", 4, QStringLiteral("Incluir"), TGlyph::Add, false);
+  sbtAlterar = MakeButton(panMenu, "sbtAlterar", 25, QStringLiteral("Alterar"), TGlyph::Edit, false);
+  sbtExcluir = MakeButton(panMenu, "sbtExcluir", 46, QStringLiteral("Excluir"), TGlyph::Delete, false);
+  sbtProcurar = MakeButton(panMenu, "sbtProcurar", 67, QStringLiteral("Procurar"), TGlyph::Search, false);
+  sbtVerificar = MakeButton(panMenu, "sbtVerificar", 88, QStringLiteral("Atualizar"), TGlyph::Refresh, false);
+  sbtOrdenar = MakeButton(panMenu, "sbtOrdenar", 109, QStringLiteral("Ordenar"), TGlyph::Sort, false);
   sbtOrdenar->SetBounds(109, 4, 0, 0);
   sbtOrdenar->hide();
-  sbtCancelar = MakeButton(panMenu, "sbtCancelar", 124, QStringLiteral("Cancelar"), QStyle::SP_DialogCancelButton, false);
-  sbtConfirmar = MakeButton(panMenu, "sbtConfirmar", 145, QStringLiteral("Confirmar"), QStyle::SP_DialogApplyButton, false);
-  sbtImprimir = MakeButton(panMenu, "sbtImprimir", 181, QStringLiteral("Imprimir"), QStyle::SP_FileIcon, false);
-  sbtAjuda = MakeButton(panMenu, "sbtAjuda", 217, QStringLiteral("Ajuda"), QStyle::SP_DialogHelpButton, true);
-  sbtAjuda->setIcon(GlyphIcon(TGlyph::Help));
-  sbtImprimir->setIcon(GlyphIcon(TGlyph::Print));
-  sbtFechar = MakeButton(panMenu, "sbtFechar", 253, QStringLiteral("Fechar"), QStyle::SP_DialogCloseButton, true);
+  sbtCancelar = MakeButton(panMenu, "sbtCancelar", 124, QStringLiteral("Cancelar"), TGlyph::Cancel, false);
+  sbtConfirmar = MakeButton(panMenu, "sbtConfirmar", 145, QStringLiteral("Confirmar"), TGlyph::Confirm, false);
+  sbtImprimir = MakeButton(panMenu, "sbtImprimir", 181, QStringLiteral("Imprimir"), TGlyph::Print, false);
+  sbtAjuda = MakeButton(panMenu, "sbtAjuda", 217, QStringLiteral("Ajuda"), TGlyph::Help, true);
+  sbtFechar = MakeButton(panMenu, "sbtFechar", 253, QStringLiteral("Fechar"), TGlyph::Close, true);
 }
 
 void TfrmPadrao::BuildMenus()

@@ -1,8 +1,25 @@
 #pragma once
-// Small drawn glyphs for the buttons whose meaning the platform's standard icons do not carry
-// (help, search, filter, free hours, print, step back and forward), so they read the same on every style.
+// The module's button images by meaning; the drawings are the in-house library's (LibIcon).
 #include <QIcon>
 
-enum class TGlyph { Help, Search, Filter, FreeHours, Print, Previous, Next };
+enum class TGlyph {
+  Add,
+  Edit,
+  Delete,
+  Search,
+  Refresh,
+  Sort,
+  Cancel,
+  Confirm,
+  Print,
+  Help,
+  Close,
+  Save,
+  Open,
+  Filter,
+  FreeHours,
+  Previous,
+  Next
+};
 
 QIcon GlyphIcon(TGlyph glyph);

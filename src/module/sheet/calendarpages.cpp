@@ -8,6 +8,7 @@
 #include "sheet/period.h"
 
 #include <inhouse/services/errors.h>
+#include <inhouse/ui/colours.h>
 
 #include <QHBoxLayout>
 
@@ -140,7 +141,7 @@ void TfrmPlanilha::BuildYearPage()
     caption->setAutoFillBackground(true);
     QPalette tip = caption->palette();
     tip.setColor(QPalette::Window, tip.color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::WindowText, Qt::black);
+    tip.setColor(QPalette::WindowText, Colours::InkOn(tip.color(QPalette::ToolTipBase), tip));
     caption->setPalette(tip);
     caption->setFont(Bold(caption->font()));
     TDBCalendar *calendar = Calendar(panAno, QLatin1String(m.name), dtsReseGeral, QColor(0, 255, 0), false);

@@ -265,6 +265,7 @@ void TfrmPlanilha::BuildLayout()
   stgSemana->SetDefaultColWidth(90);
   stgSemana->SetDefaultRowHeight(38);
   stgSemana->SetTooltipBackground(true);
+  ShowOccupancy(stgSemana);
   stgSemana->SetGridLines(true);
   stgSemana->SetColCount(8);
   stgSemana->SetRowCount(12);

@@ -1,60 +1,82 @@
 #include "sheet/occupancy.h"
 
 #include <inhouse/text/regional.h>
+#include <inhouse/ui/colours.h>
 #include <inhouse/ui/statustoggles.h>
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyledItemDelegate>
 
 #include <array>
 
 namespace {
-// Light to dark in this order, all darker than the grid's pale background, each dark text still
-// readable on it; amber against blue is told apart by every common form of colour blindness.
-const QColor kConcluded(0xcf, 0xe3, 0xd4);
-const QColor kPending(0xf5, 0xb9, 0x4f);
-const QColor kInProgress(0x5d, 0xad, 0xe2);
-
-QColor StatusColour(quint8 statuses)
+QColor StatusColour(quint8 statuses, bool dark)
 {
   if (statuses & TWeekCellLoad::InProgress)
-    return kInProgress;
+    return Colours::StatusFill(Colours::TStatus::InProgress, dark);
   if (statuses & TWeekCellLoad::Pending)
-    return kPending;
+    return Colours::StatusFill(Colours::TStatus::Pending, dark);
   if (statuses & TWeekCellLoad::Concluded)
-    return kConcluded;
-  return QColor(0xd0, 0xd0, 0xd0); // a status the grid does not know
+    return Colours::StatusFill(Colours::TStatus::Concluded, dark);
+  return Colours::StatusFill(Colours::TStatus::Unknown, dark);
 }
 
-// The colour with diagonal lines of a darker shade of it: seen at a glance, and the order
-// numbers on it stay readable. A texture, so the hatch prints as it shows.
-QBrush Hatched(const QColor &colour)
+// The colour with diagonal lines of another shade of it (darker on a light palette, lighter on
+// a dark one): seen at a glance, and the order numbers on it stay readable. A texture, so the
+// hatch prints as it shows.
+QBrush Hatched(const QColor &colour, bool dark)
 {
   QPixmap tile(8, 8);
   tile.fill(colour);
   QPainter p(&tile);
-  p.setPen(QPen(colour.darker(190), 1));
+  p.setPen(QPen(dark ? colour.lighter(150) : colour.darker(190), 1));
   p.drawLine(0, 7, 7, 0);
   return QBrush(tile);
 }
 
+// The grid's model holds the paper's brushes (the print reads them); on the screen each is
+// swapped for the brush of the grid's palette, under a text colour that reads on it.
+class TOccupancyDelegate : public QStyledItemDelegate {
+public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+  {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->backgroundBrush.style() == Qt::NoBrush)
+      return;
+    const bool dark = Colours::IsDark(option->palette);
+    for (int count = 1; count <= 2; ++count)
+      for (quint8 key = 0; key < 8; ++key)
+        if (option->backgroundBrush == OccupancyBrush({count, key})) {
+          option->backgroundBrush = OccupancyBrush({count, key}, dark);
+          option->palette.setColor(QPalette::Text, Colours::InkOn(StatusColour(key, dark), option->palette));
+          return;
+        }
+  }
+};
+
 QString DateTimeText(zrt::TDateTime value) { return FormatDateTimeText(QStringLiteral("dd/mm/yyyy hh:nn"), value); }
 } // namespace
 
-QBrush OccupancyBrush(const TWeekCellLoad &load)
+QBrush OccupancyBrush(const TWeekCellLoad &load, bool dark)
 {
   if (load.count <= 0)
     return {};
   // A few brushes serve every cell, each shared rather than built per cell.
-  static std::array<QBrush, 8> solid, hatched;
+  static std::array<QBrush, 8> solid[2], hatched[2];
   const quint8 key = load.statuses & 7;
-  QBrush &b = load.count == 1 ? solid[key] : hatched[key];
+  QBrush &b = load.count == 1 ? solid[dark][key] : hatched[dark][key];
   if (b.style() == Qt::NoBrush)
-    b = load.count == 1 ? QBrush(StatusColour(key)) : Hatched(StatusColour(key));
+    b = load.count == 1 ? QBrush(StatusColour(key, dark)) : Hatched(StatusColour(key, dark), dark);
   return b;
 }
+
+void ShowOccupancy(QAbstractItemView *grid) { grid->setItemDelegate(new TOccupancyDelegate(grid)); }
 
 QString StatusName(QChar status)
 {
@@ -87,12 +109,12 @@ QString OccupancyHint(const std::vector<TWeekReservation> &reservations, const s
   return lines.join(QLatin1Char('\n'));
 }
 
-QList<TReportKey> OccupancyKeys()
+QList<TReportKey> OccupancyKeys(bool dark)
 {
-  return {{OccupancyBrush({1, TWeekCellLoad::Pending}), StatusName(u'1')},
-          {OccupancyBrush({1, TWeekCellLoad::InProgress}), StatusName(u'2')},
-          {OccupancyBrush({1, TWeekCellLoad::Concluded}), StatusName(u'3')},
-          {OccupancyBrush({2, TWeekCellLoad::Pending}), QStringLiteral("Mais de uma reserva")}};
+  return {{OccupancyBrush({1, TWeekCellLoad::Pending}, dark), StatusName(u'1')},
+          {OccupancyBrush({1, TWeekCellLoad::InProgress}, dark), StatusName(u'2')},
+          {OccupancyBrush({1, TWeekCellLoad::Concluded}, dark), StatusName(u'3')},
+          {OccupancyBrush({2, TWeekCellLoad::Pending}, dark), QStringLiteral("Mais de uma reserva")}};
 }
 
 QWidget *OccupancyLegend(QWidget *parent)
@@ -103,12 +125,12 @@ QWidget *OccupancyLegend(QWidget *parent)
   auto *row = new QHBoxLayout(legend);
   row->setContentsMargins(6, 3, 6, 3);
   row->setSpacing(4);
-  for (const TReportKey &e : OccupancyKeys()) {
+  for (const TReportKey &e : OccupancyKeys(Colours::IsDark(legend->palette()))) {
     QPixmap swatch(18, 12);
     swatch.fill(Qt::transparent);
     QPainter p(&swatch);
     p.fillRect(swatch.rect(), e.brush);
-    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.setPen(legend->palette().color(QPalette::Mid));
     p.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
     p.end();
     auto *box = new QLabel(legend);

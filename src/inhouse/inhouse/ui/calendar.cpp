@@ -4,6 +4,7 @@
 #include <inhouse/errors.h>
 #include <inhouse/services/texts.h>
 #include <inhouse/text/regional.h>
+#include <inhouse/ui/colours.h>
 #include <zrt/common/datetime.h>
 
 #include <QAbstractTableModel>
@@ -106,9 +107,10 @@ public:
     const QRect cell = option.rect;
     QColor ink = option.palette.color(QPalette::Text);
     if (marked) {
-      painter->fillRect(cell, m_calendar->HollidayColor());
-      const QColor c = m_calendar->HollidayColor();
-      ink = 299 * c.red() + 587 * c.green() + 114 * c.blue() < 128000 ? Qt::white : Qt::black;
+      // The mark colour is the paper's; a dark palette shows a darker shade of it.
+      const QColor fill = Colours::FillFor(m_calendar->HollidayColor(), option.palette);
+      painter->fillRect(cell, fill);
+      ink = Colours::InkOn(fill, option.palette);
     }
     QFont font = option.font;
     if (current && m_calendar->ShowCurrentDay()) {

@@ -1,6 +1,7 @@
 #include <inhouse/ui/dateedit.h>
 
 #include <inhouse/services/errors.h>
+#include <inhouse/ui/colours.h>
 
 #include <QPainter>
 #include <QStyle>
@@ -143,10 +144,12 @@ void TDateEditPlus::textEdited_()
 void TDateEditPlus::applyColor_()
 {
   QPalette p = QPalette();
-  if (m_tooltipBackground)
+  if (m_tooltipBackground) {
     p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+    p.setColor(QPalette::Text, Colours::InkOn(p.color(QPalette::Base), p));
+  }
   if (m_showValidColor && IsValidDate())
-    p.setColor(QPalette::Text, m_validColor);
+    p.setColor(QPalette::Text, Colours::ReadableOn(m_validColor, p.color(QPalette::Base)));
   setPalette(p);
 }
 

@@ -3,7 +3,9 @@
 #include <inhouse/data/datasetmodel.h>
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/errors.h>
+#include <inhouse/ui/colours.h>
 #include <inhouse/ui/gridexport.h>
+#include <inhouse/ui/icons.h>
 #include <zrt/common/datetime.h>
 
 #include <QApplication>
@@ -37,7 +39,7 @@ public:
       if (role == Qt::DecorationRole) {
         const QModelIndex src = mapToSource(index(section, 0));
         if (src.isValid() && src.row() == m_grid->Model()->CurrentRow())
-          return m_grid->style()->standardIcon(QStyle::SP_MediaPlay);
+          return LibIcon(QStringLiteral("current"));
         return {};
       }
     }
@@ -279,8 +281,10 @@ void TDBGrid::SetTooltipBackground(bool on)
 {
   m_tooltipBackground = on;
   QPalette p = QPalette();
-  if (on)
+  if (on) {
     p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+    p.setColor(QPalette::Text, Colours::InkOn(p.color(QPalette::ToolTipBase), p));
+  }
   if (m_options & dgAlwaysShowSelection) {
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));

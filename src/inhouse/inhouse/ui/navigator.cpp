@@ -4,10 +4,9 @@
 #include <inhouse/data/datasource.h>
 #include <inhouse/services/errors.h>
 #include <inhouse/ui/buttons.h>
+#include <inhouse/ui/icons.h>
 
-#include <QApplication>
 #include <QHBoxLayout>
-#include <QStyle>
 
 TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
 {
@@ -19,18 +18,18 @@ TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
     TButtonFlat **button;
     const char *name;
     const char *hint;
-    QStyle::StandardPixmap icon;
+    const char *icon;
   } buttons[] = {
-      {&btnFirst, "btnFirst", "Primeiro", QStyle::SP_MediaSkipBackward},
-      {&btnPrior, "btnPrior", "Anterior", QStyle::SP_MediaSeekBackward},
-      {&btnNext, "btnNext", "Próximo", QStyle::SP_MediaSeekForward},
-      {&btnLast, "btnLast", "Último", QStyle::SP_MediaSkipForward},
+      {&btnFirst, "btnFirst", "Primeiro", "first"},
+      {&btnPrior, "btnPrior", "Anterior", "previous"},
+      {&btnNext, "btnNext", "Próximo", "next"},
+      {&btnLast, "btnLast", "Último", "last"},
   };
   for (const auto &b : buttons) {
     *b.button = new TButtonFlat(this);
     (*b.button)->setObjectName(QLatin1String(b.name));
     (*b.button)->SetHint(QString::fromUtf8(b.hint));
-    (*b.button)->setIcon(QApplication::style()->standardIcon(b.icon));
+    (*b.button)->setIcon(LibIcon(QLatin1String(b.icon)));
     (*b.button)->setFixedSize(27, 18);
     (*b.button)->setFocusPolicy(Qt::NoFocus);
     layout->addWidget(*b.button);

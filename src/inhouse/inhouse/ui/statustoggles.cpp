@@ -1,43 +1,15 @@
 #include <inhouse/ui/statustoggles.h>
 
-#include <QPainter>
-#include <QPainterPath>
+#include <inhouse/ui/icons.h>
 
 QIcon TStatusToggles::StatusImage(int index)
 {
-  QPixmap pm(16, 16);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
+  // An amber clock, a green tick, a blue play sign.
   switch (index) {
-  case 0: // pending: an amber clock
-    p.setBrush(QColor(0xF2, 0xA9, 0x00));
-    p.setPen(QPen(QColor(0x9A, 0x6A, 0x00), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.setPen(QPen(Qt::white, 1.6));
-    p.drawLine(QPointF(8, 4), QPointF(8, 8.5));
-    p.drawLine(QPointF(8, 8.5), QPointF(11, 10));
-    break;
-  case 1: // concluded: a green tick
-    p.setBrush(QColor(0x2E, 0x9E, 0x44));
-    p.setPen(QPen(QColor(0x1D, 0x6B, 0x2D), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    p.setPen(QPen(Qt::white, 1.8));
-    p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
-    break;
-  default: { // in progress: a blue play sign
-    p.setBrush(QColor(0x1E, 0x6F, 0xD9));
-    p.setPen(QPen(QColor(0x12, 0x47, 0x8C), 1));
-    p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    QPainterPath play;
-    play.moveTo(6.5, 4.5);
-    play.lineTo(11.5, 8);
-    play.lineTo(6.5, 11.5);
-    play.closeSubpath();
-    p.fillPath(play, Qt::white);
+  case 0: return LibIcon(QStringLiteral("pending"));
+  case 1: return LibIcon(QStringLiteral("concluded"));
+  default: return LibIcon(QStringLiteral("in-progress"));
   }
-  }
-  return QIcon(pm);
 }
 
 TStatusToggles::TStatusToggles(QWidget *parent, std::array<int, 3> images) : QToolBar(parent), m_images(images)

@@ -1,3 +1,4 @@
+#include <inhouse/ui/colours.h>
 #include <inhouse/ui/gridexport.h>
 #include <inhouse/ui/stringgrid.h>
 
@@ -302,8 +303,10 @@ void TStringGrid::SetGridLines(bool on) { setShowGrid(on); }
 void TStringGrid::SetTooltipBackground(bool on)
 {
   QPalette p = QPalette();
-  if (on)
+  if (on) {
     p.setColor(QPalette::Base, p.color(QPalette::ToolTipBase));
+    p.setColor(QPalette::Text, Colours::InkOn(p.color(QPalette::ToolTipBase), p));
+  }
   setPalette(p);
 }
 
