@@ -10,8 +10,7 @@ packages=(g++ cmake ninja-build pkg-config ccache
           libboost-dev nlohmann-json3-dev libsimdjson-dev libsqlite3-dev libpq-dev
           postgresql nginx-light xvfb xauth imagemagick fonts-dejavu-core
           libcsv-dev poppler-utils
-          qt6-svg-dev libsystemd-dev dpkg-dev file lintian python3-prometheus-client
-          qt6ct xdotool)
+          qt6-svg-dev libsystemd-dev dpkg-dev file lintian python3-prometheus-client)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
