@@ -20,6 +20,7 @@ using tcp = net::ip::tcp;
 struct Reply {
   int status = 0; // 0: no answer (the error is in `error`)
   std::string body;
+  std::string contentType;
   std::string error;
   bool keepAlive = false;
 };
@@ -58,6 +59,7 @@ public:
       res = parser.release();
       r.status = res.result_int();
       r.body = res.body();
+      r.contentType = std::string(res[http::field::content_type]);
       r.keepAlive = res.keep_alive();
     } catch (const std::exception &e) {
       r.error = e.what();
