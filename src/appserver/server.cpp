@@ -245,6 +245,9 @@ private:
       status(http::status::not_found, "Recurso não encontrado no servidor de aplicação.");
     }
     res_.prepare_payload();
+    // HEAD tells the length a GET would get but sends no body: the client reads none.
+    if (req.method() == http::verb::head)
+      res_.body().clear();
     write();
   }
 

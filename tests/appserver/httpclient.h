@@ -55,6 +55,7 @@ public:
       http::response<http::string_body> res;
       http::response_parser<http::string_body> parser;
       parser.body_limit(256 * 1024 * 1024);
+      parser.skip(verb == http::verb::head); // the answer to HEAD has a length but no body
       http::read(stream_, buffer_, parser);
       res = parser.release();
       r.status = res.result_int();
