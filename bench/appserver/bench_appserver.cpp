@@ -1,7 +1,8 @@
 // Measures the application server as a black box on a large demo plant (500 equipment, 24
 // months), each figure next to its floor: the server's own statements run straight through the
 // database's C client library. GetReservados latency with one client, throughput with 16
-// clients, latency under 64 clients, HoraLivre for all equipment over 31 days, peak memory.
+// clients, latency under 64 clients, HoraLivre for all equipment over 31 days, one scrape of
+// GET /metrics next to GET /health, peak memory.
 // Usage: bench_appserver [--db [sqlite:]PATH | --db postgresql://...] [--seconds N] [--calls N]
 // A missing plant is built; ZRT_BENCH_PG_URL adds a PostgreSQL run after the SQLite one.
 #include <benchkit.h>
@@ -10,6 +11,9 @@
 #include <zrt/appserver/sqltexts.h>
 #include <zrt/common/datetime.h>
 #include <zrt/common/jsonrpc.h>
+
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -81,6 +85,32 @@ std::vector<double> timeEach(int n, F f)
   }
   return v;
 }
+
+// GET of `target` on its own keep-alive connection; the answer's body.
+class Getter {
+public:
+  explicit Getter(unsigned short port)
+  {
+    using boost::asio::ip::tcp;
+    stream_.connect(tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), port));
+    stream_.socket().set_option(tcp::no_delay(true));
+  }
+  std::string get(const char *target)
+  {
+    namespace http = boost::beast::http;
+    http::request<http::empty_body> req{http::verb::get, target, 11};
+    req.set(http::field::host, "127.0.0.1");
+    http::write(stream_, req);
+    http::response<http::string_body> res;
+    http::read(stream_, buffer_, res);
+    return std::move(res.body());
+  }
+
+private:
+  boost::asio::io_context ioc_;
+  boost::beast::tcp_stream stream_{ioc_};
+  boost::beast::flat_buffer buffer_;
+};
 
 std::size_t resultRows(const std::string &reply)
 {
@@ -209,6 +239,38 @@ void runSuite(const QString &url, int seconds, int calls)
   std::printf("HoraLivre, all equipment x 31 days, 08:00-18:00: %zu free spans from %ld busy rows, 10 calls\n", spans, busyRows);
   std::printf("  floor (equipment + busy-time statements)  p50 %7.1f ms\n", hf50);
   std::printf("  over HTTP                                 p50 %7.1f ms   ratio %.2fx  (target <= 2x)\n", h50, h50 / hf50);
+
+  // One scrape of GET /metrics once every method (and an unknown one) was called, next to the
+  // floor of any GET: /health, one small statement on the worker's connection.
+  {
+    const double day = zrt::toDateTime(today);
+    const std::vector<std::string> mix = {
+        zrt::rpc::makeRequest("GetHoraServidor", json::array(), 1).dump(),
+        body,
+        zrt::rpc::makeRequest("GetReseGeral", {equip, "1", "2", "2", from, to}, 1).dump(),
+        zrt::rpc::makeRequest("GetDiasReservados", {equip, from, to, "1", "2", "2"}, 1).dump(),
+        zrt::rpc::makeRequest("GetReservaDia", {equip, "1", "2", "2", day, from, to}, 1).dump(),
+        zrt::rpc::makeRequest("HoraLivre", {false, true, "08:00:00", "18:00:00", "", day, day, ";" + equip + ";"}, 1).dump(),
+        zrt::rpc::makeRequest("Desconhecido", json::array(), 1).dump()};
+    HttpClient c(server.port());
+    const int mixCalls = 10000;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < mixCalls; ++i)
+      c.post(mix[std::size_t(i) % mix.size()]);
+    const double mixSeconds = msSince(t0) / 1000;
+    Getter g(server.port());
+    const std::size_t bytes = g.get("/metrics").size();
+    timeEach(calls / 10, [&] { g.get("/health"); });
+    const std::vector<double> healthTimes = timeEach(calls, [&] { g.get("/health"); });
+    timeEach(calls / 10, [&] { g.get("/metrics"); });
+    const std::vector<double> scrapeTimes = timeEach(calls, [&] { g.get("/metrics"); });
+    const double s50 = percentile(scrapeTimes, 0.5), g50 = percentile(healthTimes, 0.5);
+    std::printf("GET /metrics after %d calls over the six methods and an unknown one (%.1f s): %zu bytes, %d scrapes\n", mixCalls,
+                mixSeconds, bytes, calls);
+    std::printf("  floor: GET /health                  p50 %7.3f ms  p99 %7.3f ms\n", g50, percentile(healthTimes, 0.99));
+    std::printf("  GET /metrics                        p50 %7.3f ms  p99 %7.3f ms   p50 ratio %.2fx\n", s50,
+                percentile(scrapeTimes, 0.99), s50 / g50);
+  }
 
   std::printf("server peak memory (VmHWM): %.1f MB\n", double(procStatusKiB(server.pid(), "VmHWM")) / 1024);
 }

@@ -285,6 +285,7 @@ int runServe(const QStringList &args)
 
 int main(int argc, char **argv)
 {
+  zrt::appserver::installLogFormat();
   // Before anything opens a database: the library's settings only take while it is unused.
   zrt::appserver::tuneSqliteForServer();
   QCoreApplication app(argc, argv);

@@ -1,6 +1,8 @@
 #include "methods.h"
 
 #include "freehours.h"
+#include "logging.h"
+#include "metrics.h"
 #include "packetwriter.h"
 
 #include <zrt/appserver/sqltexts.h>
@@ -402,11 +404,29 @@ std::pair<std::uint64_t, std::uint64_t> sqliteFile(const QString &url)
   return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
 }
 
+using Handler = std::size_t (*)(Store &, const json &, std::string &);
+struct MethodEntry {
+  std::string_view name;
+  Handler run;
+};
+
+// Every method the server answers, by the name calls give.
+const std::array<MethodEntry, kMethodCount> kMethods = {{
+    {"GetHoraServidor", [](Store &, const json &p, std::string &out) { return getHoraServidor(p, out); }},
+    {"GetReservados", [](Store &s, const json &p, std::string &out) { return periodCall(s, p, "GetReservados", false, out); }},
+    {"GetReseGeral", [](Store &s, const json &p, std::string &out) { return periodCall(s, p, "GetReseGeral", true, out); }},
+    {"GetDiasReservados", getDiasReservados},
+    {"GetReservaDia", getReservaDia},
+    {"HoraLivre", horaLivre},
+}};
+
 } // namespace
+
+std::string_view methodName(std::size_t index) { return kMethods.at(index).name; }
 
 // ---- Store ----------------------------------------------------------------------------------
 
-Store::Store(QString dbUrl) : url_(std::move(dbUrl))
+Store::Store(QString dbUrl, Metrics *metrics) : url_(std::move(dbUrl)), metrics_(metrics)
 {
   try {
     postgres_ = dbKindOf(url_) == DbKind::PostgreSQL;
@@ -420,6 +440,22 @@ void Store::open()
 {
   if (db_)
     return;
+  try {
+    connect();
+  } catch (const CallError &e) {
+    noteFailure(e.what());
+    throw;
+  }
+  if (connected_) {
+    if (metrics_)
+      metrics_->dbReconnect();
+    qCDebug(lcDb, "conexão com o banco de dados aberta de novo");
+  }
+  connected_ = true;
+}
+
+void Store::connect()
+{
   DbTarget target;
   try {
     target = parseDbUrl(url_);
@@ -438,21 +474,43 @@ void Store::open()
     file_ = sqliteFile(url_);
 }
 
+// An outage fails every call of every worker: each worker logs its first failure as a warning,
+// the rest only in debug, until a statement runs again.
+void Store::noteFailure(const std::string &why)
+{
+  if (metrics_)
+    metrics_->dbError();
+  if (!failing_)
+    qCWarning(lcDb, "Falha no banco de dados: %s", why.c_str());
+  else
+    qCDebug(lcDb, "Falha no banco de dados: %s", why.c_str());
+  failing_ = true;
+}
+
 SqlRows &Store::run(const char *sql, const std::vector<SqlParam> &params)
 {
   open();
+  auto ran = [this](SqlRows &rows) -> SqlRows & {
+    if (failing_)
+      qCInfo(lcDb, "O banco de dados voltou a responder.");
+    failing_ = false;
+    return rows;
+  };
   try {
-    return db_->exec(sql, params);
+    return ran(db_->exec(sql, params));
   } catch (const std::exception &e) {
     if (!db_->broken())
       fail(e.what());
+    if (metrics_)
+      metrics_->dbError();
+    qCInfo(lcDb, "O banco de dados fechou a conexão (%s); aberta outra.", e.what());
   }
   // The database dropped this connection (a restart since the last call): every statement is a
   // read, so it runs once more on a fresh connection.
   db_.reset();
   open();
   try {
-    return db_->exec(sql, params);
+    return ran(db_->exec(sql, params));
   } catch (const std::exception &e) {
     fail(e.what());
   }
@@ -483,6 +541,7 @@ void Store::done()
 void Store::fail(const std::string &why)
 {
   db_.reset(); // the next call opens a fresh connection
+  noteFailure(why);
   throw CallError(rpc::kServerError, "Falha no banco de dados do servidor de aplicação: " + why);
 }
 
@@ -493,18 +552,9 @@ std::size_t callMethod(Store &store, const std::string &method, const json &para
     ~Done() { store.done(); }
   } done{store};
   try {
-    if (method == "GetHoraServidor")
-      return getHoraServidor(params, out);
-    if (method == "GetReservados")
-      return periodCall(store, params, "GetReservados", false, out);
-    if (method == "GetReseGeral")
-      return periodCall(store, params, "GetReseGeral", true, out);
-    if (method == "GetDiasReservados")
-      return getDiasReservados(store, params, out);
-    if (method == "GetReservaDia")
-      return getReservaDia(store, params, out);
-    if (method == "HoraLivre")
-      return horaLivre(store, params, out);
+    for (const MethodEntry &m : kMethods)
+      if (m.name == method)
+        return m.run(store, params, out);
   } catch (const CallError &) {
     throw;
   } catch (const std::runtime_error &e) {

@@ -10,10 +10,17 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace zrt::appserver {
+
+class Metrics;
+
+// The methods, by index in a fixed order (the metrics keep a row for each).
+inline constexpr std::size_t kMethodCount = 6;
+std::string_view methodName(std::size_t index);
 
 // A call that ends in a JSON-RPC error; `what()` is the Portuguese text for the user.
 class CallError : public std::runtime_error {
@@ -25,9 +32,10 @@ public:
 // One worker thread's connection. Opened on first use; after a failure the connection is
 // dropped and opened again by the next call, so a database that went away recovers by itself.
 // A connection the database closed meanwhile (a restart) is replaced within the call.
+// Failures and new connections are logged (zrt.server.db) and counted in `metrics`, if given.
 class Store {
 public:
-  explicit Store(QString dbUrl);
+  explicit Store(QString dbUrl, Metrics *metrics = nullptr);
   ~Store();
   Store(const Store &) = delete;
   Store &operator=(const Store &) = delete;
@@ -43,8 +51,13 @@ public:
 
 private:
   void open();
+  void connect();
+  void noteFailure(const std::string &why);
 
   QString url_;
+  Metrics *metrics_ = nullptr;
+  bool connected_ = false; // a connection was opened before: the next one is a reconnect
+  bool failing_ = false;   // failed since the last statement that ran: logged once
   bool postgres_ = false;
   std::unique_ptr<NativeDb> db_;
   std::pair<std::uint64_t, std::uint64_t> file_{}; // SQLite: device and inode of the file opened

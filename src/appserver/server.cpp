@@ -1,6 +1,8 @@
 #include "zrt/appserver/server.h"
 
+#include "logging.h"
 #include "methods.h"
+#include "metrics.h"
 
 #include <zrt/common/jsonrpc.h>
 
@@ -11,7 +13,6 @@
 #include <boost/beast/http.hpp>
 
 #include <atomic>
-#include <cstdio>
 #include <list>
 #include <mutex>
 #include <optional>
@@ -30,7 +31,6 @@ using nlohmann::json;
 namespace {
 
 thread_local Store *workerStore = nullptr;
-std::mutex logMutex;
 
 std::string dumpJson(const json &j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
 
@@ -47,8 +47,18 @@ bool sameToken(std::string_view a, std::string_view b)
 struct LogEntry {
   std::string method = "-";
   std::size_t rows = 0;
-  std::string outcome = "ok";
+  int outcome = Metrics::kOk; // or the JSON-RPC error code, or the HTTP status
 };
+
+// A method name as the access log shows it: a client's line feeds or spaces cannot forge lines
+// or fields.
+std::string loggable(std::string name)
+{
+  for (char &c : name)
+    if (static_cast<unsigned char>(c) <= ' ' || c == '\x7f')
+      c = '?';
+  return name;
+}
 
 // What a POST answers: a JSON text, or nothing at all (notifications only: HTTP 204).
 struct RpcAnswer {
@@ -72,16 +82,20 @@ struct Server::Impl {
   unsigned short boundPort = 0;
   bool running = false;
   std::atomic<bool> draining{false};
+  Metrics metrics;
 
   explicit Impl(ServerOptions o) : opt(std::move(o)), path("/" + std::string(rpc::kServerName)), ioc(std::max(1, opt.threads)) {}
 
+  // Every call ends here: counted, and written to the access log.
   void log(const LogEntry &e, std::chrono::steady_clock::time_point started)
   {
-    if (!opt.accessLog)
+    const auto took = std::chrono::steady_clock::now() - started;
+    metrics.call(e.method, e.outcome, e.rows, took);
+    if (!opt.accessLog || !lcRpc().isInfoEnabled())
       return;
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-    std::lock_guard lock(logMutex);
-    std::fprintf(stderr, "rpc method=%s ms=%.3f rows=%zu outcome=%s\n", e.method.c_str(), ms, e.rows, e.outcome.c_str());
+    const double ms = std::chrono::duration<double, std::milli>(took).count();
+    const std::string outcome = e.outcome == Metrics::kOk ? std::string("ok") : std::to_string(e.outcome);
+    qCInfo(lcRpc, "rpc method=%s ms=%.3f rows=%zu outcome=%s", e.method.c_str(), ms, e.rows, outcome.c_str());
   }
 
   RpcAnswer rpcCall(const std::string &body);
@@ -175,6 +189,7 @@ private:
 
   void replyAndClose(http::status status, const std::string &message)
   {
+    qCDebug(lcHttp, "HTTP %u: %s", unsigned(status), message.c_str());
     res_ = {};
     res_.version(11);
     res_.result(status);
@@ -201,14 +216,22 @@ private:
         status(http::status::method_not_allowed, "Use GET em /health.");
       else
         health();
+    } else if (target == "/metrics") {
+      if (req.method() != http::verb::get) {
+        status(http::status::method_not_allowed, "Use GET em /metrics.");
+      } else if (!authorised(req)) {
+        refuse(target);
+      } else {
+        res_.set(http::field::content_type, "text/plain; version=0.0.4; charset=utf-8");
+        res_.body() = srv_.metrics.render(srv_.openSessions(), srv_.draining);
+      }
     } else if (target == srv_.path) {
       if (req.method() != http::verb::post) {
         status(http::status::method_not_allowed, "Use POST para chamar o servidor de aplicação.");
-        srv_.log({.outcome = "405"}, t0);
+        srv_.log({.outcome = 405}, t0);
       } else if (!authorised(req)) {
-        res_.set(http::field::www_authenticate, "Bearer");
-        status(http::status::unauthorized, "Acesso não autorizado ao servidor de aplicação.");
-        srv_.log({.outcome = "401"}, t0);
+        refuse(target);
+        srv_.log({.outcome = 401}, t0);
       } else {
         RpcAnswer answer = srv_.rpcCall(req.body());
         if (answer.noContent) {
@@ -222,6 +245,9 @@ private:
       status(http::status::not_found, "Recurso não encontrado no servidor de aplicação.");
     }
     res_.prepare_payload();
+    // HEAD tells the length a GET would get but sends no body: the client reads none.
+    if (req.method() == http::verb::head)
+      res_.body().clear();
     write();
   }
 
@@ -260,6 +286,13 @@ private:
       return false;
     const beast::string_view t = v.substr(prefix.size());
     return sameToken(std::string_view(t.data(), t.size()), srv_.opt.token);
+  }
+
+  void refuse(beast::string_view target)
+  {
+    qCDebug(lcHttp, "HTTP 401: %.*s sem o token", int(target.size()), target.data());
+    res_.set(http::field::www_authenticate, "Bearer");
+    status(http::status::unauthorized, "Acesso não autorizado ao servidor de aplicação.");
   }
 
   void status(http::status s, const std::string &message)
@@ -310,7 +343,7 @@ private:
 std::string Server::Impl::rpcError(int code, const std::string &message)
 {
   LogEntry entry;
-  entry.outcome = std::to_string(code);
+  entry.outcome = code;
   log(entry, std::chrono::steady_clock::now());
   return dumpJson(rpc::makeError(nullptr, code, message));
 }
@@ -352,7 +385,7 @@ std::optional<std::string> Server::Impl::rpcOne(json request)
   json id = nullptr;
   bool notification = false;
   auto error = [&](int code, const std::string &message) -> std::optional<std::string> {
-    entry.outcome = std::to_string(code);
+    entry.outcome = code;
     log(entry, t0);
     if (notification)
       return std::nullopt;
@@ -367,7 +400,7 @@ std::optional<std::string> Server::Impl::rpcOne(json request)
   if (method == request.end() || !method->is_string() || version == request.end() || *version != "2.0")
     return error(rpc::kInvalidRequest, "Requisição inválida: esperado um objeto JSON-RPC 2.0 com \"method\".");
   notification = !request.contains("id");
-  entry.method = method->get<std::string>().substr(0, 64);
+  entry.method = loggable(method->get<std::string>().substr(0, 64));
   json params = json::array();
   if (auto it = request.find("params"); it != request.end() && !it->is_null()) {
     if (!it->is_array())
@@ -446,7 +479,7 @@ void Server::start()
   d->running = true;
   for (int i = 0; i < d->opt.threads; ++i) {
     d->threads.emplace_back([impl = d.get()] {
-      Store store(impl->opt.dbUrl);
+      Store store(impl->opt.dbUrl, &impl->metrics);
       workerStore = &store;
       impl->ioc.run();
       workerStore = nullptr;

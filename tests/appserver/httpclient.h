@@ -20,6 +20,7 @@ using tcp = net::ip::tcp;
 struct Reply {
   int status = 0; // 0: no answer (the error is in `error`)
   std::string body;
+  std::string contentType;
   std::string error;
   bool keepAlive = false;
 };
@@ -54,10 +55,12 @@ public:
       http::response<http::string_body> res;
       http::response_parser<http::string_body> parser;
       parser.body_limit(256 * 1024 * 1024);
+      parser.skip(verb == http::verb::head); // the answer to HEAD has a length but no body
       http::read(stream_, buffer_, parser);
       res = parser.release();
       r.status = res.result_int();
       r.body = res.body();
+      r.contentType = std::string(res[http::field::content_type]);
       r.keepAlive = res.keep_alive();
     } catch (const std::exception &e) {
       r.error = e.what();

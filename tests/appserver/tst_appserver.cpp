@@ -9,6 +9,7 @@
 #include <zrt/common/jsonrpc.h>
 #include <zrt/dburl/dburl.h>
 
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -77,6 +78,14 @@ rpc::Response call(unsigned short port, const std::string &method, const json &p
   if (reply.status != 200)
     qWarning("HTTP %d %s %s", reply.status, reply.error.c_str(), reply.body.c_str());
   return rpc::parseResponse(reply.body);
+}
+
+// A sample without labels from GET /metrics; -1 when missing.
+double metric(unsigned short port, const std::string &name)
+{
+  const std::string text = testhttp::Client(port).send(boost::beast::http::verb::get, "/metrics", "").body;
+  const auto at = text.find("\n" + name + " ");
+  return at == std::string::npos ? -1 : std::stod(text.substr(at + name.size() + 2));
 }
 
 // One column of a result, cells as text ("" for null), for compact comparisons.
@@ -180,6 +189,18 @@ class tst_appserver : public QObject {
     if (it == servers_.end())
       return 0;
     return it->second->port();
+  }
+
+  // A server of the known rows that asks for the token "segredo-123".
+  std::unique_ptr<Server> tokenServer()
+  {
+    ServerOptions o;
+    o.dbUrl = sqliteUrl_;
+    o.accessLog = false;
+    o.token = "segredo-123";
+    auto server = std::make_unique<Server>(o);
+    server->start();
+    return server;
   }
 
 private slots:
@@ -689,6 +710,9 @@ private slots:
   {
     testhttp::Client client(portFor("sqlite"));
     QCOMPARE(client.send(boost::beast::http::verb::get, "/health", "").status, 200);
+    // HEAD sends no body, or the next answer on the connection would begin with it.
+    QCOMPARE(client.send(boost::beast::http::verb::head, "/health", "").status, 200);
+    QCOMPARE(client.send(boost::beast::http::verb::get, "/health", "").body, std::string(R"({"status":"ok"})"));
     QCOMPARE(client.send(boost::beast::http::verb::get, kPath, "").status, 405);
     QCOMPARE(client.post("/outro", "{}").status, 404);
     // Many calls over one keep-alive connection.
@@ -750,20 +774,119 @@ private slots:
   {
     QFETCH(QString, header);
     QFETCH(int, status);
-    ServerOptions o;
-    o.dbUrl = sqliteUrl_;
-    o.accessLog = false;
-    o.token = "segredo-123";
-    Server server(o);
-    server.start();
-    testhttp::Client c(server.port());
+    const auto server = tokenServer();
+    testhttp::Client c(server->port());
     std::vector<std::pair<std::string, std::string>> headers;
     if (!header.isEmpty())
       headers.push_back({"Authorization", header.toStdString()});
     const auto r = c.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump(), headers);
     QCOMPARE(r.status, status);
     QCOMPARE(rpc::parseResponse(r.body).ok, status == 200);
+    QCOMPARE(c.send(boost::beast::http::verb::get, "/metrics", "", headers).status, status);
     QCOMPARE(c.send(boost::beast::http::verb::get, "/health", "").status, 200); // for load balancers
+  }
+
+  // GET /metrics after known calls, read by Prometheus' own parser: counts by method and
+  // outcome, the histogram's counts, rows; method names the server does not know share "other".
+  void metricsCountWhatWasCalled()
+  {
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import prometheus_client.parser")}) != 0)
+      QSKIP("no /usr/bin/python3 with prometheus_client (python3-prometheus-client)");
+    const auto server = tokenServer();
+    testhttp::Client c(server->port());
+    const std::vector<std::pair<std::string, std::string>> auth = {{"Authorization", "Bearer segredo-123"}};
+    auto rpcCall = [&](const char *method, const json &params) {
+      return rpc::parseResponse(c.post(kPath, rpc::makeRequest(method, params).dump(), auth).body);
+    };
+    for (int i = 0; i < 3; ++i)
+      QVERIFY(rpcCall("GetHoraServidor", json::array()).ok);
+    for (int i = 0; i < 2; ++i)
+      QCOMPARE(
+          column(rpcCall("GetReservados", {"EQ1", "1", "2", "2", dt("2026-03-02 00:00"), dt("2026-03-03 23:59")}), "NRORDPROD"),
+          QStringLiteral("O1,O2,O3,O5,O2,O6"));
+    QCOMPARE(rpcCall("HoraLivre", json::array()).code, rpc::kInvalidParams);
+    QCOMPARE(rpcCall("ApagaTudo", json::array()).code, rpc::kMethodNotFound);
+    QCOMPARE(rpcCall("Apaga\"Tudo\"\n", json::array()).code, rpc::kMethodNotFound);
+    QCOMPARE(c.post(kPath, rpc::makeRequest("GetHoraServidor", json::array()).dump()).status, 401);
+
+    const auto scrape = c.send(boost::beast::http::verb::get, "/metrics", "", auth);
+    QCOMPARE(scrape.status, 200);
+    QCOMPARE(scrape.contentType, std::string("text/plain; version=0.0.4; charset=utf-8"));
+    QVERIFY2(scrape.body.find("Apaga") == std::string::npos, scrape.body.c_str());
+
+    QProcess parser;
+    parser.start(python,
+                 {QStringLiteral("-c"), QStringLiteral("import json, sys\n"
+                                                       "from prometheus_client.parser import text_string_to_metric_families\n"
+                                                       "out = {'types': {}, 'samples': []}\n"
+                                                       "for f in text_string_to_metric_families(sys.stdin.read()):\n"
+                                                       "    out['types'][f.name] = f.type\n"
+                                                       "    out['samples'] += [[s.name, s.labels, s.value] for s in f.samples]\n"
+                                                       "print(json.dumps(out))\n")});
+    parser.write(scrape.body.data(), qint64(scrape.body.size()));
+    parser.closeWriteChannel();
+    QVERIFY(parser.waitForFinished(30000));
+    QVERIFY2(parser.exitCode() == 0, parser.readAllStandardError().constData());
+    const json parsed = json::parse(parser.readAllStandardOutput().toStdString());
+    QCOMPARE(parsed["types"].value("zrt_rpc_duration_seconds", ""), std::string("histogram"));
+    // Each sample asked for, as "name{labels} value" ("missing" when the scrape lacks it).
+    auto samples = [&parsed](const std::vector<std::pair<std::string, json>> &wanted) {
+      QStringList out;
+      for (const auto &[name, labels] : wanted) {
+        QString v = QStringLiteral("missing");
+        for (const json &s : parsed["samples"])
+          if (s[0] == name && s[1] == labels)
+            v = QString::number(s[2].get<double>());
+        out << QString::fromStdString(name + labels.dump() + " ") + v;
+      }
+      return out.join(QLatin1Char('\n'));
+    };
+    auto calls = [](const char *method, const char *outcome) {
+      return std::pair<std::string, json>{"zrt_rpc_calls_total", {{"method", method}, {"outcome", outcome}}};
+    };
+    auto count = [](const char *method) {
+      return std::pair<std::string, json>{"zrt_rpc_duration_seconds_count", {{"method", method}}};
+    };
+    QCOMPARE(samples({calls("GetHoraServidor", "ok"),
+                      calls("GetReservados", "ok"),
+                      calls("HoraLivre", "-32602"),
+                      calls("other", "-32601"),
+                      calls("none", "401"),
+                      count("GetHoraServidor"),
+                      count("GetReservados"),
+                      count("HoraLivre"),
+                      count("other"),
+                      count("none"),
+                      {"zrt_rpc_rows_total", {{"method", "GetReservados"}}},
+                      {"zrt_rpc_rows_total", {{"method", "GetHoraServidor"}}},
+                      {"zrt_http_connections_open", json::object()},
+                      {"zrt_draining", json::object()},
+                      {"zrt_build_info", {{"version", ZRT_VERSION}}}}),
+             QStringLiteral("zrt_rpc_calls_total{\"method\":\"GetHoraServidor\",\"outcome\":\"ok\"} 3\n"
+                            "zrt_rpc_calls_total{\"method\":\"GetReservados\",\"outcome\":\"ok\"} 2\n"
+                            "zrt_rpc_calls_total{\"method\":\"HoraLivre\",\"outcome\":\"-32602\"} 1\n"
+                            "zrt_rpc_calls_total{\"method\":\"other\",\"outcome\":\"-32601\"} 2\n"
+                            "zrt_rpc_calls_total{\"method\":\"none\",\"outcome\":\"401\"} 1\n"
+                            "zrt_rpc_duration_seconds_count{\"method\":\"GetHoraServidor\"} 3\n"
+                            "zrt_rpc_duration_seconds_count{\"method\":\"GetReservados\"} 2\n"
+                            "zrt_rpc_duration_seconds_count{\"method\":\"HoraLivre\"} 1\n"
+                            "zrt_rpc_duration_seconds_count{\"method\":\"other\"} 2\n"
+                            "zrt_rpc_duration_seconds_count{\"method\":\"none\"} 1\n"
+                            "zrt_rpc_rows_total{\"method\":\"GetReservados\"} 12\n"
+                            "zrt_rpc_rows_total{\"method\":\"GetHoraServidor\"} 3\n"
+                            "zrt_http_connections_open{} 1\n"
+                            "zrt_draining{} 0\n"
+                            "zrt_build_info{\"version\":\"" ZRT_VERSION "\"} 1"));
+    // Buckets count every call at or below their bound, so they never decrease and end at the count.
+    std::map<std::string, double> last;
+    for (const json &s : parsed["samples"])
+      if (s[0] == "zrt_rpc_duration_seconds_bucket") {
+        const std::string method = s[1]["method"];
+        QVERIFY2(s[2].get<double>() >= last[method], s.dump().c_str());
+        last[method] = s[2].get<double>();
+      }
+    QCOMPARE(last["GetReservados"], 2.0);
   }
 
   void databaseGoneAndBack()
@@ -807,6 +930,10 @@ private slots:
       r = call(server.port(), "GetReservados", params);
       QVERIFY2(r.ok, r.message.c_str());
     }
+    // Counted at /metrics: the missing file and the three failures. Of three failures on two
+    // workers, one worker met two, opening its connection again in between.
+    QCOMPARE(metric(server.port(), "zrt_db_errors_total"), 4.0);
+    QVERIFY(metric(server.port(), "zrt_db_reconnects_total") >= 1);
   }
 
   // Date-times are read by hand on the server, keeping the previous row's day: starts and ends

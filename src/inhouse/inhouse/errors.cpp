@@ -1,9 +1,12 @@
 #include <inhouse/errors.h>
 
-#include <cstdio>
+#include <QLoggingCategory>
+
 #include <new>
 
 namespace {
+Q_LOGGING_CATEGORY(lcError, "zrt.inhouse.error", QtInfoMsg)
+
 using Reporter = std::function<void(const QString &)>;
 
 // Function-local so the widget library may install its sink while it is being loaded.
@@ -19,11 +22,8 @@ Reporter &DefaultReporter()
   return reporter;
 }
 
-void WriteToStderr(const QString &text)
-{
-  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  std::fflush(stderr);
-}
+// No one installed a reporter, so no one showed the error: the log is all there is.
+void WriteToLog(const QString &text) { qCCritical(lcError).noquote() << text; }
 } // namespace
 
 EInhouseError::EInhouseError(const QString &message) : std::runtime_error(message.toStdString()) {}
@@ -70,7 +70,7 @@ void ReportException(std::exception_ptr error)
   else if (const Reporter &fallback = DefaultReporter())
     fallback(text);
   else
-    WriteToStderr(text);
+    WriteToLog(text);
 }
 
 bool TryGuarded(const std::function<void()> &fn)

@@ -21,9 +21,13 @@ struct ServerOptions {
   std::size_t maxHeaderBytes = 8 * 1024;
   std::chrono::milliseconds idleTimeout{60'000}; // keep-alive wait for the next request
   std::chrono::milliseconds readTimeout{30'000}; // reading one request body once its header came
-  bool accessLog = true;                         // one line per call on stderr
+  bool accessLog = true;                         // one line per call in zrt.server.rpc
   std::size_t maxBatchCalls = 100;               // calls in one JSON-RPC batch
 };
+
+// The layout of the server's log lines on stderr (see docs/server.md, "Logs"); called first
+// thing in main(). QT_MESSAGE_PATTERN still overrides it.
+void installLogFormat();
 
 // Process-wide SQLite settings for a server that owns its connections: no global memory
 // statistics, whose lock every allocation of every worker would take. Only takes effect

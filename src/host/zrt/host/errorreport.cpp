@@ -3,14 +3,16 @@
 #include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPointer>
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace zrt::host {
 namespace {
+
+Q_LOGGING_CATEGORY(lcError, "zrt.host.error", QtInfoMsg)
 
 QStringList g_reported;
 bool g_boxes = true;
@@ -19,9 +21,8 @@ int g_boxDepth = 0;
 void showReport(const QString &text)
 {
   g_reported.append(text);
-  std::fprintf(stderr, "zrt-host: erro: %s\n", qPrintable(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
-  std::fflush(stderr);
-  // A report raised while a report box is up goes to stderr only: a cascade of boxes (one per
+  qCWarning(lcError).noquote() << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  // A report raised while a report box is up goes to the log only: a cascade of boxes (one per
   // repaint of a broken window, say) would bury the first, which is the one that matters.
   if (!g_boxes || g_boxDepth > 0 || !qobject_cast<QApplication *>(QCoreApplication::instance()))
     return;

@@ -2,19 +2,20 @@
 #include <inhouse/services/errors.h>
 #include <inhouse/services/prompts.h>
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QWidget>
-#include <cstdio>
 
 namespace {
+Q_LOGGING_CATEGORY(lcError, "zrt.inhouse.error", QtInfoMsg)
+
 QPointer<QWidget> g_mainForm;
 std::function<void(int)> g_helpViewer;
 
-// Without a reporter of the host's, errors still reach the user: stderr and an error box.
+// Without a reporter of the host's, errors still reach the user: the log and an error box.
 void DefaultReport(const QString &text)
 {
-  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  std::fflush(stderr);
+  qCWarning(lcError).noquote() << text;
   Prompts().Show(text, mtError);
 }
 
