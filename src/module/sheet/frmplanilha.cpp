@@ -506,6 +506,8 @@ nlohmann::json TfrmPlanilha::RequestValues() const
 
 void TfrmPlanilha::RequestOrders()
 {
+  m_pedidoIni = m_dataHoraIni;
+  m_pedidoFin = m_dataHoraFin;
   CallIntoDataSet(*netPlanilha, *cdsReservados, QStringLiteral("GetReservados"), RequestValues(), TCallWait::Sheet);
 }
 
@@ -522,7 +524,9 @@ void TfrmPlanilha::cdsReservadosAfterClose() { sbtProcurar->setEnabled(false); }
 
 void TfrmPlanilha::ShowUtilisation()
 {
-  if (!cdsReservados->Active()) {
+  // Only a list loaded for the period on screen is described: the rows of the creation's
+  // request (no period yet) are no sign of an idle machine, and neither is a closed list.
+  if (!cdsReservados->Active() || m_pedidoIni != m_dataHoraIni || m_pedidoFin != m_dataHoraFin) {
     lblUtilizacao->clear();
     return;
   }
