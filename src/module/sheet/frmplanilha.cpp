@@ -313,6 +313,9 @@ void TfrmPlanilha::BindHandlers()
   connect(ToolBar2, &TStatusToggles::clicked, this, Handler([this](QToolButton *) { tbtStatusClick(); }));
   connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
+  mnuFiltrar = AddButtonItem(sbtFiltro, "mnuFiltrar", QStringLiteral("&Filtrar..."), QKeySequence(Qt::Key_F8));
+  mnuHorariosLivres =
+      AddButtonItem(SpeedButton3, "mnuHorariosLivres", QStringLiteral("&Horários Livres..."), QKeySequence(Qt::CTRL | Qt::Key_H));
   pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
   BindGridKeys(dbgOrdemProd);
   BindCalendarHandlers();

@@ -45,6 +45,7 @@ public:
 
   // Components beyond the standard window.
   TButtonFlat *sbtFiltro, *SpeedButton3;
+  TMenuItem *mnuFiltrar, *mnuHorariosLivres; // the two buttons' functions for the keyboard
   QFrame *panTopo;
   TStatusToggles *ToolBar2;
   QToolButton *tbtPendente, *tbtAndamento, *tbtConcluida;
