@@ -19,6 +19,21 @@ QString SpokenName(QWidget *control)
   return iface ? iface->text(QAccessible::Name) : QString();
 }
 
+QString Announced(QWidget *window)
+{
+  QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(window);
+  if (!iface)
+    return {};
+  QString kind;
+  switch (iface->role()) {
+  case QAccessible::Dialog: kind = QStringLiteral("dialog"); break;
+  case QAccessible::Window: kind = QStringLiteral("window"); break;
+  case QAccessible::PopupMenu: kind = QStringLiteral("menu"); break;
+  default: kind = QStringLiteral("role %1").arg(int(iface->role()));
+  }
+  return kind + QStringLiteral(": ") + iface->text(QAccessible::Name);
+}
+
 QString SpokenCell(QWidget *table, int row, int column)
 {
   QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(table);

@@ -10,6 +10,10 @@ class QWidget;
 // on purpose, tabs included, whose accessible name is empty. Empty when a screen reader can name everything.
 QStringList UnnamedControls(QWidget *window);
 
+// What a screen reader announces for a window or menu: its kind and its name, as
+// "dialog: Filtro de Equipamentos", "window: ...", "menu: ..." ("role N: ..." for any other kind).
+QString Announced(QWidget *window);
+
 // The name a screen reader says for the control (its accessible interface's name).
 QString SpokenName(QWidget *control);
 

@@ -16,6 +16,7 @@
 #include <zrt/common/datetime.h>
 
 #include <QAccessible>
+#include <QTabBar>
 #include <QtTest>
 
 using namespace Cli_zrt02600;
@@ -56,6 +57,8 @@ private slots:
     QVERIFY(sheet);
     const QStringList unnamed = UnnamedControls(sheet);
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    // An MDI child: a window inside the host's, said with its title.
+    QCOMPARE(Announced(sheet), QStringLiteral("window: Planilha de Utilização dos Equipamentos na Produção"));
   }
 
   void standardWindowHasNoNamelessControl_data()
@@ -73,6 +76,7 @@ private slots:
     const QStringList unnamed = UnnamedControls(&window);
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     QCOMPARE(SpokenName(window.dbgPadrao), QStringLiteral("Reservas de teste"));
+    QCOMPARE(Announced(&window), QStringLiteral("dialog: Reservas de teste"));
   }
 
   void sheetControlsSayTheirHintCaptionOrLabel_data()
@@ -131,13 +135,14 @@ private slots:
   {
     Cli_zrt02602::Initialization();
     QStringList unnamed{QStringLiteral("the window never opened")};
-    QString toggle;
+    QString toggle, announced;
     // Walked inside the modal loop, once the window is open and loaded.
     DriveModal([] { return Cli_zrt02602::frmReseDia.data(); },
                [](TfrmPadrao &w) { return !static_cast<TfrmReseDia &>(w).lblData->text().isEmpty(); },
                [&](TfrmPadrao &w) {
                  unnamed = UnnamedControls(&w);
                  toggle = SpokenName(static_cast<TfrmReseDia &>(w).tbtAndamento);
+                 announced = Announced(&w);
                },
                [&] {
                  Cli_zrt02602::CriaReseDia(QStringLiteral("EQ1"), zrt::toDateTime(plant->today.addDays(1)),
@@ -146,6 +151,7 @@ private slots:
                });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     QCOMPARE(toggle, QStringLiteral("Em Andamento"));
+    QCOMPARE(announced, QStringLiteral("dialog: Reservas do Dia"));
     Cli_zrt02602::Finalization();
   }
 
@@ -155,10 +161,12 @@ private slots:
     Cli_zrt02601::Finalization();
     QStringList unnamed{QStringLiteral("the dialog never opened")};
     QStringList spoken;
+    QString announced;
     DriveModal([] { return Cli_zrt02601::frmFiltroPlanilha.data(); }, [](TfrmPadrao &) { return true; },
                [&](TfrmPadrao &window) {
                  auto &w = static_cast<TfrmFiltroPlanilha &>(window);
                  unnamed = UnnamedControls(&w);
+                 announced = Announced(&w);
                  for (QWidget *c : std::initializer_list<QWidget *>{w.rbtLGr, w.btpGr, w.btpEq, w.btfLoadOpc})
                    spoken << SpokenName(c);
                },
@@ -166,6 +174,7 @@ private slots:
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     // The two search buttons share a hint; each says what it searches.
     QCOMPARE(spoken, (QStringList{"Lista", "Pesquisar grupos", "Pesquisar equipamentos", "Restaurar opções de filtro na tela"}));
+    QCOMPARE(announced, QStringLiteral("dialog: Filtro de Equipamentos"));
     Cli_zrt02601::Finalization();
   }
 
@@ -175,6 +184,7 @@ private slots:
     QStringList unnamed{QStringLiteral("the window never opened")};
     QStringList spoken;
     int cells = 0; // cells of the first result row that say what they show
+    QString announced;
     DriveModal([] { return Cli_zrt02603::frmHoraLivre.data(); }, [](TfrmPadrao &) { return true; },
                [&](TfrmPadrao &window) {
                  auto &w = static_cast<TfrmHoraLivre &>(window);
@@ -184,6 +194,7 @@ private slots:
                  w.dbgPadrao->setFocus();
                  QTRY_VERIFY(w.cdsDados->Active());
                  unnamed = UnnamedControls(&w);
+                 announced = Announced(&w);
                  for (QWidget *c : std::initializer_list<QWidget *>{w.depInicio, w.depFinal, w.dtpInicio, w.dtpFinal, w.btpGrupo,
                                                                     w.btpEQUIPAMENTO, w.aniAguarde})
                    spoken << SpokenName(c);
@@ -197,7 +208,78 @@ private slots:
     QCOMPARE(spoken, (QStringList{"Período de", "Período até", "Intervalo de", "Intervalo até", "Pesquisar grupos",
                                   "Pesquisar equipamentos", "Aguarde"}));
     QCOMPARE(cells, 5);
+    QCOMPARE(announced, QStringLiteral("dialog: Horários Livres"));
     Cli_zrt02603::Finalization();
+  }
+
+  // Every window the sheet opens, opened and closed with keys alone: a menu short-cut, or the
+  // tabs, the month calendar and Enter for a day. Each says what it is as it comes up.
+  void everyWindowOpensAndClosesByKeys_data()
+  {
+    QTest::addColumn<QKeySequence>("open");
+    QTest::addColumn<bool>("onAMonthDay"); // Enter on a day of "Mês", reached by keys
+    QTest::addColumn<QString>("announced");
+    QTest::addColumn<QKeySequence>("close");
+    // clang-format off
+    QTest::newRow("filter") << QKeySequence(Qt::Key_F8) << false << "dialog: Filtro de Equipamentos"
+                            << QKeySequence(Qt::Key_Escape);
+    QTest::newRow("free hours") << QKeySequence(Qt::CTRL | Qt::Key_H) << false << "dialog: Horários Livres"
+                                << QKeySequence(Qt::CTRL | Qt::Key_F4);
+    QTest::newRow("day") << QKeySequence(Qt::Key_Return) << true << "dialog: Reservas do Dia"
+                         << QKeySequence(Qt::CTRL | Qt::Key_F4);
+    QTest::newRow("print preview") << QKeySequence(Qt::CTRL | Qt::Key_I) << false << "dialog: Visualizar Impressão"
+                                   << QKeySequence(Qt::Key_Escape);
+    // clang-format on
+  }
+
+  void everyWindowOpensAndClosesByKeys()
+  {
+    QFETCH(QKeySequence, open);
+    QFETCH(bool, onAMonthDay);
+    QFETCH(QString, announced);
+    QFETCH(QKeySequence, close);
+    Cli_zrt02602::Initialization();
+    Cli_zrt02603::Initialization();
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(sheet);
+    auto press = [](const QKeySequence &keys) { QTest::keySequence(QApplication::focusWidget(), keys); };
+    if (onAMonthDay) {
+      // Back from the period to the page tabs, right to "Mês", Tab into its calendar.
+      for (int i = 0; i < 5 && !qobject_cast<QTabBar *>(QApplication::focusWidget()); ++i)
+        press(QKeySequence(Qt::SHIFT | Qt::Key_Backtab));
+      for (int i = 0; i < 3 && sheet->pgcOrdemProd->ActivePage() != sheet->tshMes; ++i)
+        press(QKeySequence(Qt::Key_Right));
+      QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshMes);
+      for (int i = 0; i < 5 && QApplication::focusWidget() != sheet->dbcMes; ++i)
+        press(QKeySequence(Qt::Key_Tab));
+      QCOMPARE(QApplication::focusWidget(), sheet->dbcMes);
+    } else {
+      LeavePanel(sheet);
+    }
+    QWidget *const before = QApplication::activeWindow();
+    QString said;
+    bool closed = false;
+    // Modal windows run their own loop inside the key press; the check runs in it.
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, [&] {
+      QWidget *window = QApplication::activeWindow();
+      if (!window || window == before || !window->focusWidget())
+        return;
+      poll.stop();
+      said = Announced(window);
+      QPointer<QWidget> alive(window);
+      QTest::keySequence(window->focusWidget(), close);
+      FlushDeletes();
+      closed = !alive || !alive->isVisible();
+    });
+    poll.start();
+    press(open);
+    QTRY_VERIFY(!poll.isActive());
+    QCOMPARE(said, announced);
+    QVERIFY(closed);
+    Cli_zrt02603::Finalization();
+    Cli_zrt02602::Finalization();
   }
 };
 

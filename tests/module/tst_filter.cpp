@@ -1,5 +1,6 @@
 // The filter dialog over the real plant: opened with the sheet's "Filtrar" button, driven by
 // clicks and keys while its modal loop runs; the pickers are answered through the prompt seam.
+#include "accessibilitycheck.h"
 #include "plantfixture.h"
 
 #include "filter/frmfiltroplanilha.h"
@@ -33,6 +34,13 @@ bool PoppedAt(QMenu *menu, const QPoint &at)
   const bool fitsDown = at.y() >= screen.top() && at.y() + menu->height() - 1 <= screen.bottom();
   return (fitsAcross ? menu->x() == at.x() : true) && (fitsDown ? menu->y() == at.y() : true) &&
          screen.contains(menu->geometry());
+}
+
+// A key to whatever has the keyboard: the open menu, else the focused control.
+void Press(int key, Qt::KeyboardModifiers held = Qt::NoModifier)
+{
+  QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
+  QTest::keyClick(target, Qt::Key(key), held);
 }
 } // namespace
 
@@ -316,12 +324,15 @@ private slots:
     QCOMPARE(OptionSetNames(QStringLiteral("TESTE"), QStringLiteral("Cli_zrt02601")), QStringList{name});
     ListaGrupos = QStringLiteral(";INJ;");
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
-      // The activation offers the saved sets under the dialog.
+      // The activation offers the saved sets under the dialog; the menu has the keyboard and a
+      // name a screen reader says.
       QTRY_VERIFY(w.ppmOpcoes->isVisible());
       QCOMPARE(MenuNames(w), QStringList{name});
       QCOMPARE(w.ppmOpcoes->actions().first()->text(), QString(name).replace(QStringLiteral("&"), QStringLiteral("&&")));
+      QCOMPARE(QApplication::activePopupWidget(), w.ppmOpcoes);
+      QCOMPARE(Announced(w.ppmOpcoes), QStringLiteral("menu: Opções de filtro salvas"));
       QVERIFY(w.rbtTGr->isChecked() && !w.btpGr->isEnabled());
-      w.ppmOpcoes->actions().first()->trigger();
+      Press(Qt::Key_Return);
       QVERIFY(w.rbtLGr->isChecked() && w.btpGr->isEnabled());
       QVERIFY(w.rbtLEq->isChecked() && w.btpEq->isEnabled());
       QVERIFY(!BoExecut);
@@ -339,13 +350,13 @@ private slots:
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       QTRY_VERIFY(w.ppmOpcoes->isVisible());
       QCOMPARE(MenuNames(w), (QStringList{"A", "B", "b"}));
-      // Opened by its activation, the menu sits where the dialog's left and bottom would fall
-      // inside the button panel.
-      const QRect frame = w.frameGeometry();
-      QVERIFY(PoppedAt(w.ppmOpcoes, w.panBotao->mapToGlobal(QPoint(frame.left(), frame.bottom() + 1))));
-      // Dismissed, the next request is taken by the flag; the one after shows the menu again,
-      // this time under the restore button.
-      w.ppmOpcoes->hide();
+      // Opened by its activation, the menu sits under the restore button, as for a click on it.
+      QVERIFY(PoppedAt(w.ppmOpcoes, w.panBotao->mapToGlobal(QPoint(0, w.btfLoadOpc->height()))));
+      // Dismissed with Esc, the next request is taken by the flag; the one after shows the menu
+      // again.
+      Press(Qt::Key_Escape);
+      QVERIFY(!w.ppmOpcoes->isVisible());
+      QVERIFY(w.isVisible());
       QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
       QVERIFY(!w.ppmOpcoes->isVisible());
       QVERIFY(!BoExecut);
@@ -357,9 +368,86 @@ private slots:
       // A click on the left box is a request too.
       QTest::mouseClick(w.grbFiltroPadrao, Qt::LeftButton, {}, QPoint(3, w.grbFiltroPadrao->height() - 3));
       QTRY_VERIFY(w.ppmOpcoes->isVisible());
-      w.ppmOpcoes->actions().at(1)->trigger(); // "B": equipment by list only
+      // The arrows move from the first set to "B": equipment by list only.
+      Press(Qt::Key_Down);
+      Press(Qt::Key_Return);
+      QVERIFY(!w.ppmOpcoes->isVisible());
       QVERIFY(w.rbtTGr->isChecked() && w.rbtLEq->isChecked());
     }));
+  }
+
+  // Only a click on the left box itself asks for the saved sets; the inner boxes pass on the
+  // clicks they do not take, and those are no request.
+  void onlyTheLeftBoxAsksForTheSets_data()
+  {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("bottomRight"); // else the middle of the box's title
+    QTest::addColumn<bool>("request");
+    QTest::newRow("left box") << "grbFiltroPadrao" << true << true;
+    QTest::newRow("title of the groups") << "GroupBox1" << false << false;
+    QTest::newRow("empty area of the groups") << "GroupBox1" << true << false;
+    QTest::newRow("title of the equipment") << "grbEq" << false << false;
+    QTest::newRow("empty area of the equipment") << "grbEq" << true << false;
+  }
+
+  void onlyTheLeftBoxAsksForTheSets()
+  {
+    QFETCH(QString, box);
+    QFETCH(bool, bottomRight);
+    QFETCH(bool, request);
+    SaveRadios(QStringLiteral("Cli_zrt02601"), QStringLiteral("A"), true, true);
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QTRY_VERIFY(w.ppmOpcoes->isVisible());
+      Press(Qt::Key_Escape);
+      BoExecut = false;
+      auto *target = w.findChild<QGroupBox *>(box);
+      QVERIFY(target);
+      const QPoint at = bottomRight ? QPoint(target->width() - 3, target->height() - 3)
+                                    : QPoint(10 + target->fontMetrics().horizontalAdvance(target->title()) / 2,
+                                             target->fontMetrics().height() / 2);
+      QVERIFY(!target->childAt(at));
+      QTest::mouseClick(target, Qt::LeftButton, {}, at);
+      QCOMPARE(w.ppmOpcoes->isVisible(), request);
+      QCOMPARE(BoExecut, request);
+    }));
+  }
+
+  // Enter confirms whatever is held with it; Shift held with the option keys changes nothing.
+  void keysActWhateverIsHeld_data()
+  {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<QString>("acts");
+    const int ctrlShift = int(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::newRow("Shift+Enter") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << "confirm";
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << int(Qt::ControlModifier) << "confirm";
+    QTest::newRow("Alt+Enter") << int(Qt::Key_Return) << int(Qt::AltModifier) << "confirm";
+    QTest::newRow("Ctrl+Shift+Alt+Enter") << int(Qt::Key_Return) << int(ctrlShift | Qt::AltModifier) << "confirm";
+    QTest::newRow("Shift+keypad Enter") << int(Qt::Key_Enter) << int(Qt::ShiftModifier | Qt::KeypadModifier) << "confirm";
+    QTest::newRow("Ctrl+Shift+O") << int(Qt::Key_O) << ctrlShift << "save";
+    QTest::newRow("Ctrl+Shift+R") << int(Qt::Key_R) << ctrlShift << "load";
+  }
+
+  void keysActWhateverIsHeld()
+  {
+    QFETCH(int, key);
+    QFETCH(int, held);
+    QFETCH(QString, acts);
+    plant->prompts.texts << QStringLiteral("Noite");
+    bool stayedOpen = false;
+    QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
+      QPointer<TfrmFiltroPlanilha> alive(&w);
+      BoExecut = false;
+      w.rbtTGr->setFocus();
+      QTest::keyClick(w.rbtTGr, Qt::Key(key), Qt::KeyboardModifiers(held));
+      stayedOpen = alive && alive->isVisible();
+      if (acts == QLatin1String("load"))
+        QVERIFY(BoExecut); // a request with nothing saved: no menu, the flag set
+    }));
+    QCOMPARE(!stayedOpen, acts == QLatin1String("confirm"));
+    QCOMPARE(Filtro.Grupos.boTodos, acts == QLatin1String("confirm"));
+    QCOMPARE(OptionSetNames(QStringLiteral("TESTE"), QStringLiteral("Cli_zrt02601")),
+             acts == QLatin1String("save") ? QStringList{"Noite"} : QStringList{});
   }
 
   void noSavedOptionsIsAQuietEmptyMenu()

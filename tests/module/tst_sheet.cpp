@@ -34,6 +34,27 @@ private slots:
 
   // --- lifecycle ---------------------------------------------------------------------
 
+  // Opened while another window has the keyboard (the host still starting), the sheet waits in
+  // the period once it is active: no orders shown, and no line under them.
+  void openedBehindAnotherWindowWaitsInThePeriod()
+  {
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    TfrmPlanilha *sheet = OpenSheet();
+    QVERIFY(sheet);
+    // Before its activation the list holds what creation asked for, with no period yet.
+    QCOMPARE(sheet->lblUtilizacao->text(), QString());
+    plant->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(plant->mainWindow));
+    QVERIFY(sheet->panTopo->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(!sheet->cdsReservados->Active());
+    QCOMPARE(sheet->lblUtilizacao->text(), QString());
+    LeavePanel(sheet);
+    QVERIFY(sheet->lblUtilizacao->text().startsWith(QStringLiteral("6 reservas")));
+  }
+
   void iniProcTwiceGivesOneSheetInNormalState()
   {
     TfrmPlanilha *first = OpenSheet();

@@ -63,6 +63,8 @@ void TfrmFiltroPlanilha::BuildQueries()
 
   ppmOpcoes = new QMenu(this);
   ppmOpcoes->setObjectName(QStringLiteral("ppmOpcoes"));
+  // Said by a screen reader as the menu pops up by itself.
+  ppmOpcoes->setAccessibleName(QStringLiteral("Opções de filtro salvas"));
 }
 
 void TfrmFiltroPlanilha::BuildLayout()
@@ -165,22 +167,28 @@ void TfrmFiltroPlanilha::FormClose() { Variaveis.clear(); }
 
 bool TfrmFiltroPlanilha::eventFilter(QObject *watched, QEvent *event)
 {
-  if (watched == grbFiltroPadrao && event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-    Guarded([this] { btfLoadOpcClick(grbFiltroPadrao); });
+  // Clicks the inner boxes do not take pass on to the left box; only one on the box itself,
+  // where none of its children lies, is a load request.
+  if (watched == grbFiltroPadrao && event->type() == QEvent::MouseButtonRelease) {
+    const auto *click = static_cast<QMouseEvent *>(event);
+    if (click->button() == Qt::LeftButton && !grbFiltroPadrao->childAt(click->position().toPoint()))
+      Guarded([this] { btfLoadOpcClick(grbFiltroPadrao); });
+  }
   return TfrmPadrao::eventFilter(watched, event);
 }
 
 void TfrmFiltroPlanilha::FormKeyDown(int &key, Qt::KeyboardModifiers shift)
 {
   const Qt::KeyboardModifiers mods = shift & ~Qt::KeypadModifier;
-  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
+  // Enter confirms whatever is held with it; Shift does not change the two option keys.
+  const bool control = (mods & ~Qt::ShiftModifier) == Qt::ControlModifier;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     key = 0;
     sbtConfirmaClick();
-  } else if (key == Qt::Key_O && mods == Qt::ControlModifier) {
+  } else if (key == Qt::Key_O && control) {
     key = 0;
     btfSaveOpcClick();
-  } else if (key == Qt::Key_R && mods == Qt::ControlModifier) {
+  } else if (key == Qt::Key_R && control) {
     key = 0;
     btfLoadOpcClick(btfLoadOpc);
   } else if (key == Qt::Key_F1 && mods == Qt::NoModifier) {
@@ -244,7 +252,7 @@ void TfrmFiltroPlanilha::Aplica_Filtro()
 {
   TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
   if (!sheet)
-    throw EInhouseError("A planilha de utilização não está aberta.");
+    throw EInhouseError(QStringLiteral("A planilha de utilização não está aberta."));
   TADOIBQuery &query = *sheet->qryEquipamento;
   query.Close();
   const bool groupList = rbtLGr->isChecked();
@@ -282,8 +290,13 @@ void TfrmFiltroPlanilha::btfLoadOpcClick(QWidget *sender)
   }
   if (ppmOpcoes->isEmpty())
     return;
-  const QRect at = sender->isWindow() ? sender->frameGeometry() : sender->geometry();
+  // The dialog's own activation opens it where the restore button would: the dialog's position
+  // is on the screen, not in the button panel.
+  const QRect at = (sender->isWindow() ? btfLoadOpc : sender)->geometry();
   ppmOpcoes->popup(panBotao->mapToGlobal(QPoint(at.left(), at.top() + at.height())));
+  // Opened by itself, the menu has the keyboard at once: a first item marked for Enter and the
+  // arrows, a focus a screen reader follows.
+  ppmOpcoes->setActiveAction(ppmOpcoes->actions().constFirst());
 }
 
 void TfrmFiltroPlanilha::CarregaOpcao(const QString &setName)

@@ -51,8 +51,8 @@ public:
   void sbtCancelClick();
   void sbtHelpClick();
   void btfSaveOpcClick();
-  // A load request: shows the menu of saved sets under `sender` unless the previous request
-  // showed it.
+  // A load request: shows the menu of saved sets under `sender` (under the restore button when
+  // the sender is the dialog itself) unless the previous request showed it.
   void btfLoadOpcClick(QWidget *sender);
   void CarregaOpcao(const QString &setName);
 

@@ -14,6 +14,7 @@
 #include <inhouse/services/navigation.h>
 #include <inhouse/services/search.h>
 #include <inhouse/services/texts.h>
+#include <inhouse/ui/accessibility.h>
 #include <inhouse/ui/report.h>
 
 #include <QApplication>
@@ -72,6 +73,7 @@ TMenuItem *MakeSeparator(QMenu *menu, const char *name)
 TfrmPadrao::TfrmPadrao(QWidget *parent, const QString &screenCode, TStyle style) : QWidget(parent), m_style(style)
 {
   setObjectName(QStringLiteral("frmPadrao"));
+  PresentAsWindow(this);
   m_root = new QVBoxLayout(this);
   m_root->setContentsMargins(0, 0, 0, 0);
   m_root->setSpacing(0);
@@ -356,6 +358,17 @@ void TfrmPadrao::SetMenusVisible(bool visible)
   mnuOperacao->menuAction()->setVisible(visible);
   mnuManutencao->menuAction()->setVisible(visible);
   mnuMenu->setVisible(visible && !IsMdiChild());
+}
+
+TMenuItem *TfrmPadrao::AddButtonItem(TButtonFlat *button, const char *name, const QString &caption, const QKeySequence &shortCut)
+{
+  TMenuItem *item = MakeItem(mnuOperacao, name, caption, shortCut);
+  // With the functions of the window, above its closing entry.
+  mnuOperacao->removeAction(item);
+  mnuOperacao->insertAction(mnuLinha2, item);
+  addAction(item);
+  connect(item, &QAction::triggered, button, &TButtonFlat::Click);
+  return item;
 }
 
 void TfrmPadrao::ActivateForm()

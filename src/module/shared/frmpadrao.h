@@ -170,6 +170,10 @@ protected:
   // Becomes an MDI child of the host's MDI area, keeping the designed size: menus merge into
   // the host's menu bar while this window is the active child.
   void AttachAsMdiChild(QWidget *mainForm);
+  // An item of "&Operação", above "Fecha&r", for a function the window offers on a flat button of
+  // its own: flat buttons take no focus, so the keyboard (and a screen reader) reach the
+  // function here. The item clicks the button, which does nothing while disabled.
+  TMenuItem *AddButtonItem(TButtonFlat *button, const char *name, const QString &caption, const QKeySequence &shortCut);
   // Shows or hides the two drop-downs; their short-cuts act either way.
   void SetMenusVisible(bool visible);
 

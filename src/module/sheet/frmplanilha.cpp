@@ -314,6 +314,9 @@ void TfrmPlanilha::BindHandlers()
   connect(ToolBar2, &TStatusToggles::clicked, this, Handler([this](QToolButton *) { tbtStatusClick(); }));
   connect(sbtFiltro, &QToolButton::clicked, this, Handler([this] { sbtFiltroClick(); }));
   connect(SpeedButton3, &QToolButton::clicked, this, Handler([this] { SpeedButton3Click(); }));
+  mnuFiltrar = AddButtonItem(sbtFiltro, "mnuFiltrar", QStringLiteral("&Filtrar..."), QKeySequence(Qt::Key_F8));
+  mnuHorariosLivres =
+      AddButtonItem(SpeedButton3, "mnuHorariosLivres", QStringLiteral("&Horários Livres..."), QKeySequence(Qt::CTRL | Qt::Key_H));
   pgcOrdemProd->OnChange = [this](TPageControl &) { pgcOrdemProdChange(); };
   BindGridKeys(dbgOrdemProd);
   BindCalendarHandlers();
@@ -507,6 +510,8 @@ nlohmann::json TfrmPlanilha::RequestValues() const
 
 void TfrmPlanilha::RequestOrders()
 {
+  m_pedidoIni = m_dataHoraIni;
+  m_pedidoFin = m_dataHoraFin;
   CallIntoDataSet(*netPlanilha, *cdsReservados, QStringLiteral("GetReservados"), RequestValues(), TCallWait::Sheet);
 }
 
@@ -523,7 +528,9 @@ void TfrmPlanilha::cdsReservadosAfterClose() { sbtProcurar->setEnabled(false); }
 
 void TfrmPlanilha::ShowUtilisation()
 {
-  if (!cdsReservados->Active()) {
+  // Only a list loaded for the period on screen is described: the rows of the creation's
+  // request (no period yet) are no sign of an idle machine, and neither is a closed list.
+  if (!cdsReservados->Active() || m_pedidoIni != m_dataHoraIni || m_pedidoFin != m_dataHoraFin) {
     lblUtilizacao->clear();
     return;
   }

@@ -45,6 +45,7 @@ public:
 
   // Components beyond the standard window.
   TButtonFlat *sbtFiltro, *SpeedButton3;
+  TMenuItem *mnuFiltrar, *mnuHorariosLivres; // the two buttons' functions for the keyboard
   QFrame *panTopo;
   TStatusToggles *ToolBar2;
   QToolButton *tbtPendente, *tbtAndamento, *tbtConcluida;
@@ -176,6 +177,8 @@ private:
   QString m_codEquip;
   zrt::TDateTime m_dataHoraIni = 0;
   zrt::TDateTime m_dataHoraFin = 0;
+  // The period the orders on show were asked for; the first request, at creation, carries none.
+  zrt::TDateTime m_pedidoIni = 0, m_pedidoFin = 0;
   int m_anoIni = 0, m_mesIni = 0, m_diaIni = 0;
   int m_anoServidor = QDate::currentDate().year(); // as of the last activation
 };

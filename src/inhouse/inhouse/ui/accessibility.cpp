@@ -1,6 +1,8 @@
 #include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QWidget>
@@ -29,6 +31,28 @@ const QLabel *LabelNaming(const QWidget *control)
     if (label->buddy() == control)
       return label;
   return nullptr;
+}
+constexpr const char *kPresentedAsWindow = "inhousePresentedAsWindow";
+
+// Role and title follow the form: a form may become an MDI child after its interface exists.
+class TFormAccessible : public QAccessibleWidget {
+public:
+  explicit TFormAccessible(QWidget *form) : QAccessibleWidget(form, QAccessible::Dialog) {}
+
+  QAccessible::Role role() const override { return widget()->isWindow() ? QAccessible::Dialog : QAccessible::Window; }
+
+  QString text(QAccessible::Text t) const override
+  {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+      return WithoutMnemonic(QString(widget()->windowTitle()).remove(QStringLiteral("[*]")));
+    return QAccessibleWidget::text(t);
+  }
+};
+
+QAccessibleInterface *FormInterface(const QString &, QObject *object)
+{
+  auto *form = qobject_cast<QWidget *>(object);
+  return form && form->property(kPresentedAsWindow).toBool() ? new TFormAccessible(form) : nullptr;
 }
 } // namespace
 
@@ -64,4 +88,14 @@ void NameControls(QWidget *window)
     if (const QString name = AccessibleNameFor(control); !name.isEmpty())
       control->setAccessibleName(name);
   }
+}
+
+void PresentAsWindow(QWidget *form)
+{
+  static const bool installed = [] {
+    QAccessible::installFactory(FormInterface);
+    return true;
+  }();
+  Q_UNUSED(installed);
+  form->setProperty(kPresentedAsWindow, true);
 }

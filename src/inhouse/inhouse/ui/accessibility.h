@@ -19,3 +19,9 @@ INHOUSE_EXPORT void NameControls(QWidget *window);
 
 // Whether the user can reach the control: it takes the focus or it can be clicked.
 INHOUSE_EXPORT bool IsInteractiveControl(const QWidget *control);
+
+// Makes assistive technology present the form as what it is: a dialog with its title while it
+// is a window of its own, a window with its title while it sits inside another (an MDI child).
+// A plain QWidget form would otherwise be an anonymous panel, and a screen reader would not say
+// that a window opened.
+INHOUSE_EXPORT void PresentAsWindow(QWidget *form);

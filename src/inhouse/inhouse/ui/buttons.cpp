@@ -2,11 +2,23 @@
 #include <inhouse/errors.h>
 #include <inhouse/ui/buttons.h>
 
+#include <QPainter>
+
 TButtonFlat::TButtonFlat(QWidget *parent) : QToolButton(parent)
 {
   setAutoRaise(true);
   setFocusPolicy(Qt::NoFocus); // flat buttons never take the focus from the field being edited
   setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+void TButtonFlat::paintEvent(QPaintEvent *event)
+{
+  QToolButton::paintEvent(event);
+  if (!hasFocus())
+    return;
+  QPainter painter(this);
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+  painter.drawRect(rect().adjusted(1, 1, -1, -1));
 }
 
 void TButtonFlat::SetHint(const QString &hint) { setToolTip(hint); }

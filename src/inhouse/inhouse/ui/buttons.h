@@ -27,6 +27,11 @@ public:
   void Click();
 
   bool Permission = false;
+
+protected:
+  // A flat button has no edge of its own, and a style's dotted focus line is easily missed on
+  // it: one that takes the focus frames itself while it has it.
+  void paintEvent(QPaintEvent *event) override;
 };
 
 // The search button beside a field or choice: a click runs BeforePesq, then the search
