@@ -246,7 +246,7 @@ void TfrmFiltroPlanilha::Aplica_Filtro()
 {
   TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
   if (!sheet)
-    throw EInhouseError("A planilha de utilização não está aberta.");
+    throw EInhouseError(QStringLiteral("A planilha de utilização não está aberta."));
   TADOIBQuery &query = *sheet->qryEquipamento;
   query.Close();
   const bool groupList = rbtLGr->isChecked();
