@@ -177,7 +177,9 @@ private slots:
       QSqlDatabase c = zrt::openDatabase(url, QStringLiteral("longest"));
       QSqlQuery q(c);
       QVERIFY(q.exec(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES ('E1', 'OP1', '2026-01-01 00:00:00', '%1', 1)")
-                         .arg(QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(hours * 3600).toString("yyyy-MM-dd HH:mm:ss"))));
+                         .arg(QDateTime(QDate(2026, 1, 1), QTime(0, 0))
+                                  .addSecs(hours * 3600)
+                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("longest"));
     auto db = FloorDb::open(url);
@@ -187,7 +189,10 @@ private slots:
     QCOMPARE(QString::fromStdString(earliestStart(*db, after)), expected);
   }
 
-  void unknownDatabaseKindIsRefused() { QVERIFY_THROWS_EXCEPTION(std::runtime_error, FloorDb::open("firebird://x/y")); }
+  void unknownDatabaseKindIsRefused()
+  {
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, FloorDb::open(QStringLiteral("firebird://x/y")));
+  }
 
   void serverProcessIsItsOwnAndStops()
   {

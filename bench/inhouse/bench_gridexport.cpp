@@ -58,12 +58,12 @@ int main(int argc, char **argv)
   SetErrorReporter([](const QString &e) { std::fprintf(stderr, "error: %s\n", qPrintable(e)); });
 
   TClientDataSet set;
-  set.AddField("QTPRODRESPROC", ftFloat).DisplayFormat = "#,##0.0000";
+  set.AddField(QStringLiteral("QTPRODRESPROC"), ftFloat).DisplayFormat = QStringLiteral("#,##0.0000");
   set.SetData(Orders());
   TDataSource source(nullptr, &set);
   TDBSortGrid grid;
   grid.SetDataSource(&source);
-  grid.SortBy("PRODUTO", Qt::DescendingOrder);
+  grid.SortBy(QStringLiteral("PRODUTO"), Qt::DescendingOrder);
   std::printf("Data grid of %d orders, 6 columns, sorted\n", int(grid.model()->rowCount()));
   qsizetype bytes = 0;
   const double csv = Best([&] { bytes = GridCsv(grid).size(); });

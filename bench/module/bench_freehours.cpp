@@ -47,7 +47,7 @@ QString MakePlant(const QString &dir, const QString &connection)
   QSqlQuery q(db);
   for (int g = 0; g < 5; ++g)
     q.exec(QStringLiteral("INSERT INTO GRUPOEQUIPA VALUES ('G%1', 'Grupo %1')").arg(g));
-  q.prepare("INSERT INTO EQUIPAPROD VALUES (?, ?, ?, ?)");
+  q.prepare(QStringLiteral("INSERT INTO EQUIPAPROD VALUES (?, ?, ?, ?)"));
   for (int i = 0; i < kEquipment; ++i) {
     q.addBindValue(QStringLiteral("EQ%1").arg(i, 4, 10, QLatin1Char('0')));
     q.addBindValue(QStringLiteral("E%1").arg(i));
@@ -55,10 +55,10 @@ QString MakePlant(const QString &dir, const QString &connection)
     q.addBindValue(QStringLiteral("G%1").arg(i % 5));
     q.exec();
   }
-  q.exec("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')");
-  q.exec("INSERT INTO ORDPROD VALUES ('OP1', '101001', 'P1', '1')");
+  q.exec(QStringLiteral("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')"));
+  q.exec(QStringLiteral("INSERT INTO ORDPROD VALUES ('OP1', '101001', 'P1', '1')"));
   std::mt19937 rng(11);
-  q.prepare("INSERT INTO RESEQUIPPROD VALUES (?, 'OP1', ?, ?, 10)");
+  q.prepare(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES (?, 'OP1', ?, ?, 10)"));
   for (int i = 0; i < kEquipment; ++i)
     for (int d = -30; d < kDays + 30; ++d) {
       const QDate day = kFrom.addDays(d);
@@ -68,8 +68,8 @@ QString MakePlant(const QString &dir, const QString &connection)
         end = start.addSecs(3600 * (1 + int(rng() % 3)));
       }
       q.addBindValue(QStringLiteral("EQ%1").arg(i, 4, 10, QLatin1Char('0')));
-      q.addBindValue(start.toString("yyyy-MM-dd HH:mm:ss"));
-      q.addBindValue(end.toString("yyyy-MM-dd HH:mm:ss"));
+      q.addBindValue(start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+      q.addBindValue(end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
       q.exec();
     }
   db.commit();
@@ -146,7 +146,7 @@ int main(int argc, char **argv)
   for (int run = 0; run < 7; ++run) {
     QElapsedTimer t;
     t.start();
-    zrt::DataPacket packet = CheckResultServ(w->netHoraLivre->AppServer().Call("HoraLivre", params), true, 0);
+    zrt::DataPacket packet = CheckResultServ(w->netHoraLivre->AppServer().Call(QStringLiteral("HoraLivre"), params), true, 0);
     call.push_back(Ms(t));
     t.restart();
     w->cdsDados->SetData(std::move(packet));

@@ -52,28 +52,28 @@ Plant MakePlant(const QString &dir, int equipment, int reservations, const QDate
   QSqlDatabase db = zrt::openDatabase(p.url, p.connection);
   db.transaction();
   QSqlQuery q(db);
-  q.exec("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')");
-  q.prepare("INSERT INTO EQUIPAPROD VALUES (?, ?, ?, 'G1')");
+  q.exec(QStringLiteral("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras')"));
+  q.prepare(QStringLiteral("INSERT INTO EQUIPAPROD VALUES (?, ?, ?, 'G1')"));
   for (int i = 0; i < equipment; ++i) {
     q.addBindValue(QStringLiteral("EQ%1").arg(i, 5, 10, QLatin1Char('0')));
     q.addBindValue(QStringLiteral("E%1").arg(i));
     q.addBindValue(QStringLiteral("Equipamento de produção %1").arg(i));
     q.exec();
   }
-  q.exec("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')");
-  q.prepare("INSERT INTO ORDPROD VALUES (?, '101001', 'P1', ?)");
+  q.exec(QStringLiteral("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')"));
+  q.prepare(QStringLiteral("INSERT INTO ORDPROD VALUES (?, '101001', 'P1', ?)"));
   for (int i = 0; i < 500; ++i) {
     q.addBindValue(QStringLiteral("OP%1").arg(i));
     q.addBindValue(QString::number(1 + i % 3));
     q.exec();
   }
   std::mt19937 rng(7);
-  q.prepare("INSERT INTO RESEQUIPPROD VALUES ('EQ00000', ?, ?, ?, 10)");
+  q.prepare(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES ('EQ00000', ?, ?, ?, 10)"));
   for (int i = 0; i < reservations; ++i) {
     const QDateTime start(from.addDays(int(rng() % unsigned(days))), QTime(int(rng() % 24), int(rng() % 60), int(i % 60)));
     q.addBindValue(QStringLiteral("OP%1").arg(i % 500));
-    q.addBindValue(start.toString("yyyy-MM-dd HH:mm:ss"));
-    q.addBindValue(start.addSecs(3600).toString("yyyy-MM-dd HH:mm:ss"));
+    q.addBindValue(start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    q.addBindValue(start.addSecs(3600).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     q.exec();
   }
   db.commit();
@@ -116,17 +116,17 @@ void NaiveFill(TfrmPlanilha *sheet, int columns)
   for (int c = 1; c <= columns; ++c)
     for (int r = 1; r < g->RowCount(); ++r)
       for (int i = 0; i < ds->RecordCount(); ++i) {
-        const QString text = ds->Field(ds->FieldByName("DTHRINIPROD").Index())
-                                 .DisplayTextOf(ds->CellValue(i, ds->FieldByName("DTHRINIPROD").Index()));
+        const QString text = ds->Field(ds->FieldByName(QStringLiteral("DTHRINIPROD")).Index())
+                                 .DisplayTextOf(ds->CellValue(i, ds->FieldByName(QStringLiteral("DTHRINIPROD")).Index()));
         const int hour = text.mid(11, 2).toInt();
         const QString label = g->Cells(0, r);
-        if (label.isEmpty() || label.section(':', 0, 0).toInt() != hour)
+        if (label.isEmpty() || label.section(QLatin1Char(':'), 0, 0).toInt() != hour)
           continue;
         if (text.left(10) != g->Cells(c, 0).mid(4, 10))
           continue;
-        const QString order = ds->CellValue(i, ds->FieldByName("NRORDPROD").Index()).toString();
+        const QString order = ds->CellValue(i, ds->FieldByName(QStringLiteral("NRORDPROD")).Index()).toString();
         const QString cell = g->Cells(c, r);
-        g->SetCells(c, r, EmptyString(cell) ? order : cell + " // " + " - " + order);
+        g->SetCells(c, r, EmptyString(cell) ? order : cell + QStringLiteral(" // ") + QStringLiteral(" - ") + order);
       }
 }
 
@@ -156,9 +156,10 @@ void YearView(TfrmPlanilha *sheet, const Plant &plant, const QDate &yearStart)
     QElapsedTimer t;
     t.start();
     QSqlQuery q(db);
-    q.prepare("SELECT R.DTHRINIPROD FROM RESEQUIPPROD R JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
-              " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN ('1', '2', '3') AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
-              " ORDER BY R.DTHRINIPROD, R.NRORDPROD");
+    q.prepare(QStringLiteral(
+        "SELECT R.DTHRINIPROD FROM RESEQUIPPROD R JOIN ORDPROD O ON O.NRORDPROD = R.NRORDPROD"
+        " WHERE R.CDEQUIPPRO = ? AND O.IDSITORDPROD IN ('1', '2', '3') AND R.DTHRINIPROD <= ? AND R.DTHRFINPROD > ?"
+        " ORDER BY R.DTHRINIPROD, R.NRORDPROD"));
     q.addBindValue(QStringLiteral("EQ00000"));
     q.addBindValue(zrt::toSqlText(sheet->PeriodoFinal()));
     q.addBindValue(zrt::toSqlText(sheet->PeriodoInicial()));
@@ -182,7 +183,7 @@ void YearView(TfrmPlanilha *sheet, const Plant &plant, const QDate &yearStart)
   QElapsedTimer t;
   t.start();
   int naiveMarked = 0;
-  const int field = sheet->cdsReseGeral->FieldByName("DTHRINIPROD").Index();
+  const int field = sheet->cdsReseGeral->FieldByName(QStringLiteral("DTHRINIPROD")).Index();
   for (QDate day = yearStart; day.year() == yearStart.year(); day = day.addDays(1))
     for (int i = 0; i < rows; ++i)
       if (zrt::dateOf(sheet->cdsReseGeral->CellValue(i, field).toDouble()) == day) {
@@ -247,10 +248,10 @@ void FilterConfirm(TfrmPlanilha *sheet, const Plant &plant, int equipment)
       QElapsedTimer t;
       t.start();
       q.Close();
-      q.ParamByName("P_GR").SetAsString(QString());
-      q.ParamByName("P_TGR").SetAsString("T");
-      q.ParamByName("P_EQ").SetAsString(list);
-      q.ParamByName("P_TEQ").SetAsString(QString());
+      q.ParamByName(QStringLiteral("P_GR")).SetAsString(QString());
+      q.ParamByName(QStringLiteral("P_TGR")).SetAsString(QStringLiteral("T"));
+      q.ParamByName(QStringLiteral("P_EQ")).SetAsString(list);
+      q.ParamByName(QStringLiteral("P_TEQ")).SetAsString(QString());
       q.Open();
       QApplication::processEvents();
       best = std::min(best, Ms(t));
@@ -266,7 +267,9 @@ void FilterConfirm(TfrmPlanilha *sheet, const Plant &plant, int equipment)
       direct.setForwardOnly(true);
       direct.prepare(sql);
       for (const QString &name : names)
-        direct.addBindValue(name == "P_EQ" ? list : name == "P_TGR" ? QStringLiteral("T") : QString());
+        direct.addBindValue(name == QStringLiteral("P_EQ")    ? list
+                            : name == QStringLiteral("P_TGR") ? QStringLiteral("T")
+                                                              : QString());
       direct.exec();
       rows = 0;
       while (direct.next())
@@ -346,8 +349,8 @@ int main(int argc, char **argv)
   TfrmPlanilha *sheet = Cli_zrt02600::frmPlanilha;
   sheet->depInicio->SetDate(yearStart);
   sheet->depFinal->SetDate(yearStart.addDays(364));
-  sheet->medHoraIni->SetText("00:00");
-  sheet->medHoraFin->SetText("23:00");
+  sheet->medHoraIni->SetText(QStringLiteral("00:00"));
+  sheet->medHoraFin->SetText(QStringLiteral("23:00"));
   double whole = 1e9;
   for (int run = 0; run < 5; ++run) {
     QElapsedTimer t;
@@ -379,7 +382,7 @@ int main(int argc, char **argv)
     for (int run = 0; run < 5; ++run) {
       QElapsedTimer step;
       step.start();
-      TPacketAnswer answer = sheet->netPlanilha->AppServer().CallData("GetDiasReservados", params);
+      TPacketAnswer answer = sheet->netPlanilha->AppServer().CallData(QStringLiteral("GetDiasReservados"), params);
       call = std::min(call, Ms(step));
       step.restart();
       TDataTable table = CheckResultServ(std::move(answer), true, 0);

@@ -147,15 +147,19 @@ void fillDemo(const QString &dbUrl, const DemoOptions &o)
 
     const auto &gs = groups();
     QSqlQuery insGroup(db), insEquip(db), insProd(db), insOrder(db), insRes(db);
-    check(insGroup.prepare("INSERT INTO GRUPOEQUIPA (CDGRUPOEQUIPA, NMGRUPOEQUIPA) VALUES (?, ?)"), insGroup, "grupos");
-    check(insEquip.prepare("INSERT INTO EQUIPAPROD (CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, CDGRUPOEQUIPA) VALUES (?, ?, ?, ?)"),
+    check(insGroup.prepare(QStringLiteral("INSERT INTO GRUPOEQUIPA (CDGRUPOEQUIPA, NMGRUPOEQUIPA) VALUES (?, ?)")), insGroup,
+          "grupos");
+    check(insEquip.prepare(
+              QStringLiteral("INSERT INTO EQUIPAPROD (CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, CDGRUPOEQUIPA) VALUES (?, ?, ?, ?)")),
           insEquip, "equipamentos");
-    check(insProd.prepare("INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO) VALUES (?, ?)"), insProd, "produtos");
-    check(insOrder.prepare("INSERT INTO ORDPROD (NRORDPROD, CDARVPROD, CDPRODUTO, IDSITORDPROD) VALUES (?, ?, ?, ?)"), insOrder,
-          "ordens");
-    check(insRes.prepare("INSERT INTO RESEQUIPPROD (CDEQUIPPRO, NRORDPROD, DTHRINIPROD, DTHRFINPROD, QTPRODRESPROC)"
-                         " VALUES (?, ?, ?, ?, ?)"),
-          insRes, "reservas");
+    check(insProd.prepare(QStringLiteral("INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO) VALUES (?, ?)")), insProd, "produtos");
+    check(insOrder.prepare(
+              QStringLiteral("INSERT INTO ORDPROD (NRORDPROD, CDARVPROD, CDPRODUTO, IDSITORDPROD) VALUES (?, ?, ?, ?)")),
+          insOrder, "ordens");
+    check(
+        insRes.prepare(QStringLiteral("INSERT INTO RESEQUIPPROD (CDEQUIPPRO, NRORDPROD, DTHRINIPROD, DTHRFINPROD, QTPRODRESPROC)"
+                                      " VALUES (?, ?, ?, ?, ?)")),
+        insRes, "reservas");
 
     // Groups and their products: product codes by group, base product and variant.
     std::vector<std::vector<std::pair<QString, QString>>> productsOf(gs.size()); // (code, structure)

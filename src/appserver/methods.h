@@ -25,7 +25,7 @@ std::string_view methodName(std::size_t index);
 // A call that ends in a JSON-RPC error; `what()` is the Portuguese text for the user.
 class CallError : public std::runtime_error {
 public:
-  CallError(int code, const std::string &message) : std::runtime_error(message), code(code) {}
+  CallError(int errorCode, const std::string &message) : std::runtime_error(message), code(errorCode) {}
   int code;
 };
 

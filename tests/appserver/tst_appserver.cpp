@@ -43,28 +43,29 @@ void fillKnownRows(const QString &url)
     };
     for (const char *t : {"RESEQUIPPROD", "ORDPROD", "PRODUTO", "EQUIPAPROD", "GRUPOEQUIPA"})
       exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(t)));
-    exec("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras'), ('G2', 'Prensas'), ('G10', 'Fornos')");
-    exec("INSERT INTO EQUIPAPROD VALUES ('EQ1', 'INJ-1', 'Injetora 1', 'G1'), ('EQ10', 'INJ-10', 'Injetora 10', 'G1'),"
-         " ('EQ2', 'PRE-2', 'Prensa 2', 'G2'), ('EQ3', 'PRE-3', 'Prensa 3', 'G2'), ('EQ20', 'FOR-20', 'Forno 20', 'G10')");
-    exec("INSERT INTO PRODUTO VALUES ('P1', 'Tampa rosca 28 mm'), ('P2', 'Balde 20 L')");
-    exec("INSERT INTO ORDPROD VALUES ('O1', '1.01.001', 'P1', '1'), ('O2', '1.01.002', 'P2', '2'),"
-         " ('O3', '1.01.003', 'P1', '3'), ('O4', '1.01.004', 'P2', '4'), ('O5', '1.01.005', 'P1', '2'),"
-         " ('O6', '1.01.006', 'P2', '1')");
-    exec("INSERT INTO RESEQUIPPROD VALUES"
-         " ('EQ1', 'O1', '2026-03-02 08:00:00', '2026-03-02 10:00:00', 100.5),"
-         " ('EQ1', 'O2', '2026-03-02 09:00:00', '2026-03-02 12:00:00', 200),"
-         " ('EQ1', 'O3', '2026-03-02 13:00:00', '2026-03-02 14:00:00', 300),"
-         " ('EQ1', 'O4', '2026-03-02 15:00:00', '2026-03-02 16:00:00', 400),"
-         " ('EQ1', 'O5', '2026-03-02 22:00:00', '2026-03-03 06:00:00', 500),"
-         " ('EQ1', 'O2', '2026-03-03 10:00:00', '2026-03-03 10:20:00', 20),"
-         " ('EQ1', 'O6', '2026-03-03 10:20:00', '2026-03-03 10:40:00', 20),"
-         " ('EQ1', 'O2', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
-         " ('EQ1', 'O1', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
-         " ('EQ10', 'O5', '2026-03-02 08:00:00', '2026-03-02 18:00:00', 1000),"
-         " ('EQ2', 'O2', '2026-03-02 07:00:00', '2026-03-02 08:00:00', 1),"
-         " ('EQ2', 'O2', '2026-03-02 18:00:00', '2026-03-02 19:00:00', 1),"
-         " ('EQ20', 'O2', '2026-03-02 00:00:00', '2026-03-03 00:00:00', 1),"
-         " ('EQ20', 'O5', '2026-01-05 06:00:00', '2026-03-02 00:00:00', 9999)");
+    exec(QStringLiteral("INSERT INTO GRUPOEQUIPA VALUES ('G1', 'Injetoras'), ('G2', 'Prensas'), ('G10', 'Fornos')"));
+    exec(QStringLiteral(
+        "INSERT INTO EQUIPAPROD VALUES ('EQ1', 'INJ-1', 'Injetora 1', 'G1'), ('EQ10', 'INJ-10', 'Injetora 10', 'G1'),"
+        " ('EQ2', 'PRE-2', 'Prensa 2', 'G2'), ('EQ3', 'PRE-3', 'Prensa 3', 'G2'), ('EQ20', 'FOR-20', 'Forno 20', 'G10')"));
+    exec(QStringLiteral("INSERT INTO PRODUTO VALUES ('P1', 'Tampa rosca 28 mm'), ('P2', 'Balde 20 L')"));
+    exec(QStringLiteral("INSERT INTO ORDPROD VALUES ('O1', '1.01.001', 'P1', '1'), ('O2', '1.01.002', 'P2', '2'),"
+                        " ('O3', '1.01.003', 'P1', '3'), ('O4', '1.01.004', 'P2', '4'), ('O5', '1.01.005', 'P1', '2'),"
+                        " ('O6', '1.01.006', 'P2', '1')"));
+    exec(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES"
+                        " ('EQ1', 'O1', '2026-03-02 08:00:00', '2026-03-02 10:00:00', 100.5),"
+                        " ('EQ1', 'O2', '2026-03-02 09:00:00', '2026-03-02 12:00:00', 200),"
+                        " ('EQ1', 'O3', '2026-03-02 13:00:00', '2026-03-02 14:00:00', 300),"
+                        " ('EQ1', 'O4', '2026-03-02 15:00:00', '2026-03-02 16:00:00', 400),"
+                        " ('EQ1', 'O5', '2026-03-02 22:00:00', '2026-03-03 06:00:00', 500),"
+                        " ('EQ1', 'O2', '2026-03-03 10:00:00', '2026-03-03 10:20:00', 20),"
+                        " ('EQ1', 'O6', '2026-03-03 10:20:00', '2026-03-03 10:40:00', 20),"
+                        " ('EQ1', 'O2', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
+                        " ('EQ1', 'O1', '2026-03-04 08:00:00', '2026-03-04 09:00:00', 1),"
+                        " ('EQ10', 'O5', '2026-03-02 08:00:00', '2026-03-02 18:00:00', 1000),"
+                        " ('EQ2', 'O2', '2026-03-02 07:00:00', '2026-03-02 08:00:00', 1),"
+                        " ('EQ2', 'O2', '2026-03-02 18:00:00', '2026-03-02 19:00:00', 1),"
+                        " ('EQ20', 'O2', '2026-03-02 00:00:00', '2026-03-03 00:00:00', 1),"
+                        " ('EQ20', 'O5', '2026-01-05 06:00:00', '2026-03-02 00:00:00', 9999)"));
   }
   db.close();
   db = QSqlDatabase();
@@ -212,15 +213,15 @@ private slots:
     ServerOptions o;
     o.dbUrl = sqliteUrl_;
     o.accessLog = false;
-    servers_["sqlite"] = std::make_unique<Server>(o);
-    servers_["sqlite"]->start();
-    QVERIFY(servers_["sqlite"]->port() != 0);
+    servers_[QStringLiteral("sqlite")] = std::make_unique<Server>(o);
+    servers_[QStringLiteral("sqlite")]->start();
+    QVERIFY(servers_[QStringLiteral("sqlite")]->port() != 0);
     const QString pg = qEnvironmentVariable("ZRT_TEST_PG_URL");
     if (!pg.isEmpty()) {
       fillKnownRows(pg);
       o.dbUrl = pg;
-      servers_["postgresql"] = std::make_unique<Server>(o);
-      servers_["postgresql"]->start();
+      servers_[QStringLiteral("postgresql")] = std::make_unique<Server>(o);
+      servers_[QStringLiteral("postgresql")]->start();
     }
   }
 
@@ -284,8 +285,8 @@ private slots:
       *row("same start ordered by order number") << b << "GetReservados" << "2026-03-04 00:00" << "2026-03-04 23:00" << "O1,O2";
       *row("empty period") << b << "GetReservados" << "2026-03-05 00:00" << "2026-03-06 00:00" << "";
       *row("calendar marks: one start per reservation") << b << "GetReseGeral" << "2026-03-03 00:00" << "2026-03-04 23:00"
-          << QString::number(dt("2026-03-02 22:00"), 'g', 17) + "," + QString::number(dt("2026-03-03 10:00"), 'g', 17) + "," +
-                 QString::number(dt("2026-03-03 10:20"), 'g', 17) + "," + QString::number(dt("2026-03-04 08:00"), 'g', 17) + "," +
+          << QString::number(dt("2026-03-02 22:00"), 'g', 17) + QStringLiteral(",") + QString::number(dt("2026-03-03 10:00"), 'g', 17) + QStringLiteral(",") +
+                 QString::number(dt("2026-03-03 10:20"), 'g', 17) + QStringLiteral(",") + QString::number(dt("2026-03-04 08:00"), 'g', 17) + QStringLiteral(",") +
                  QString::number(dt("2026-03-04 08:00"), 'g', 17);
       // clang-format on
     });
@@ -315,9 +316,9 @@ private slots:
     QTest::addColumn<QString>("orders");
     forBackends([](const QString &b) {
       // clang-format off
-      QTest::newRow(qPrintable(b + ": GetDiasReservados takes whole days, times ignored")) << b << "GetDiasReservados"
+      QTest::newRow(qPrintable(b + QStringLiteral(": GetDiasReservados takes whole days, times ignored"))) << b << "GetDiasReservados"
           << "O5,O2,O6";
-      QTest::newRow(qPrintable(b + ": GetReservaDia cuts the day by the period")) << b << "GetReservaDia" << "O5,O2";
+      QTest::newRow(qPrintable(b + QStringLiteral(": GetReservaDia cuts the day by the period"))) << b << "GetReservaDia" << "O5,O2";
       // clang-format on
     });
   }
@@ -354,8 +355,9 @@ private slots:
   {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("fields");
-    const QString reservados = "NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 PRODUTO:string50 "
-                               "DTHRINIPROD:datetime DTHRFINPROD:datetime IDSITORDPROD:string1 QTPRODRESPROC:float";
+    const QString reservados =
+        QStringLiteral("NRORDPROD:string10 CDARVPROD:string20 CDPRODUTO:string10 PRODUTO:string50 "
+                       "DTHRINIPROD:datetime DTHRFINPROD:datetime IDSITORDPROD:string1 QTPRODRESPROC:float");
     // clang-format off
     QTest::newRow("GetHoraServidor") << "GetHoraServidor" << "DATA:datetime";
     QTest::newRow("GetReservados") << "GetReservados" << reservados;
@@ -374,18 +376,19 @@ private slots:
     QFETCH(QString, method);
     QFETCH(QString, fields);
     const double d = dt("2026-03-02 00:00");
-    const std::map<QString, json> params = {{"GetHoraServidor", json::array()},
-                                            {"GetReservados", {"EQ1", "1", "2", "2", d, d + 1}},
-                                            {"GetReseGeral", {"EQ1", "1", "2", "2", d, d + 1}},
-                                            {"GetDiasReservados", {"EQ1", d, d, "1", "2", "2"}},
-                                            {"GetReservaDia", {"EQ1", "1", "2", "2", d, d, d + 1}},
-                                            {"HoraLivre", {false, false, "08:00:00", "18:00:00", "", d, d, ""}}};
-    QCOMPARE(fieldList(call(portFor("sqlite"), method.toStdString(), params.at(method))), fields);
+    const std::map<std::string, json> params = {{"GetHoraServidor", json::array()},
+                                                {"GetReservados", {"EQ1", "1", "2", "2", d, d + 1}},
+                                                {"GetReseGeral", {"EQ1", "1", "2", "2", d, d + 1}},
+                                                {"GetDiasReservados", {"EQ1", d, d, "1", "2", "2"}},
+                                                {"GetReservaDia", {"EQ1", "1", "2", "2", d, d, d + 1}},
+                                                {"HoraLivre", {false, false, "08:00:00", "18:00:00", "", d, d, ""}}};
+    QCOMPARE(fieldList(call(portFor(QStringLiteral("sqlite")), method.toStdString(), params.at(method.toStdString()))), fields);
   }
 
   void reservationCellsAreTyped()
   {
-    const auto r = call(portFor("sqlite"), "GetReservados", {"EQ1", "1", "", "", dt("2026-03-02 08:00"), dt("2026-03-02 08:00")});
+    const auto r = call(portFor(QStringLiteral("sqlite")), "GetReservados",
+                        {"EQ1", "1", "", "", dt("2026-03-02 08:00"), dt("2026-03-02 08:00")});
     QVERIFY2(r.ok, r.message.c_str());
     const auto p = DataPacket::fromJson(r.result);
     QCOMPARE(p.rows.size(), size_t(1));
@@ -403,7 +406,7 @@ private slots:
   void serverDateIsNow()
   {
     const double before = toDateTime(QDateTime::currentDateTime());
-    const auto r = call(portFor("sqlite"), "GetHoraServidor", json::array());
+    const auto r = call(portFor(QStringLiteral("sqlite")), "GetHoraServidor", json::array());
     const double after = toDateTime(QDateTime::currentDateTime());
     QVERIFY2(r.ok, r.message.c_str());
     const double v = DataPacket::fromJson(r.result).rows.at(0).at(0).get<double>();
@@ -492,8 +495,8 @@ private slots:
     QFETCH(int, lastDay);
     QFETCH(QString, message);
     const double d = dt("2026-03-02 00:00");
-    const auto r =
-        call(portFor("sqlite"), "HoraLivre", {false, false, from.toStdString(), to.toStdString(), "", d, d + lastDay, ""});
+    const auto r = call(portFor(QStringLiteral("sqlite")), "HoraLivre",
+                        {false, false, from.toStdString(), to.toStdString(), "", d, d + lastDay, ""});
     QVERIFY(!r.ok);
     QCOMPARE(r.code, rpc::kInvalidParams);
     const QString text = QString::fromStdString(r.message);
@@ -503,7 +506,7 @@ private slots:
   void freeHoursAcceptsAFullYear()
   {
     const double d = dt("2026-03-02 00:00");
-    const auto r = call(portFor("sqlite"), "HoraLivre", {false, true, "08:00", "09:00", "", d, d + 365, ";EQ3;"});
+    const auto r = call(portFor(QStringLiteral("sqlite")), "HoraLivre", {false, true, "08:00", "09:00", "", d, d + 365, ";EQ3;"});
     QVERIFY2(r.ok, r.message.c_str());
     QCOMPARE(DataPacket::fromJson(r.result).rows.size(), size_t(366));
   }
@@ -512,7 +515,7 @@ private slots:
   // the rest as it reads, the same bytes, and its connection goes on serving the next call.
   void largeAnswerToASlowReader()
   {
-    const unsigned short port = portFor("sqlite");
+    const unsigned short port = portFor(QStringLiteral("sqlite"));
     // 40,000 one-minute reservations: an answer of megabytes, more than loopback buffers hold.
     execOn(sqliteUrl_, "INSERT INTO RESEQUIPPROD SELECT 'EQ3', 'O1', datetime('2026-03-02', '+' || n || ' minutes'),"
                        " datetime('2026-03-02', '+' || (n + 1) || ' minutes'), 1"
@@ -555,26 +558,30 @@ private slots:
   {
     QTest::addColumn<QString>("body");
     QTest::addColumn<int>("code");
-    const QString ok = R"({"jsonrpc":"2.0","id":7,"method":"GetReservados","params":%1})";
+    const QString ok = QStringLiteral(R"({"jsonrpc":"2.0","id":7,"method":"GetReservados","params":%1})");
     QTest::newRow("malformed JSON") << "{\"jsonrpc\":" << rpc::kParseError;
-    QTest::newRow("NaN is no JSON") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",NaN,46000]") << rpc::kParseError;
+    QTest::newRow("NaN is no JSON") << ok.arg(QStringLiteral("[\"EQ1\",\"1\",\"2\",\"2\",NaN,46000]")) << rpc::kParseError;
     QTest::newRow("not an object") << "42" << rpc::kInvalidRequest;
     QTest::newRow("no version") << R"({"id":1,"method":"GetHoraServidor","params":[]})" << rpc::kInvalidRequest;
     QTest::newRow("unknown method") << R"({"jsonrpc":"2.0","id":1,"method":"DropTables","params":[]})" << rpc::kMethodNotFound;
-    QTest::newRow("named params") << ok.arg("{\"equip\":\"EQ1\"}") << rpc::kInvalidParams;
-    QTest::newRow("too few arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000]") << rpc::kInvalidParams;
-    QTest::newRow("too many arguments") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",46000,46001,1]") << rpc::kInvalidParams;
-    QTest::newRow("number for a code") << ok.arg("[1,\"1\",\"2\",\"2\",46000,46001]") << rpc::kInvalidParams;
-    QTest::newRow("text for a date") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",\"2026-03-02\",46001]") << rpc::kInvalidParams;
-    QTest::newRow("date out of range") << ok.arg("[\"EQ1\",\"1\",\"2\",\"2\",1e300,46001]") << rpc::kInvalidParams;
-    QTest::newRow("null status") << ok.arg("[\"EQ1\",null,\"2\",\"2\",46000,46001]") << rpc::kInvalidParams;
-    QTest::newRow("quote in a code is data, not SQL") << ok.arg("[\"EQ1' OR '1'='1\",\"1\",\"2\",\"2\",0,99999]") << 0;
+    QTest::newRow("named params") << ok.arg(QStringLiteral("{\"equip\":\"EQ1\"}")) << rpc::kInvalidParams;
+    QTest::newRow("too few arguments") << ok.arg(QStringLiteral("[\"EQ1\",\"1\",\"2\",\"2\",46000]")) << rpc::kInvalidParams;
+    QTest::newRow("too many arguments") << ok.arg(QStringLiteral("[\"EQ1\",\"1\",\"2\",\"2\",46000,46001,1]"))
+                                        << rpc::kInvalidParams;
+    QTest::newRow("number for a code") << ok.arg(QStringLiteral("[1,\"1\",\"2\",\"2\",46000,46001]")) << rpc::kInvalidParams;
+    QTest::newRow("text for a date") << ok.arg(QStringLiteral("[\"EQ1\",\"1\",\"2\",\"2\",\"2026-03-02\",46001]"))
+                                     << rpc::kInvalidParams;
+    QTest::newRow("date out of range") << ok.arg(QStringLiteral("[\"EQ1\",\"1\",\"2\",\"2\",1e300,46001]"))
+                                       << rpc::kInvalidParams;
+    QTest::newRow("null status") << ok.arg(QStringLiteral("[\"EQ1\",null,\"2\",\"2\",46000,46001]")) << rpc::kInvalidParams;
+    QTest::newRow("quote in a code is data, not SQL")
+        << ok.arg(QStringLiteral("[\"EQ1' OR '1'='1\",\"1\",\"2\",\"2\",0,99999]")) << 0;
   }
   void badRequests()
   {
     QFETCH(QString, body);
     QFETCH(int, code);
-    testhttp::Client client(portFor("sqlite"));
+    testhttp::Client client(portFor(QStringLiteral("sqlite")));
     const auto reply = client.post(kPath, body.toStdString());
     QCOMPARE(reply.status, 200);
     const auto r = rpc::parseResponse(reply.body);
@@ -598,8 +605,9 @@ private slots:
   {
     QTest::addColumn<QString>("body");
     QTest::addColumn<QString>("expected");
-    const QString hora = R"({"jsonrpc":"2.0","method":"GetHoraServidor","params":[]%1})";
-    const QString res = R"({"jsonrpc":"2.0","method":"GetReservados","params":["EQ1","1","2","2",46083,46084]%1})";
+    const QString hora = QStringLiteral(R"({"jsonrpc":"2.0","method":"GetHoraServidor","params":[]%1})");
+    const QString res =
+        QStringLiteral(R"({"jsonrpc":"2.0","method":"GetReservados","params":["EQ1","1","2","2",46083,46084]%1})");
     const QString id = QStringLiteral(",\"id\":%1");
     QStringList hundred, hundredAndOne;
     for (int i = 0; i < 101; ++i)
@@ -610,29 +618,29 @@ private slots:
       hundredOks << QStringLiteral("%1:ok").arg(i);
     hundredOks.sort();
     // clang-format off
-    QTest::newRow("two calls") << "[" + hora.arg(id.arg(1)) + "," + res.arg(id.arg("\"b\"")) + "]" << "[\"b\":ok 1:ok]";
+    QTest::newRow("two calls") << QStringLiteral("[") + hora.arg(id.arg(1)) + QStringLiteral(",") + res.arg(id.arg(QStringLiteral("\"b\""))) + QStringLiteral("]") << "[\"b\":ok 1:ok]";
     QTest::newRow("members that are no requests") << "[1,2]" << "[null:-32600 null:-32600]";
     QTest::newRow("each member its own outcome")
-        << "[" + hora.arg(id.arg(1)) + R"(,{"jsonrpc":"2.0","id":2,"method":"Nada"},{"id":3},)" + res.arg("") + "]"
+        << QStringLiteral("[") + hora.arg(id.arg(1)) + QStringLiteral(R"(,{"jsonrpc":"2.0","id":2,"method":"Nada"},{"id":3},)") + res.arg(QString()) + QStringLiteral("]")
         << "[1:ok 2:-32601 3:-32600]";
     QTest::newRow("bad arguments in a batch") << R"([{"jsonrpc":"2.0","id":5,"method":"GetReservados","params":[1]}])"
                                               << "[5:-32602]";
     QTest::newRow("empty batch: one error, no array") << "[]" << "null:-32600";
-    QTest::newRow("only notifications") << "[" + hora.arg("") + "," + res.arg("") + "]" << "204";
-    QTest::newRow("a notification") << res.arg("") << "204";
+    QTest::newRow("only notifications") << QStringLiteral("[") + hora.arg(QString()) + QStringLiteral(",") + res.arg(QString()) + QStringLiteral("]") << "204";
+    QTest::newRow("a notification") << res.arg(QString()) << "204";
     QTest::newRow("a failing notification is silent too") << R"({"jsonrpc":"2.0","method":"Nada"})" << "204";
     QTest::newRow("no method: no notification, an error") << R"({"jsonrpc":"2.0"})" << "null:-32600";
-    QTest::newRow("id null is no notification") << hora.arg(",\"id\":null") << "null:ok";
-    QTest::newRow("a hundred calls") << "[" + hundred.join(',') + "]" << "[" + hundredOks.join(' ') + "]";
-    QTest::newRow("over the limit: one error") << "[" + hundredAndOne.join(',') + "]" << "null:-32600";
-    QTest::newRow("malformed batch") << "[" + hora.arg(id.arg(1)) + "," << "null:-32700";
+    QTest::newRow("id null is no notification") << hora.arg(QStringLiteral(",\"id\":null")) << "null:ok";
+    QTest::newRow("a hundred calls") << QStringLiteral("[") + hundred.join(QLatin1Char(',')) + QStringLiteral("]") << QStringLiteral("[") + hundredOks.join(QLatin1Char(' ')) + QStringLiteral("]");
+    QTest::newRow("over the limit: one error") << QStringLiteral("[") + hundredAndOne.join(QLatin1Char(',')) + QStringLiteral("]") << "null:-32600";
+    QTest::newRow("malformed batch") << QStringLiteral("[") + hora.arg(id.arg(1)) + QStringLiteral(",") << "null:-32700";
     // clang-format on
   }
   void batchesAndNotifications()
   {
     QFETCH(QString, body);
     QFETCH(QString, expected);
-    testhttp::Client client(portFor("sqlite"));
+    testhttp::Client client(portFor(QStringLiteral("sqlite")));
     const auto reply = client.post(kPath, body.toStdString());
     QCOMPARE(outcomes(reply), expected);
     QVERIFY(reply.keepAlive);
@@ -645,7 +653,7 @@ private slots:
   // A call inside a batch is answered with the very bytes it gets alone.
   void batchMemberAnswersAsAlone()
   {
-    testhttp::Client client(portFor("sqlite"));
+    testhttp::Client client(portFor(QStringLiteral("sqlite")));
     const std::string one = rpc::makeRequest("GetReservados", {"EQ1", "1", "2", "2", 46083.0, 46084.0}, 4).dump();
     const auto alone = client.post(kPath, one);
     QCOMPARE(alone.status, 200);
@@ -708,7 +716,7 @@ private slots:
 
   void httpLevel()
   {
-    testhttp::Client client(portFor("sqlite"));
+    testhttp::Client client(portFor(QStringLiteral("sqlite")));
     QCOMPARE(client.send(boost::beast::http::verb::get, "/health", "").status, 200);
     // HEAD sends no body, or the next answer on the connection would begin with it.
     QCOMPARE(client.send(boost::beast::http::verb::head, "/health", "").status, 200);
@@ -951,7 +959,8 @@ private slots:
       starts << QString::fromStdString(json(dt(r[0])).dump());
       ends << QString::fromStdString(json(dt(r[1])).dump());
     }
-    const auto r = call(portFor("sqlite"), "GetReservados", {"EQ3", "1", "", "", dt("1899-12-29 00:00"), dt("2028-12-31 00:00")});
+    const auto r = call(portFor(QStringLiteral("sqlite")), "GetReservados",
+                        {"EQ3", "1", "", "", dt("1899-12-29 00:00"), dt("2028-12-31 00:00")});
     execOn(sqliteUrl_, "DELETE FROM RESEQUIPPROD WHERE CDEQUIPPRO = 'EQ3'");
     QCOMPARE(column(r, "DTHRINIPROD"), starts.join(QLatin1Char(',')));
     QCOMPARE(column(r, "DTHRFINPROD"), ends.join(QLatin1Char(',')));
@@ -962,7 +971,7 @@ private slots:
   // written meanwhile is in the next answer of every worker, and goes with the next one again.
   void writesSeenByTheNextCall()
   {
-    const unsigned short port = portFor("sqlite");
+    const unsigned short port = portFor(QStringLiteral("sqlite"));
     const double from = dt("2026-03-02 00:00"), to = dt("2026-03-03 00:00");
     auto callAll = [&] {
       for (int worker = 0; worker < 2; ++worker) {
@@ -987,7 +996,7 @@ private slots:
     // Several clients at once on both workers get their own answers.
     std::vector<std::thread> threads;
     std::atomic<int> good{0};
-    const unsigned short port = portFor("sqlite");
+    const unsigned short port = portFor(QStringLiteral("sqlite"));
     for (int t = 0; t < 8; ++t)
       threads.emplace_back([&good, port, t] {
         testhttp::Client c(port);
@@ -1029,7 +1038,7 @@ private slots:
       QStringList codes;
       while (q.next())
         codes << q.value(0).toString();
-      QCOMPARE(codes, QStringList({"EQ1", "EQ10"}));
+      QCOMPARE(codes, QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10")}));
     }
     db.close();
     db = QSqlDatabase();
@@ -1094,7 +1103,7 @@ private slots:
     QCOMPARE(a, b);
     QVERIFY(a != digest(QStringLiteral("demo-c.db"), 8));
     // All four statuses, six groups, and a reservation over midnight.
-    QVERIFY2(a.filter(QRegularExpression(QStringLiteral("^[1-4]="))).size() == 4, qPrintable(a.join(' ')));
+    QVERIFY2(a.filter(QRegularExpression(QStringLiteral("^[1-4]="))).size() == 4, qPrintable(a.join(QLatin1Char(' '))));
     QVERIFY(a.contains(QStringLiteral("6")));
     QVERIFY(a.contains(QStringLiteral("midnight")));
     // Filling again replaces the plant instead of failing on duplicate keys.

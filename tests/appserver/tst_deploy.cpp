@@ -100,7 +100,7 @@ QString runScript(const QStringList &args)
   QProcess p;
   p.start(QStringLiteral("bash"), QStringList{QStringLiteral(ZRT_SOURCE_DIR "/scripts/pg.sh")} + args);
   if (!p.waitForFinished(120000) || p.exitCode() != 0)
-    qWarning("pg.sh %s: %s", qPrintable(args.join(' ')), p.readAllStandardError().constData());
+    qWarning("pg.sh %s: %s", qPrintable(args.join(QLatin1Char(' '))), p.readAllStandardError().constData());
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
@@ -411,9 +411,9 @@ private slots:
     QFile log(copies[0].log);
     QVERIFY(log.open(QIODevice::ReadOnly));
     QVERIFY2(log.readAll().contains("Servidor encerrado."), qPrintable(copies[0].log));
-    QVERIFY2(wrong == 0, qPrintable(failures.join('\n')));
-    QVERIFY2(failedBeforeKill == 0, qPrintable(failures.join('\n')));
-    QVERIFY2(failed <= 16, qPrintable(failures.join('\n')));
+    QVERIFY2(wrong == 0, qPrintable(failures.join(QLatin1Char('\n'))));
+    QVERIFY2(failedBeforeKill == 0, qPrintable(failures.join(QLatin1Char('\n'))));
+    QVERIFY2(failed <= 16, qPrintable(failures.join(QLatin1Char('\n'))));
     for (const QString &f : failures) // the balancer's clear answer when no copy could take the call
       QVERIFY2(f.startsWith(QLatin1String("HTTP 502")) || f.startsWith(QLatin1String("HTTP 504")), qPrintable(f));
     qInfo("%d calls through the balancer, %d failed", calls.load(), failed.load());

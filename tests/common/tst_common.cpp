@@ -54,12 +54,13 @@ private slots:
   {
     const double v = toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 30)));
     QCOMPARE(toSqlText(v), QStringLiteral("2026-03-05 23:30:00"));
-    QCOMPARE(*fromSqlText("2026-03-05 23:30:00"), v);
-    QCOMPARE(*fromSqlText("2026-03-05T23:30:00.000"), v);
-    QVERIFY(!fromSqlText("05/03/2026").has_value());
-    QCOMPARE(*fromSqlText(" 2026-03-05 23:30 "), v);
-    QCOMPARE(*fromSqlText("2026-03-05"), toDateTime(QDate(2026, 3, 5)));
-    QCOMPARE(*fromSqlText("2026-03-05 23:30:00.5"), toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 30, 0, 500))));
+    QCOMPARE(*fromSqlText(QStringLiteral("2026-03-05 23:30:00")), v);
+    QCOMPARE(*fromSqlText(QStringLiteral("2026-03-05T23:30:00.000")), v);
+    QVERIFY(!fromSqlText(QStringLiteral("05/03/2026")).has_value());
+    QCOMPARE(*fromSqlText(QStringLiteral(" 2026-03-05 23:30 ")), v);
+    QCOMPARE(*fromSqlText(QStringLiteral("2026-03-05")), toDateTime(QDate(2026, 3, 5)));
+    QCOMPARE(*fromSqlText(QStringLiteral("2026-03-05 23:30:00.5")),
+             toDateTime(QDateTime(QDate(2026, 3, 5), QTime(23, 30, 0, 500))));
     for (const char *bad : {"2026-02-30 10:00:00", "2026-03-05 24:00:00", "2026-03-05 23:30:00x", "2026-3-5", ""})
       QVERIFY2(!fromSqlText(QLatin1String(bad)).has_value(), bad);
     // Before the epoch, the last second of a day, an early year, no value.

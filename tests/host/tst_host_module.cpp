@@ -88,7 +88,8 @@ private slots:
     QStringList names;
     for (int i = 0; i < info->unitCount; ++i)
       names << QString::fromLatin1(info->units[i].name);
-    QCOMPARE(names, (QStringList{"Cli_zrt02600", "Cli_zrt02601", "Cli_zrt02602", "Cli_zrt02603"}));
+    QCOMPARE(names, (QStringList{QStringLiteral("Cli_zrt02600"), QStringLiteral("Cli_zrt02601"), QStringLiteral("Cli_zrt02602"),
+                                 QStringLiteral("Cli_zrt02603")}));
     QVERIFY(loader.unload());
   }
 

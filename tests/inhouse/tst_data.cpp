@@ -151,34 +151,35 @@ void TstData::fieldTexts()
 {
   TClientDataSet cds;
   cds.SetData(reservations());
-  TField &ini = cds.FieldByName("DTHRINIPROD");
-  TField &qt = cds.FieldByName("qtprodresproc"); // names are found whatever their case
-  QCOMPARE(ini.DisplayText(), QString("06/12/2024 08:30:00"));
+  TField &ini = cds.FieldByName(QStringLiteral("DTHRINIPROD"));
+  TField &qt = cds.FieldByName(QStringLiteral("qtprodresproc")); // names are found whatever their case
+  QCOMPARE(ini.DisplayText(), QStringLiteral("06/12/2024 08:30:00"));
   QCOMPARE(ini.AsDateTime(), zrt::toDateTime(QDate(2024, 12, 6), QTime(8, 30)));
-  ini.DisplayFormat = "dd/mm/yyyy hh:nn";
-  QCOMPARE(ini.DisplayText(), QString("06/12/2024 08:30"));
-  qt.DisplayFormat = "#,##0.0000";
-  qt.EditFormat = "#,##0.00";
-  QCOMPARE(qt.DisplayText(), QString("1.234,5000"));
-  QCOMPARE(qt.Text(), QString("1.234,50"));
+  ini.DisplayFormat = QStringLiteral("dd/mm/yyyy hh:nn");
+  QCOMPARE(ini.DisplayText(), QStringLiteral("06/12/2024 08:30"));
+  qt.DisplayFormat = QStringLiteral("#,##0.0000");
+  qt.EditFormat = QStringLiteral("#,##0.00");
+  QCOMPARE(qt.DisplayText(), QStringLiteral("1.234,5000"));
+  QCOMPARE(qt.Text(), QStringLiteral("1.234,50"));
 
   cds.Edit();
-  qt.SetText("2.500,75"); // typed the way the user reads it
+  qt.SetText(QStringLiteral("2.500,75")); // typed the way the user reads it
   QCOMPARE(qt.AsFloat(), 2500.75);
-  ini.SetText("31/12/2024 23:59");
+  ini.SetText(QStringLiteral("31/12/2024 23:59"));
   QCOMPARE(zrt::fromDateTime(ini.AsDateTime()), QDateTime(QDate(2024, 12, 31), QTime(23, 59)));
-  QCOMPARE(errorOf([&] { qt.SetText("abc"); }), QString("'abc' não é um valor de ponto flutuante válido."));
-  TField &code = cds.FieldByName("NRORDPROD");
-  code.SetValue("ABCDEFGHIJKLMN"); // longer than its size of 10
-  QCOMPARE(code.AsString(), QString("ABCDEFGHIJ"));
+  QCOMPARE(errorOf([&] { qt.SetText(QStringLiteral("abc")); }),
+           QStringLiteral("'abc' não é um valor de ponto flutuante válido."));
+  TField &code = cds.FieldByName(QStringLiteral("NRORDPROD"));
+  code.SetValue(QStringLiteral("ABCDEFGHIJKLMN")); // longer than its size of 10
+  QCOMPARE(code.AsString(), QStringLiteral("ABCDEFGHIJ"));
   QString seen;
   code.OnSetText = [&](TField &f, const QString &t) {
     seen = t;
     f.SetValue(t.toUpper());
   };
-  code.SetText("op9");
-  QCOMPARE(seen, QString("op9"));
-  QCOMPARE(code.AsString(), QString("OP9"));
+  code.SetText(QStringLiteral("op9"));
+  QCOMPARE(seen, QStringLiteral("op9"));
+  QCOMPARE(code.AsString(), QStringLiteral("OP9"));
   cds.Post();
 
   cds.Last();
@@ -193,23 +194,25 @@ void TstData::openEventsAndScroll()
   QStringList log;
   cds.BeforeOpen = [&](TDataSet &ds) { log << QStringLiteral("BeforeOpen:%1").arg(ds.Active()); };
   cds.AfterOpen = [&](TDataSet &ds) { log << QStringLiteral("AfterOpen:%1").arg(ds.RecNo()); };
-  cds.AfterScroll = [&](TDataSet &ds) { log << QStringLiteral("AfterScroll:%1").arg(ds.FieldByName("NRORDPROD").AsString()); };
-  cds.AfterClose = [&](TDataSet &) { log << "AfterClose"; };
+  cds.AfterScroll = [&](TDataSet &ds) {
+    log << QStringLiteral("AfterScroll:%1").arg(ds.FieldByName(QStringLiteral("NRORDPROD")).AsString());
+  };
+  cds.AfterClose = [&](TDataSet &) { log << QStringLiteral("AfterClose"); };
   cds.SetData(reservations());
-  QCOMPARE(log, QStringList({"BeforeOpen:0", "AfterOpen:1", "AfterScroll:OP1"}));
+  QCOMPARE(log, QStringList({QStringLiteral("BeforeOpen:0"), QStringLiteral("AfterOpen:1"), QStringLiteral("AfterScroll:OP1")}));
 
   log.clear();
   DataPacket empty = reservations();
   empty.rows.clear();
   cds.SetData(empty); // closes the loaded set first, opens empty without a scroll
-  QCOMPARE(log, QStringList({"AfterClose", "BeforeOpen:0", "AfterOpen:0"}));
+  QCOMPARE(log, QStringList({QStringLiteral("AfterClose"), QStringLiteral("BeforeOpen:0"), QStringLiteral("AfterOpen:0")}));
   QVERIFY(cds.IsEmpty() && cds.Bof() && cds.Eof());
 
   // A failing before-open step leaves the set closed, so no stale rows are shown.
   log.clear();
   cds.Close();
-  cds.BeforeOpen = [](TDataSet &) { throw EDatabaseError("falhou"); };
-  QCOMPARE(errorOf([&] { cds.SetData(reservations()); }), QString("falhou"));
+  cds.BeforeOpen = [](TDataSet &) { throw EDatabaseError(QStringLiteral("falhou")); };
+  QCOMPARE(errorOf([&] { cds.SetData(reservations()); }), QStringLiteral("falhou"));
   QCOMPARE(cds.State(), dsInactive);
   QCOMPARE(cds.RecordCount(), 0);
 }
@@ -232,76 +235,78 @@ void TstData::navigationBounds()
   QCOMPARE(cds.MoveBy(-10), -2);
   QVERIFY(cds.Bof());
   cds.SetRecNo(2);
-  QCOMPARE(cds.FieldByName("NRORDPROD").AsString(), QString("OP2"));
+  QCOMPARE(cds.FieldByName(QStringLiteral("NRORDPROD")).AsString(), QStringLiteral("OP2"));
   QCOMPARE(scrolls, 4);
   // Visiting every row the usual way ends on Eof after the last.
   QStringList seen;
   for (cds.First(); !cds.Eof(); cds.Next())
-    seen << cds.FieldByName("NRORDPROD").AsString();
-  QCOMPARE(seen, QStringList({"OP1", "OP2", "OP3"}));
+    seen << cds.FieldByName(QStringLiteral("NRORDPROD")).AsString();
+  QCOMPARE(seen, QStringList({QStringLiteral("OP1"), QStringLiteral("OP2"), QStringLiteral("OP3")}));
 }
 
 void TstData::editInsertCancelPost()
 {
   TClientDataSet cds;
   cds.SetData(reservations());
-  TField &code = cds.FieldByName("NRORDPROD");
+  TField &code = cds.FieldByName(QStringLiteral("NRORDPROD"));
   cds.Next(); // on OP2
   cds.Insert();
   QCOMPARE(cds.State(), dsInsert);
   QCOMPARE(cds.RecordCount(), 4);
   QCOMPARE(cds.RecNo(), 2);
   QVERIFY(code.IsNull());
-  code.SetValue("NEW");
+  code.SetValue(QStringLiteral("NEW"));
   cds.Cancel();
   QCOMPARE(cds.RecordCount(), 3);
-  QCOMPARE(code.AsString(), QString("OP2")); // back on the row that was current
+  QCOMPARE(code.AsString(), QStringLiteral("OP2")); // back on the row that was current
 
   cds.Append();
-  code.SetValue("OP4");
+  code.SetValue(QStringLiteral("OP4"));
   cds.Post();
   QCOMPARE(cds.State(), dsBrowse);
   QCOMPARE(cds.RecordCount(), 4);
   QCOMPARE(cds.RecNo(), 4);
-  QCOMPARE(code.AsString(), QString("OP4"));
+  QCOMPARE(code.AsString(), QStringLiteral("OP4"));
 
   cds.First();
   cds.Edit();
-  code.SetValue("CHANGED");
+  code.SetValue(QStringLiteral("CHANGED"));
   cds.Cancel();
-  QCOMPARE(code.AsString(), QString("OP1"));
+  QCOMPARE(code.AsString(), QStringLiteral("OP1"));
 
   cds.Edit();
-  code.SetValue("MOVED");
+  code.SetValue(QStringLiteral("MOVED"));
   cds.Next(); // moving away posts the pending edit
   QCOMPARE(cds.State(), dsBrowse);
   cds.Prior();
-  QCOMPARE(code.AsString(), QString("MOVED"));
+  QCOMPARE(code.AsString(), QStringLiteral("MOVED"));
 
   cds.Last();
   cds.Delete();
   QCOMPARE(cds.RecordCount(), 3);
   QVERIFY(cds.Eof());
-  QCOMPARE(code.AsString(), QString("OP3"));
+  QCOMPARE(code.AsString(), QStringLiteral("OP3"));
   cds.EmptyDataSet();
   QVERIFY(cds.Active() && cds.IsEmpty());
-  QCOMPARE(errorOf([&] { cds.Delete(); }), QString("Não é possível executar esta operação em um conjunto de dados vazio."));
+  QCOMPARE(errorOf([&] { cds.Delete(); }),
+           QStringLiteral("Não é possível executar esta operação em um conjunto de dados vazio."));
 }
 
 void TstData::wrongStateErrors()
 {
   TClientDataSet cds;
-  QCOMPARE(errorOf([&] { cds.Next(); }), QString("Não é possível executar esta operação em um conjunto de dados fechado."));
-  QCOMPARE(errorOf([&] { cds.Open(); }), QString("Provedor ou pacote de dados ausente."));
+  QCOMPARE(errorOf([&] { cds.Next(); }),
+           QStringLiteral("Não é possível executar esta operação em um conjunto de dados fechado."));
+  QCOMPARE(errorOf([&] { cds.Open(); }), QStringLiteral("Provedor ou pacote de dados ausente."));
   cds.SetData(reservations());
-  QCOMPARE(errorOf([&] { cds.FieldByName("NRORDPROD").SetValue("X"); }),
-           QString("Conjunto de dados não está em modo de edição ou inserção."));
-  QCOMPARE(errorOf([&] { cds.Post(); }), QString("Conjunto de dados não está em modo de edição ou inserção."));
-  QCOMPARE(errorOf([&] { cds.FieldByName("NAOEXISTE"); }), QString("Campo 'NAOEXISTE' não encontrado."));
-  QVERIFY(!cds.FindField("NAOEXISTE"));
+  QCOMPARE(errorOf([&] { cds.FieldByName(QStringLiteral("NRORDPROD")).SetValue(QStringLiteral("X")); }),
+           QStringLiteral("Conjunto de dados não está em modo de edição ou inserção."));
+  QCOMPARE(errorOf([&] { cds.Post(); }), QStringLiteral("Conjunto de dados não está em modo de edição ou inserção."));
+  QCOMPARE(errorOf([&] { cds.FieldByName(QStringLiteral("NAOEXISTE")); }), QStringLiteral("Campo 'NAOEXISTE' não encontrado."));
+  QVERIFY(!cds.FindField(QStringLiteral("NAOEXISTE")));
   cds.ReadOnly = true;
   for (auto op : {&TDataSet::Insert, &TDataSet::Edit, &TDataSet::Delete, &TDataSet::Append})
-    QCOMPARE(errorOf([&] { (cds.*op)(); }), QString("Não é possível modificar um conjunto de dados somente leitura."));
+    QCOMPARE(errorOf([&] { (cds.*op)(); }), QStringLiteral("Não é possível modificar um conjunto de dados somente leitura."));
   QCOMPARE(cds.RecordCount(), 3);
   QCOMPARE(cds.State(), dsBrowse);
 }
@@ -309,25 +314,25 @@ void TstData::wrongStateErrors()
 void TstData::persistentFieldsSurviveReload()
 {
   TClientDataSet cds;
-  TField &qt = cds.AddField("QTPRODRESPROC", ftFloat);
-  qt.DisplayLabel = "Quantidade";
-  qt.DisplayFormat = "#,##0.0000";
-  TField &prod = cds.AddField("CDPRODUTO", ftString, 10);
+  TField &qt = cds.AddField(QStringLiteral("QTPRODRESPROC"), ftFloat);
+  qt.DisplayLabel = QStringLiteral("Quantidade");
+  qt.DisplayFormat = QStringLiteral("#,##0.0000");
+  TField &prod = cds.AddField(QStringLiteral("CDPRODUTO"), ftString, 10);
   prod.Visible = false;
   QCOMPARE(cds.FieldCount(), 2); // declared fields are the list until data come
   cds.SetData(reservations());
-  QCOMPARE(&cds.FieldByName("QTPRODRESPROC"), &qt);
-  QCOMPARE(qt.Label(), QString("Quantidade"));
-  QCOMPARE(qt.DisplayText(), QString("1.234,5000"));
+  QCOMPARE(&cds.FieldByName(QStringLiteral("QTPRODRESPROC")), &qt);
+  QCOMPARE(qt.Label(), QStringLiteral("Quantidade"));
+  QCOMPARE(qt.DisplayText(), QStringLiteral("1.234,5000"));
   QCOMPARE(cds.FieldCount(), 4);
   cds.SetData(reservations());
-  QCOMPARE(&cds.FieldByName("QTPRODRESPROC"), &qt);
+  QCOMPARE(&cds.FieldByName(QStringLiteral("QTPRODRESPROC")), &qt);
   QVERIFY(!prod.Visible);
 
   // A declared field the packet lacks is an error, and the set stays closed.
   DataPacket narrow;
   narrow.fields = {{"NRORDPROD", FieldType::String, 10}};
-  QCOMPARE(errorOf([&] { cds.SetData(narrow); }), QString("Campo 'QTPRODRESPROC' não encontrado."));
+  QCOMPARE(errorOf([&] { cds.SetData(narrow); }), QStringLiteral("Campo 'QTPRODRESPROC' não encontrado."));
   QVERIFY(!cds.Active());
 }
 
@@ -336,7 +341,7 @@ void TstData::dataRoundTripKeepsPostedEdits()
   TClientDataSet cds;
   cds.SetData(reservations());
   cds.Edit();
-  cds.FieldByName("QTPRODRESPROC").SetValue(7.25);
+  cds.FieldByName(QStringLiteral("QTPRODRESPROC")).SetValue(7.25);
   cds.Post();
   const DataPacket back = cds.Data();
   QCOMPARE(back.fields, reservations().fields);
@@ -347,7 +352,7 @@ void TstData::dataRoundTripKeepsPostedEdits()
   QCOMPARE(DataPacket::fromJson(back.toJson()).rows.size(), size_t(3));
   cds.Close();
   cds.Open();
-  QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 7.25);
+  QCOMPARE(cds.FieldByName(QStringLiteral("QTPRODRESPROC")).AsFloat(), 7.25);
 }
 
 void TstData::closeKeepsTheLoadedPacket()
@@ -364,7 +369,7 @@ void TstData::closeKeepsTheLoadedPacket()
   // A change is what a close keeps, also after a reload of the same packet.
   cds.Open();
   cds.Edit();
-  cds.FieldByName("QTPRODRESPROC").SetValue(7.25);
+  cds.FieldByName(QStringLiteral("QTPRODRESPROC")).SetValue(7.25);
   cds.Post();
   cds.Close();
   QCOMPARE(cds.Data().rows[0][2].get<double>(), 7.25);
@@ -377,20 +382,20 @@ void TstData::tableCloseReopenKeepsPostedEdits()
 {
   TDataTable table;
   table.fields = {{"NRORDPROD", FieldType::String, 10}, {"QTPRODRESPROC", FieldType::Float, 0}};
-  table.rows = {{QString("OP1"), 1.5}, {QString("OP2"), 2.5}, {QString("OP3"), QVariant()}};
+  table.rows = {{QStringLiteral("OP1"), 1.5}, {QStringLiteral("OP2"), 2.5}, {QStringLiteral("OP3"), QVariant()}};
   TClientDataSet cds;
   cds.SetData(std::move(table));
   QCOMPARE(cds.RecordCount(), 3);
   cds.Edit();
-  cds.FieldByName("QTPRODRESPROC").SetValue(7.25);
+  cds.FieldByName(QStringLiteral("QTPRODRESPROC")).SetValue(7.25);
   cds.Post();
   cds.Last();
   cds.Delete();
   cds.Append();
-  cds.FieldByName("NRORDPROD").SetValue("OP9");
+  cds.FieldByName(QStringLiteral("NRORDPROD")).SetValue(QStringLiteral("OP9"));
   cds.Post();
   cds.Append(); // pending: a close drops it
-  cds.FieldByName("NRORDPROD").SetValue("OPX");
+  cds.FieldByName(QStringLiteral("NRORDPROD")).SetValue(QStringLiteral("OPX"));
   cds.Close();
   QVERIFY(cds.HasData());
   const DataPacket closed = cds.Data();
@@ -401,7 +406,7 @@ void TstData::tableCloseReopenKeepsPostedEdits()
   QVERIFY(closed.rows[2][1].is_null());
   cds.Open();
   QCOMPARE(cds.RecordCount(), 3);
-  QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 7.25);
+  QCOMPARE(cds.FieldByName(QStringLiteral("QTPRODRESPROC")).AsFloat(), 7.25);
   QCOMPARE(cds.Data().toJson(), closed.toJson());
   cds.EmptyDataSet();
   cds.Close();
@@ -420,12 +425,12 @@ void TstData::sharedTextChangesInOneRowOnly()
   cds.SetData(std::move(table));
   cds.Next();
   cds.Edit();
-  cds.FieldByName("NRORDPROD").SetValue("OP2");
+  cds.FieldByName(QStringLiteral("NRORDPROD")).SetValue(QStringLiteral("OP2"));
   cds.Post();
   QCOMPARE(cds.CellValue(0, 0).toString(), order);
-  QCOMPARE(cds.CellValue(1, 0).toString(), QString("OP2"));
+  QCOMPARE(cds.CellValue(1, 0).toString(), QStringLiteral("OP2"));
   QCOMPARE(cds.CellValue(2, 0).toString(), order);
-  QCOMPARE(order, QString("OP1"));
+  QCOMPARE(order, QStringLiteral("OP1"));
 }
 
 void TstData::declaredFieldsCoerceLoadedCells_data()
@@ -441,20 +446,20 @@ void TstData::declaredFieldsCoerceLoadedCells_data()
   const int text = int(FieldType::String), dateTime = int(FieldType::DateTime), number = int(FieldType::Float);
   const int integer = int(FieldType::Integer);
   // clang-format off
-  QTest::newRow("text within its size") << text << QVariant("ABC") << int(ftString) << 5 << QVariant("ABC") << "";
-  QTest::newRow("text over its size") << text << QVariant("ABCDEF") << int(ftString) << 3 << QVariant("ABC") << "";
-  QTest::newRow("null text") << text << QVariant(QString()) << int(ftString) << 3 << QVariant("") << "";
+  QTest::newRow("text within its size") << text << QVariant(QStringLiteral("ABC")) << int(ftString) << 5 << QVariant(QStringLiteral("ABC")) << "";
+  QTest::newRow("text over its size") << text << QVariant(QStringLiteral("ABCDEF")) << int(ftString) << 3 << QVariant(QStringLiteral("ABC")) << "";
+  QTest::newRow("null text") << text << QVariant(QString()) << int(ftString) << 3 << QVariant(QStringLiteral("")) << "";
   QTest::newRow("no value") << text << QVariant() << int(ftString) << 3 << QVariant() << "";
   QTest::newRow("date-time") << dateTime << QVariant(when) << int(ftDateTime) << 0 << QVariant(when) << "";
   QTest::newRow("date-time in a date field") << dateTime << QVariant(when) << int(ftDate) << 0 << QVariant(day) << "";
   QTest::newRow("day in a date field") << dateTime << QVariant(day) << int(ftDate) << 0 << QVariant(day) << "";
-  QTest::newRow("date-time text") << text << QVariant("2024-12-06 08:30:00") << int(ftDateTime) << 0 << QVariant(when) << "";
+  QTest::newRow("date-time text") << text << QVariant(QStringLiteral("2024-12-06 08:30:00")) << int(ftDateTime) << 0 << QVariant(when) << "";
   QTest::newRow("date-time out of range") << dateTime << QVariant(1e9) << int(ftDateTime) << 0 << QVariant() << "não é uma data e hora válida";
   QTest::newRow("not a number") << number << QVariant(qQNaN()) << int(ftFloat) << 0 << QVariant() << "não é um valor de ponto flutuante válido";
   QTest::newRow("whole float in an integer field") << number << QVariant(2.0) << int(ftInteger) << 0 << QVariant(qint64(2)) << "";
   QTest::newRow("integer in a float field") << integer << QVariant(qint64(3)) << int(ftFloat) << 0 << QVariant(3.0) << "";
   QTest::newRow("integer") << integer << QVariant(qint64(7)) << int(ftInteger) << 0 << QVariant(qint64(7)) << "";
-  QTest::newRow("boolean text") << text << QVariant("S") << int(ftBoolean) << 0 << QVariant(true) << "";
+  QTest::newRow("boolean text") << text << QVariant(QStringLiteral("S")) << int(ftBoolean) << 0 << QVariant(true) << "";
   // clang-format on
 }
 
@@ -467,7 +472,7 @@ void TstData::declaredFieldsCoerceLoadedCells()
   QFETCH(QVariant, expected);
   QFETCH(QString, error);
   TClientDataSet cds;
-  cds.AddField("X", TFieldType(declared), size);
+  cds.AddField(QStringLiteral("X"), TFieldType(declared), size);
   TDataTable table;
   table.fields = {{"X", FieldType(loadedType), 0}};
   table.rows = {{cell}, {cell}};
@@ -515,10 +520,10 @@ void TstData::dataSourceMirrorsState()
 void TstData::modelFollowsDataSet()
 {
   TClientDataSet cds;
-  cds.AddField("CDPRODUTO", ftString, 10).Visible = false;
-  TField &qt = cds.AddField("QTPRODRESPROC", ftFloat);
-  qt.DisplayLabel = "Quantidade";
-  qt.DisplayFormat = "#,##0.0000";
+  cds.AddField(QStringLiteral("CDPRODUTO"), ftString, 10).Visible = false;
+  TField &qt = cds.AddField(QStringLiteral("QTPRODRESPROC"), ftFloat);
+  qt.DisplayLabel = QStringLiteral("Quantidade");
+  qt.DisplayFormat = QStringLiteral("#,##0.0000");
   TDataSource dts(nullptr, &cds);
   TDataSetModel model(&dts);
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -526,16 +531,17 @@ void TstData::modelFollowsDataSet()
 
   cds.SetData(reservations());
   QCOMPARE(model.rowCount(), 3);
-  QCOMPARE(model.Columns(), QStringList({"NRORDPROD", "DTHRINIPROD", "QTPRODRESPROC"}));
-  QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QString("Quantidade"));
-  QCOMPARE(model.data(model.index(0, 2)).toString(), QString("1.234,5000"));
+  QCOMPARE(model.Columns(),
+           QStringList({QStringLiteral("NRORDPROD"), QStringLiteral("DTHRINIPROD"), QStringLiteral("QTPRODRESPROC")}));
+  QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Quantidade"));
+  QCOMPARE(model.data(model.index(0, 2)).toString(), QStringLiteral("1.234,5000"));
   QVERIFY(model.data(model.index(0, 2), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
   QVERIFY(model.data(model.index(0, 0), Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignLeft);
 
-  model.SetColumns({"NRORDPROD", "CDPRODUTO"});
-  TField &prod = cds.FieldByName("CDPRODUTO");
-  prod.EditMask = "A-99;0;_";
-  QCOMPARE(model.data(model.index(1, 1)).toString(), QString("P-2_"));
+  model.SetColumns({QStringLiteral("NRORDPROD"), QStringLiteral("CDPRODUTO")});
+  TField &prod = cds.FieldByName(QStringLiteral("CDPRODUTO"));
+  prod.EditMask = QStringLiteral("A-99;0;_");
+  QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("P-2_"));
 
   QSignalSpy current(&model, &TDataSetModel::currentRowChanged);
   int scrolls = 0;
@@ -548,9 +554,9 @@ void TstData::modelFollowsDataSet()
 
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   cds.Edit();
-  cds.FieldByName("NRORDPROD").SetValue("OP9");
+  cds.FieldByName(QStringLiteral("NRORDPROD")).SetValue(QStringLiteral("OP9"));
   QVERIFY(!changed.isEmpty());
-  QCOMPARE(model.data(model.index(2, 0)).toString(), QString("OP9"));
+  QCOMPARE(model.data(model.index(2, 0)).toString(), QStringLiteral("OP9"));
   cds.Post();
   cds.Insert();
   QCOMPARE(model.rowCount(), 4);
@@ -567,66 +573,74 @@ void TstData::queryOnSqlite()
 {
   QTemporaryDir dir;
   {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tst_data_host");
-    db.setDatabaseName(dir.filePath("host.db"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst_data_host"));
+    db.setDatabaseName(dir.filePath(QStringLiteral("host.db")));
     QVERIFY(db.open());
     QSqlQuery q(db);
-    QVERIFY(q.exec("CREATE TABLE EQUIPAPROD (CDEQUIPPRO varchar(10) PRIMARY KEY, SGEQUIPPRO varchar(10), "
-                   "NMEQUIPPRO varchar(40), CDGRUPOEQUIPA varchar(10), DTCAD timestamp)"));
-    QVERIFY(q.exec("INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa','G1','2024-12-06 08:30:00'),"
-                   "('EQ10','E10','Torno','G2','2024-12-07 00:00:00'),('EQ2','E2','Forno','G1',NULL)"));
+    QVERIFY(q.exec(QStringLiteral("CREATE TABLE EQUIPAPROD (CDEQUIPPRO varchar(10) PRIMARY KEY, SGEQUIPPRO varchar(10), "
+                                  "NMEQUIPPRO varchar(40), CDGRUPOEQUIPA varchar(10), DTCAD timestamp)")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO EQUIPAPROD VALUES ('EQ1','E1','Prensa','G1','2024-12-06 08:30:00'),"
+                                  "('EQ10','E10','Torno','G2','2024-12-07 00:00:00'),('EQ2','E2','Forno','G1',NULL)")));
   }
   QObject dtm;
   dtm.setObjectName("dtmDBGeral");
-  new TDatabaseConnection("adcGeral", "tst_data_host", &dtm);
-  new TDatabaseConnection("dtbGeral", "tst_data_host", &dtm);
-  new TDatabaseConnection("ibtGeral", "tst_data_host", &dtm);
+  new TDatabaseConnection(QStringLiteral("adcGeral"), QStringLiteral("tst_data_host"), &dtm);
+  new TDatabaseConnection(QStringLiteral("dtbGeral"), QStringLiteral("tst_data_host"), &dtm);
+  new TDatabaseConnection(QStringLiteral("ibtGeral"), QStringLiteral("tst_data_host"), &dtm);
   RegisterDataModule(&dtm);
-  QCOMPARE(FindDataModule("dtmDBGeral"), &dtm);
+  QCOMPARE(FindDataModule(QStringLiteral("dtmDBGeral")), &dtm);
 
   TADOIBQuery qry;
-  qry.Name = "qryEquipamento";
-  qry.SQL = QStringList{"SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, DTCAD", "FROM EQUIPAPROD",
-                        "WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))",
-                        "AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))", "ORDER BY CDEQUIPPRO"};
-  qry.SQL_IB = QStringList{"SELECT broken FROM PARAM(:P_GR)"}; // never chosen on SQLite
+  qry.Name = QStringLiteral("qryEquipamento");
+  qry.SQL = QStringList{QStringLiteral("SELECT CDEQUIPPRO, SGEQUIPPRO, NMEQUIPPRO, DTCAD"), QStringLiteral("FROM EQUIPAPROD"),
+                        QStringLiteral("WHERE ((INSTR(:P_GR, ';' || CDGRUPOEQUIPA || ';') > 0) or (:P_TGR = 'T'))"),
+                        QStringLiteral("AND ((INSTR(:P_EQ, ';' || CDEQUIPPRO || ';') > 0) OR (:P_TEQ = 'T'))"),
+                        QStringLiteral("ORDER BY CDEQUIPPRO")};
+  qry.SQL_IB = QStringList{QStringLiteral("SELECT broken FROM PARAM(:P_GR)")}; // never chosen on SQLite
   qry.BindDataModule();
   QCOMPARE(qry.Connection()->Kind(), TDatabaseKind::Generic);
-  QCOMPARE(qry.ParamNames(), QStringList({"P_GR", "P_TGR", "P_EQ", "P_TEQ"}));
-  qry.AddField("DTCAD", ftDateTime); // the SQLite text column read as a date-time
+  QCOMPARE(qry.ParamNames(),
+           QStringList({QStringLiteral("P_GR"), QStringLiteral("P_TGR"), QStringLiteral("P_EQ"), QStringLiteral("P_TEQ")}));
+  qry.AddField(QStringLiteral("DTCAD"), ftDateTime); // the SQLite text column read as a date-time
 
   auto codes = [&](const QString &gr, const QString &tgr, const QString &eq, const QString &teq) {
     qry.Close();
-    qry.ParamByName("P_GR").SetAsString(gr);
-    qry.ParamByName("P_TGR").SetAsString(tgr);
-    qry.ParamByName("P_EQ").SetAsString(eq);
-    qry.ParamByName("P_TEQ").SetAsString(teq);
+    qry.ParamByName(QStringLiteral("P_GR")).SetAsString(gr);
+    qry.ParamByName(QStringLiteral("P_TGR")).SetAsString(tgr);
+    qry.ParamByName(QStringLiteral("P_EQ")).SetAsString(eq);
+    qry.ParamByName(QStringLiteral("P_TEQ")).SetAsString(teq);
     qry.Open();
     QStringList got;
     for (int r = 0; r < qry.RecordCount(); ++r)
-      got << qry.CellValue(r, qry.FieldByName("CDEQUIPPRO").Index()).toString();
+      got << qry.CellValue(r, qry.FieldByName(QStringLiteral("CDEQUIPPRO")).Index()).toString();
     return got;
   };
-  QCOMPARE(codes("", "T", "", "T"), QStringList({"EQ1", "EQ10", "EQ2"}));
-  QCOMPARE(codes("", "T", ";EQ10;", ""), QStringList({"EQ10"})); // EQ1 is not inside ";EQ10;"
-  QCOMPARE(codes(";G1;", "", "", "T"), QStringList({"EQ1", "EQ2"}));
-  QCOMPARE(codes("", "", "", "T"), QStringList()); // empty list without its flag: none
-  QCOMPARE(codes("", "T", "';DROP TABLE EQUIPAPROD;--", ""), QStringList());
-  QCOMPARE(codes("", "T", "", "T").size(), 3); // the quote travelled as data
+  QCOMPARE(codes(QStringLiteral(""), QStringLiteral("T"), QStringLiteral(""), QStringLiteral("T")),
+           QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}));
+  QCOMPARE(codes(QStringLiteral(""), QStringLiteral("T"), QStringLiteral(";EQ10;"), QStringLiteral("")),
+           QStringList({QStringLiteral("EQ10")})); // EQ1 is not inside ";EQ10;"
+  QCOMPARE(codes(QStringLiteral(";G1;"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("T")),
+           QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ2")}));
+  QCOMPARE(codes(QStringLiteral(""), QStringLiteral(""), QStringLiteral(""), QStringLiteral("T")),
+           QStringList()); // empty list without its flag: none
+  QCOMPARE(codes(QStringLiteral(""), QStringLiteral("T"), QStringLiteral("';DROP TABLE EQUIPAPROD;--"), QStringLiteral("")),
+           QStringList());
+  QCOMPARE(codes(QStringLiteral(""), QStringLiteral("T"), QStringLiteral(""), QStringLiteral("T")).size(),
+           3); // the quote travelled as data
 
   qry.First();
-  QCOMPARE(qry.FieldByName("DTCAD").DisplayText(), QString("06/12/2024 08:30:00"));
-  QCOMPARE(qry.FieldByName("NMEQUIPPRO").AsString(), QString("Prensa"));
-  QCOMPARE(errorOf([&] { qry.Edit(); }), QString("Não é possível modificar um conjunto de dados somente leitura."));
-  QCOMPARE(errorOf([&] { qry.ParamByName("P_X"); }), QString("Parâmetro 'P_X' não encontrado."));
+  QCOMPARE(qry.FieldByName(QStringLiteral("DTCAD")).DisplayText(), QStringLiteral("06/12/2024 08:30:00"));
+  QCOMPARE(qry.FieldByName(QStringLiteral("NMEQUIPPRO")).AsString(), QStringLiteral("Prensa"));
+  QCOMPARE(errorOf([&] { qry.Edit(); }), QStringLiteral("Não é possível modificar um conjunto de dados somente leitura."));
+  QCOMPARE(errorOf([&] { qry.ParamByName(QStringLiteral("P_X")); }), QStringLiteral("Parâmetro 'P_X' não encontrado."));
 
   // A broken text reports the database's complaint and leaves the query closed.
   qry.Close();
-  qry.SQL = QStringList{"SELECT * FROM NAOEXISTE"};
-  QVERIFY(errorOf([&] { qry.Open(); }).startsWith("Erro no banco de dados: "));
+  qry.SQL = QStringList{QStringLiteral("SELECT * FROM NAOEXISTE")};
+  QVERIFY(errorOf([&] { qry.Open(); }).startsWith(QStringLiteral("Erro no banco de dados: ")));
   QVERIFY(!qry.Active());
   UnregisterDataModule(&dtm);
-  QVERIFY(!FindDataModule("dtmDBGeral"));
+  QVERIFY(!FindDataModule(QStringLiteral("dtmDBGeral")));
 }
 
 QTEST_MAIN(TstData)

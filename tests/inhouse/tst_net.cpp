@@ -105,8 +105,8 @@ private:
       if (ec)
         return;
       auto session = std::make_shared<Session>(std::move(socket));
-      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto ec, auto) {
-        if (ec)
+      boost::beast::http::async_read(session->socket, session->buffer, session->request, [this, session](auto readError, auto) {
+        if (readError)
           return;
         if (session->request.target() == "/health")
           return reply(session, 200, R"({"status":"ok"})");
@@ -228,11 +228,11 @@ private:
 
 void TstNet::initTestCase()
 {
-  const QString url = "sqlite:" + m_dir.filePath("plant.db");
+  const QString url = QStringLiteral("sqlite:") + m_dir.filePath(QStringLiteral("plant.db"));
   zrt::appserver::initSchema(url);
   {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tst_net_setup");
-    db.setDatabaseName(m_dir.filePath("plant.db"));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst_net_setup"));
+    db.setDatabaseName(m_dir.filePath(QStringLiteral("plant.db")));
     QVERIFY(db.open());
     QSqlQuery q(db);
     for (const char *sql :
@@ -243,7 +243,7 @@ void TstNet::initTestCase()
           "INSERT INTO RESEQUIPPROD VALUES ('EQ1','OP2','2024-12-07 08:00:00','2024-12-07 09:00:00',3)"})
       QVERIFY2(q.exec(QString::fromLatin1(sql)), sql);
   }
-  QSqlDatabase::removeDatabase("tst_net_setup");
+  QSqlDatabase::removeDatabase(QStringLiteral("tst_net_setup"));
   zrt::appserver::ServerOptions options;
   options.dbUrl = url;
   options.accessLog = false;
@@ -260,7 +260,7 @@ TNetConnection *TstNet::connect(int timeoutMs)
   auto c = std::make_unique<TNetConnection>();
   c->ServerName = QString::fromLatin1(zrt::rpc::kServerName.data(), int(zrt::rpc::kServerName.size()));
   c->BeforeConnect = [this](TNetConnection &n) {
-    n.Host = "127.0.0.1";
+    n.Host = QStringLiteral("127.0.0.1");
     n.Port = m_server->port();
   };
   c->TimeoutMs = timeoutMs;
@@ -274,24 +274,25 @@ void TstNet::callLoadsDataSet()
   net->Open();
   QVERIFY(net->Connected());
   TClientDataSet cds;
-  cds.SetData(
-      CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "2", "2", m_day, m_day + 30})), true, 0));
+  cds.SetData(CheckResultServ(
+      net->AppServer().Call(QStringLiteral("GetReservados"), json::array({"EQ1", "1", "2", "2", m_day, m_day + 30})), true, 0));
   QCOMPARE(cds.RecordCount(), 2);
-  QCOMPARE(cds.FieldByName("NRORDPROD").AsString(), QString("OP1"));
-  QCOMPARE(cds.FieldByName("DTHRINIPROD").DisplayText(), QString("06/12/2024 08:00:00"));
-  QCOMPARE(cds.FieldByName("QTPRODRESPROC").AsFloat(), 10.5);
+  QCOMPARE(cds.FieldByName(QStringLiteral("NRORDPROD")).AsString(), QStringLiteral("OP1"));
+  QCOMPARE(cds.FieldByName(QStringLiteral("DTHRINIPROD")).DisplayText(), QStringLiteral("06/12/2024 08:00:00"));
+  QCOMPARE(cds.FieldByName(QStringLiteral("QTPRODRESPROC")).AsFloat(), 10.5);
 
   // Only "pending": the concluded order drops out.
-  cds.SetData(CheckResultServ(net->AppServer().Call("GetReservados", json::array({"EQ1", "1", "", "", m_day, m_day + 30}))));
+  cds.SetData(CheckResultServ(
+      net->AppServer().Call(QStringLiteral("GetReservados"), json::array({"EQ1", "1", "", "", m_day, m_day + 30}))));
   QCOMPARE(cds.RecordCount(), 1);
 
-  cds.SetData(CheckResultServ(net->AppServer().Call("GetHoraServidor", json::array())));
-  QCOMPARE(zrt::dateOf(cds.FieldByName("DATA").AsDateTime()), QDate::currentDate());
+  cds.SetData(CheckResultServ(net->AppServer().Call(QStringLiteral("GetHoraServidor"), json::array())));
+  QCOMPARE(zrt::dateOf(cds.FieldByName(QStringLiteral("DATA")).AsDateTime()), QDate::currentDate());
 
   // Read straight into a table, the same call loads the same rows.
   const json params = json::array({"EQ1", "1", "2", "2", m_day, m_day + 30});
-  const TDataTable viaTree = ToDataTable(CheckResultServ(net->AppServer().Call("GetReservados", params)));
-  const TDataTable direct = CheckResultServ(net->AppServer().CallData("GetReservados", params));
+  const TDataTable viaTree = ToDataTable(CheckResultServ(net->AppServer().Call(QStringLiteral("GetReservados"), params)));
+  const TDataTable direct = CheckResultServ(net->AppServer().CallData(QStringLiteral("GetReservados"), params));
   QCOMPARE(direct.rows.size(), size_t(2));
   QCOMPARE(describe(direct), describe(viaTree));
 }
@@ -337,7 +338,7 @@ void TstNet::malformedPacketIsAnError()
     CheckResultServ(r, true, 0);
     QFAIL("a malformed packet passed");
   } catch (const EServerError &e) {
-    QVERIFY2(e.Message().startsWith("Resposta inválida do servidor de aplicação: "), qPrintable(e.Message()));
+    QVERIFY2(e.Message().startsWith(QStringLiteral("Resposta inválida do servidor de aplicação: ")), qPrintable(e.Message()));
   }
 }
 
@@ -345,7 +346,7 @@ void TstNet::throwExceptionRaises()
 {
   TNetConnection *net = connect();
   net->ThrowException = true;
-  QVERIFY_THROWS_EXCEPTION(ENetError, net->AppServer().Call("NaoExiste", json::array()));
+  QVERIFY_THROWS_EXCEPTION(ENetError, net->AppServer().Call(QStringLiteral("NaoExiste"), json::array()));
 }
 
 void TstNet::serverDownIsOneClearError()
@@ -358,9 +359,9 @@ void TstNet::serverDownIsOneClearError()
     port = a.local_endpoint().port();
   }
   TNetConnection net;
-  net.Host = "127.0.0.1";
+  net.Host = QStringLiteral("127.0.0.1");
   net.Port = port;
-  net.ServerName = "ZRT02600.rmdPlanUtilEquipProd";
+  net.ServerName = QStringLiteral("ZRT02600.rmdPlanUtilEquipProd");
   QElapsedTimer t;
   t.start();
   try {
@@ -368,13 +369,14 @@ void TstNet::serverDownIsOneClearError()
     QFAIL("Open succeeded without a server");
   } catch (const ENetError &e) {
     QVERIFY2(e.Message().contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(e.Message()));
-    QVERIFY2(e.Message().startsWith("Não foi possível conectar ao servidor de aplicação"), qPrintable(e.Message()));
+    QVERIFY2(e.Message().startsWith(QStringLiteral("Não foi possível conectar ao servidor de aplicação")),
+             qPrintable(e.Message()));
   }
   QVERIFY(!net.Connected());
-  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  const ServerResult r = net.AppServer().Call(QStringLiteral("GetHoraServidor"));
   QVERIFY(!r.ok);
   QVERIFY(r.message.contains(QString::number(port)));
-  QCOMPARE(net.AppServer().CallData("GetHoraServidor").message, r.message);
+  QCOMPARE(net.AppServer().CallData(QStringLiteral("GetHoraServidor")).message, r.message);
   QVERIFY(t.elapsed() < 5000);
 }
 
@@ -384,16 +386,16 @@ void TstNet::silentServerTimesOut()
   asio::io_context ioc;
   asio::ip::tcp::acceptor silent(ioc, {asio::ip::make_address("127.0.0.1"), 0});
   TNetConnection net;
-  net.Host = "127.0.0.1";
+  net.Host = QStringLiteral("127.0.0.1");
   net.Port = silent.local_endpoint().port();
-  net.ServerName = "X";
+  net.ServerName = QStringLiteral("X");
   net.TimeoutMs = 300;
   QElapsedTimer t;
   t.start();
   QVERIFY_THROWS_EXCEPTION(ENetError, net.Open());
-  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  const ServerResult r = net.AppServer().Call(QStringLiteral("GetHoraServidor"));
   QVERIFY(!r.ok);
-  QVERIFY2(r.message.contains("não respondeu em 0,3 segundos"), qPrintable(r.message));
+  QVERIFY2(r.message.contains(QStringLiteral("não respondeu em 0,3 segundos")), qPrintable(r.message));
   QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
 }
 
@@ -401,7 +403,7 @@ void TstNet::keepAliveReconnects()
 {
   TNetConnection *net = connect();
   net->BeforeConnect = [this](TNetConnection &n) {
-    n.Host = "127.0.0.1";
+    n.Host = QStringLiteral("127.0.0.1");
     n.Port = m_shortIdle->port();
   };
   int connects = 0;
@@ -411,9 +413,9 @@ void TstNet::keepAliveReconnects()
     before(n);
   };
   net->Open();
-  QVERIFY(net->AppServer().Call("GetHoraServidor").ok);
+  QVERIFY(net->AppServer().Call(QStringLiteral("GetHoraServidor")).ok);
   QTest::qWait(400); // the server drops the idle keep-alive socket meanwhile
-  const ServerResult r = net->AppServer().Call("GetHoraServidor");
+  const ServerResult r = net->AppServer().Call(QStringLiteral("GetHoraServidor"));
   QVERIFY2(r.ok, qPrintable(r.message));
   QCOMPARE(connects, 1); // reconnected inside the call, not a new Open
 }
@@ -437,10 +439,10 @@ void TstNet::brokenCallIsSentOnceMore()
   QFETCH(int, sent);
   BreakingServer server(breaks, partial);
   TNetConnection net;
-  net.Host = "127.0.0.1";
+  net.Host = QStringLiteral("127.0.0.1");
   net.Port = server.port();
-  net.ServerName = "ZRT02600.rmdPlanUtilEquipProd";
-  const ServerResult r = net.AppServer().Call("GetHoraServidor");
+  net.ServerName = QStringLiteral("ZRT02600.rmdPlanUtilEquipProd");
+  const ServerResult r = net.AppServer().Call(QStringLiteral("GetHoraServidor"));
   QCOMPARE(r.ok, ok);
   if (!ok)
     QVERIFY2(r.message.startsWith(
@@ -453,16 +455,17 @@ void TstNet::sizeLimits()
 {
   TNetConnection *net = connect();
   net->MaxRequestBytes = 200;
-  ServerResult r = net->AppServer().Call("GetReservados", json::array({std::string(500, 'x'), "1", "", "", 0, 1}));
+  ServerResult r =
+      net->AppServer().Call(QStringLiteral("GetReservados"), json::array({std::string(500, 'x'), "1", "", "", 0, 1}));
   QVERIFY(!r.ok);
-  QCOMPARE(r.message, QString("Requisição ao servidor de aplicação excede o limite de 200 bytes."));
+  QCOMPARE(r.message, QStringLiteral("Requisição ao servidor de aplicação excede o limite de 200 bytes."));
   net->MaxRequestBytes = 1 << 20;
   net->MaxResponseBytes = 40; // smaller than any packet
-  r = net->AppServer().Call("GetHoraServidor");
+  r = net->AppServer().Call(QStringLiteral("GetHoraServidor"));
   QVERIFY2(!r.ok, r.result.dump().c_str());
-  QVERIFY2(r.message.contains("excede o limite de 40 bytes"), qPrintable(r.message));
+  QVERIFY2(r.message.contains(QStringLiteral("excede o limite de 40 bytes")), qPrintable(r.message));
   net->MaxResponseBytes = 1 << 20;
-  r = net->AppServer().Call("GetHoraServidor"); // the connection recovers for the next call
+  r = net->AppServer().Call(QStringLiteral("GetHoraServidor")); // the connection recovers for the next call
   QVERIFY2(r.ok, qPrintable(r.message));
 }
 
@@ -477,7 +480,7 @@ void TstNet::waitRunsTimersButHoldsInput()
   QVERIFY(QTest::qWaitForWindowActive(&window));
 
   TNetConnection net;
-  net.Host = "127.0.0.1";
+  net.Host = QStringLiteral("127.0.0.1");
   net.Port = silent.local_endpoint().port();
   net.TimeoutMs = 600;
   int ticks = 0;
@@ -487,9 +490,9 @@ void TstNet::waitRunsTimersButHoldsInput()
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (++ticks == 2) // typed while the call waits
       QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
-          window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+          window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     if (ticks == 3) // a timer handler calling on the busy connection is refused, not interleaved
-      nested = net.AppServer().Call("GetHoraServidor");
+      nested = net.AppServer().Call(QStringLiteral("GetHoraServidor"));
     keysDuringCall = window.keys;
   });
   timer.start(20);
@@ -498,7 +501,7 @@ void TstNet::waitRunsTimersButHoldsInput()
   QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
   QCOMPARE(keysDuringCall, 0);
   QVERIFY(!nested.ok);
-  QCOMPARE(nested.message, QString("Conexão com o servidor de aplicação ocupada com outra chamada."));
+  QCOMPARE(nested.message, QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada."));
   QTRY_COMPARE(window.keys, 1); // delivered once the call is over
 }
 
@@ -507,14 +510,14 @@ void TstNet::recorderSeesEveryCall()
   QList<QPair<QString, json>> calls;
   TNetConnection::OnCall = [&](const QString &m, const json &p) { calls.append({m, p}); };
   TNetConnection *net = connect();
-  net->AppServer().Call("GetReseGeral", json::array({"EQ1", "", "", "2", m_day, m_day + 1}));
-  net->AppServer().Call("GetHoraServidor");
-  net->AppServer().CallData("GetHoraServidor", json::array({1}));
+  net->AppServer().Call(QStringLiteral("GetReseGeral"), json::array({"EQ1", "", "", "2", m_day, m_day + 1}));
+  net->AppServer().Call(QStringLiteral("GetHoraServidor"));
+  net->AppServer().CallData(QStringLiteral("GetHoraServidor"), json::array({1}));
   TNetConnection::OnCall = nullptr;
   QCOMPARE(calls.size(), 3);
-  QCOMPARE(calls[0].first, QString("GetReseGeral"));
+  QCOMPARE(calls[0].first, QStringLiteral("GetReseGeral"));
   QCOMPARE(calls[0].second[3], json("2"));
-  QCOMPARE(calls[1].first, QString("GetHoraServidor"));
+  QCOMPARE(calls[1].first, QStringLiteral("GetHoraServidor"));
   QCOMPARE(calls[2].second, json::array({1}));
 }
 
@@ -539,11 +542,11 @@ void TstNet::httpStatusWinsAsBefore()
   QFETCH(QString, message);
   CannedServer canned(unsigned(status), body.toStdString());
   TNetConnection net;
-  net.Host = "127.0.0.1";
+  net.Host = QStringLiteral("127.0.0.1");
   net.Port = canned.port();
-  net.ServerName = "X";
-  const ServerResult r = net.AppServer().Call("GetHoraServidor");
-  const TPacketAnswer a = net.AppServer().CallData("GetHoraServidor");
+  net.ServerName = QStringLiteral("X");
+  const ServerResult r = net.AppServer().Call(QStringLiteral("GetHoraServidor"));
+  const TPacketAnswer a = net.AppServer().CallData(QStringLiteral("GetHoraServidor"));
   QVERIFY(!r.ok);
   QCOMPARE(r.message, message.arg(QStringLiteral("127.0.0.1:%1").arg(canned.port())));
   QVERIFY(!a.ok);
@@ -565,7 +568,7 @@ void TstNet::readerMatchesTree_data()
   const QByteArray good = rows(R"([["a",45292.5,1.5,3,true,45292]])");
   // clang-format off
   QTest::newRow("escapes") << rows(R"([["a\"b\\c\/d\n\t\r\b\f",1,2,3,false,4]])") << "QString:a\"b\\c/d\n\t\r\b\f";
-  QTest::newRow("u escapes, pair, NUL") << rows(R"([["\u00e7\u00e3o \ud83d\ude00 \u0000.",1,2,3,false,4]])") << QString::fromUtf8("ção \U0001F600 ") + QChar(0) + ".";
+  QTest::newRow("u escapes, pair, NUL") << rows(R"([["\u00e7\u00e3o \ud83d\ude00 \u0000.",1,2,3,false,4]])") << QString::fromUtf8("ção \U0001F600 ") + QChar(0) + QStringLiteral(".");
   QTest::newRow("raw non-ASCII") << rows(R"([["Estação Hidráulica 日本",1,2,3,false,4]])") << QString::fromUtf8("Estação Hidráulica 日本");
   QTest::newRow("nulls") << rows(R"([[null,null,null,null,null,null]])") << ":|:|:|";
   QTest::newRow("integers in float and date fields") << rows(R"([["",45292,-3,9007199254740993,true,45292]])") << "double:45292|double:-3|qlonglong:9007199254740993";
@@ -635,7 +638,7 @@ void TstNet::readerSharesRepeatedTexts()
   const TDataTable table = CheckResultServ(ReadPacketAnswer(
       R"({"result":{"fields":[{"name":"OP","type":"string"},{"name":"P","type":"string"}],"rows":[["OP1","P1"],["OP1","P2"],["OP2","P1"]]}})"));
   auto text = [&](int row, int col) { return table.rows[size_t(row)][col].toString(); };
-  QCOMPARE(text(1, 0), QString("OP1"));
+  QCOMPARE(text(1, 0), QStringLiteral("OP1"));
   QCOMPARE(text(1, 0).constData(), text(0, 0).constData());
   QCOMPARE(text(2, 1).constData(), text(0, 1).constData());
   QVERIFY(text(2, 0).constData() != text(0, 0).constData());

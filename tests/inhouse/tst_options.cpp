@@ -229,10 +229,12 @@ private slots:
 
     const QString injected = QStringLiteral("x' OR '1'='1");
     for (const QString &name : {QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("a"), QString()})
-      SaveOptionSet(m_op, kScreen, name, Rows({{"edtTurno", name + u'!'}, {"rbtLGr", "False"}}));
-    SaveOptionSet(m_op, QStringLiteral("Cli_outra"), QStringLiteral("Z"), Rows({{"rbtTGr", "True"}}));
-    QCOMPARE(OptionSetNames(m_op, kScreen), (QStringList{"A", "a", "b"}));
-    QCOMPARE(OptionSetNames(m_op, QStringLiteral("Cli_outra")), QStringList{"Z"});
+      SaveOptionSet(m_op, kScreen, name,
+                    Rows({{QStringLiteral("edtTurno"), name + u'!'}, {QStringLiteral("rbtLGr"), QStringLiteral("False")}}));
+    SaveOptionSet(m_op, QStringLiteral("Cli_outra"), QStringLiteral("Z"),
+                  Rows({{QStringLiteral("rbtTGr"), QStringLiteral("True")}}));
+    QCOMPARE(OptionSetNames(m_op, kScreen), (QStringList{QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("b")}));
+    QCOMPARE(OptionSetNames(m_op, QStringLiteral("Cli_outra")), QStringList{QStringLiteral("Z")});
     QVERIFY(OptionSetNames(m_op, QStringLiteral("cli_teste")).isEmpty());
     QVERIFY(OptionSetRows(m_op, kScreen, injected).empty());
     QVERIFY(!OptionSetExists(m_op, kScreen, injected));
@@ -261,7 +263,8 @@ private slots:
       saved << QStringList{row.tela, row.operador, row.componente, row.valor}.join(u'|');
     saved.sort();
     const QString key = QStringLiteral("Cli_teste|%1|").arg(m_op);
-    QCOMPARE(saved, (QStringList{key + "cmbLinha|2", key + "edtTurno|Noite", key + "rbtLGr|True", key + "rbtTGr|False"}));
+    QCOMPARE(saved, (QStringList{key + QStringLiteral("cmbLinha|2"), key + QStringLiteral("edtTurno|Noite"),
+                                 key + QStringLiteral("rbtLGr|True"), key + QStringLiteral("rbtTGr|False")}));
 
     // The same name again: kept after No, replaced after Yes.
     form.edtTurno->setText(QStringLiteral("Tarde"));
@@ -305,17 +308,20 @@ private slots:
     QFETCH(int, nameSize);
     QFETCH(int, valueSize);
     const QStringList before = tempEntries();
-    QVERIFY_THROWS_EXCEPTION(
-        EInhouseError, SaveOptionSet(operador, kScreen, QString(nameSize, u'n'), Rows({{"edt", QString(valueSize, u'v')}})));
+    QVERIFY_THROWS_EXCEPTION(EInhouseError, SaveOptionSet(operador, kScreen, QString(nameSize, u'n'),
+                                                          Rows({{QStringLiteral("edt"), QString(valueSize, u'v')}})));
     QCOMPARE(tempEntries(), before);
     // The largest sizes are accepted.
-    SaveOptionSet(m_op, kScreen, QString(100, u'n'), Rows({{"edt", QString(2000, u'v')}}));
+    SaveOptionSet(m_op, kScreen, QString(100, u'n'), Rows({{QStringLiteral("edt"), QString(2000, u'v')}}));
     QCOMPARE(OptionSetRows(m_op, kScreen, QString(100, u'n')).front().valor.size(), 2000);
   }
 
   void badValueSkipsOnlyItsRowWithOneMessage()
   {
-    std::vector<TOptionRow> rows = Rows({{"cmbLinha", "L2"}, {"edtTurno", "Dia"}, {"rbtLGr", "True"}, {"edtFalta", "x"}});
+    std::vector<TOptionRow> rows = Rows({{QStringLiteral("cmbLinha"), QStringLiteral("L2")},
+                                         {QStringLiteral("edtTurno"), QStringLiteral("Dia")},
+                                         {QStringLiteral("rbtLGr"), QStringLiteral("True")},
+                                         {QStringLiteral("edtFalta"), QStringLiteral("x")}});
     rows.push_back({{}, {}, {}, QStringLiteral("Filtro"), QStringLiteral("TStringList"), QStringLiteral("novo")});
     rows.push_back({{}, {}, {}, QStringLiteral("Extra"), QStringLiteral("TStringList"), QStringLiteral("1")});
     SaveOptionSet(m_op, kScreen, QStringLiteral("A"), rows);
@@ -324,7 +330,7 @@ private slots:
     QVERIFY(!RestoreOptionSet(&form, m_op, QStringLiteral("A"), &variables));
     QCOMPARE(form.edtTurno->text(), QStringLiteral("Dia"));
     QVERIFY(form.rbtLGr->isChecked());
-    QCOMPARE(variables, (QStringList{"Filtro=novo", "Outra=2", "Extra=1"}));
+    QCOMPARE(variables, (QStringList{QStringLiteral("Filtro=novo"), QStringLiteral("Outra=2"), QStringLiteral("Extra=1")}));
     QCOMPARE(m_prompts.shown,
              QStringList{QStringLiteral("%1:Não foi possível restaurar: cmbLinha (valor \"L2\").").arg(mtError)});
   }

@@ -106,31 +106,31 @@ private slots:
   {
     Window w;
     TFocusRules rules(&w.form);
-    rules.OnFieldExit(w.start, [&] { log << "exit start"; });
-    rules.OnFieldExit(w.end, [&] { log << "exit end"; });
-    rules.OnPanelExit(w.panel, [&] { log << "exit panel"; });
-    rules.OnPanelEnter(w.panel, [&] { log << "enter panel"; });
-    rules.OnPanelExit(w.outer, [&] { log << "exit outer"; });
-    rules.OnPanelEnter(w.outer, [&] { log << "enter outer"; });
+    rules.OnFieldExit(w.start, [&] { log << QStringLiteral("exit start"); });
+    rules.OnFieldExit(w.end, [&] { log << QStringLiteral("exit end"); });
+    rules.OnPanelExit(w.panel, [&] { log << QStringLiteral("exit panel"); });
+    rules.OnPanelEnter(w.panel, [&] { log << QStringLiteral("enter panel"); });
+    rules.OnPanelExit(w.outer, [&] { log << QStringLiteral("exit outer"); });
+    rules.OnPanelEnter(w.outer, [&] { log << QStringLiteral("enter outer"); });
     w.other->setFocus();
     Show(w);
     QCOMPARE(QApplication::focusWidget(), w.other);
     log.clear();
 
     w.start->setFocus();
-    QCOMPARE(log, (QStringList{"enter outer", "enter panel"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("enter outer"), QStringLiteral("enter panel")}));
     log.clear();
     Tab(); // start -> end: inside the panel, only the field's exit
     QCOMPARE(QApplication::focusWidget(), w.end);
-    QCOMPARE(log, QStringList{"exit start"});
+    QCOMPARE(log, QStringList{QStringLiteral("exit start")});
     log.clear();
     Tab(); // end -> other: the field, then the panels, innermost first
     QCOMPARE(QApplication::focusWidget(), w.other);
-    QCOMPARE(log, (QStringList{"exit end", "exit panel", "exit outer"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("exit end"), QStringLiteral("exit panel"), QStringLiteral("exit outer")}));
     log.clear();
     QTest::mouseClick(w.end, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), w.end);
-    QCOMPARE(log, (QStringList{"enter outer", "enter panel"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("enter outer"), QStringLiteral("enter panel")}));
     QVERIFY(rules.Inside(w.panel));
   }
 
@@ -139,9 +139,9 @@ private slots:
   {
     Window w;
     TFocusRules rules(&w.form);
-    rules.OnFieldExit(w.start, [&] { log << "exit start"; });
-    rules.OnPanelExit(w.panel, [&] { log << "exit panel"; });
-    rules.OnPanelEnter(w.panel, [&] { log << "enter panel"; });
+    rules.OnFieldExit(w.start, [&] { log << QStringLiteral("exit start"); });
+    rules.OnPanelExit(w.panel, [&] { log << QStringLiteral("exit panel"); });
+    rules.OnPanelEnter(w.panel, [&] { log << QStringLiteral("enter panel"); });
     Show(w);
     w.start->setFocus();
     log.clear();
@@ -185,22 +185,22 @@ private slots:
     TFocusRules rules(&w.form);
     int failures = 1;
     rules.OnFieldExit(w.end, [&] {
-      log << "exit end";
+      log << QStringLiteral("exit end");
       if (failures-- > 0) {
         w.end->setFocus();
         MensErro(QStringLiteral("Informe uma data válida."), true);
       }
     });
-    rules.OnPanelExit(w.panel, [&] { log << "exit panel"; });
-    rules.OnPanelEnter(w.panel, [&] { log << "enter panel"; });
-    rules.OnFieldExit(w.start, [&] { log << "exit start"; });
+    rules.OnPanelExit(w.panel, [&] { log << QStringLiteral("exit panel"); });
+    rules.OnPanelEnter(w.panel, [&] { log << QStringLiteral("enter panel"); });
+    rules.OnFieldExit(w.start, [&] { log << QStringLiteral("exit start"); });
     Show(w);
     w.end->setFocus();
     log.clear();
 
     QTest::mouseClick(w.other, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), w.end);
-    QCOMPARE(log, QStringList{"exit end"});
+    QCOMPARE(log, QStringList{QStringLiteral("exit end")});
     QCOMPARE(prompts.shown, QStringList{QStringLiteral("Informe uma data válida.")});
     QVERIFY(reports.isEmpty());
     QVERIFY(rules.Inside(w.panel));
@@ -209,7 +209,7 @@ private slots:
     log.clear();
     Tab(true); // now valid: end -> other leaves the panel
     QCOMPARE(QApplication::focusWidget(), w.other);
-    QCOMPARE(log, (QStringList{"exit end", "exit panel"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("exit end"), QStringLiteral("exit panel")}));
   }
 
   // A click whose focus move a check refused does not act on the control clicked: the focus
@@ -256,29 +256,29 @@ private slots:
     Window w;
     TFocusRules rules(&w.form);
     bool fail = true;
-    rules.OnFieldExit(w.end, [&] { log << "exit end"; });
+    rules.OnFieldExit(w.end, [&] { log << QStringLiteral("exit end"); });
     rules.OnPanelExit(w.panel, [&] {
-      log << "exit panel";
+      log << QStringLiteral("exit panel");
       if (fail) {
         fail = false;
         w.start->setFocus();
         throw std::runtime_error("'08:61' não é uma hora válida.");
       }
     });
-    rules.OnPanelEnter(w.panel, [&] { log << "enter panel"; });
-    rules.OnPanelEnter(w.outer, [&] { log << "enter outer"; });
-    rules.OnFieldExit(w.start, [&] { log << "exit start"; });
+    rules.OnPanelEnter(w.panel, [&] { log << QStringLiteral("enter panel"); });
+    rules.OnPanelEnter(w.outer, [&] { log << QStringLiteral("enter outer"); });
+    rules.OnFieldExit(w.start, [&] { log << QStringLiteral("exit start"); });
     Show(w);
     w.end->setFocus();
     log.clear();
 
     Tab();
     QCOMPARE(QApplication::focusWidget(), w.start);
-    QCOMPARE(log, (QStringList{"exit end", "exit panel"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("exit end"), QStringLiteral("exit panel")}));
     QCOMPARE(reports, QStringList{QStringLiteral("'08:61' não é uma hora válida.")});
     log.clear();
     Tab(); // start -> end
-    QCOMPARE(log, QStringList{"exit start"});
+    QCOMPARE(log, QStringList{QStringLiteral("exit start")});
   }
 
   // A dialog opened by a window's focus handler keeps its own rules working meanwhile.
@@ -287,9 +287,9 @@ private slots:
     Window w, dialog;
     TFocusRules rules(&w.form);
     TFocusRules dialogRules(&dialog.form);
-    dialogRules.OnFieldExit(dialog.start, [&] { log << "dialog exit start"; });
+    dialogRules.OnFieldExit(dialog.start, [&] { log << QStringLiteral("dialog exit start"); });
     rules.OnFieldExit(w.start, [&] {
-      log << "exit start";
+      log << QStringLiteral("exit start");
       dialog.form.show();
       dialog.form.activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(&dialog.form));
@@ -303,7 +303,7 @@ private slots:
     w.start->setFocus();
     log.clear();
     w.end->setFocus();
-    QCOMPARE(log, (QStringList{"exit start", "dialog exit start"}));
+    QCOMPARE(log, (QStringList{QStringLiteral("exit start"), QStringLiteral("dialog exit start")}));
     QCOMPARE(rules.Current(), w.end);
   }
 
@@ -313,14 +313,14 @@ private slots:
     Window a, b;
     auto *rulesA = new TFocusRules(&a.form);
     TFocusRules rulesB(&b.form);
-    rulesA->OnFieldExit(a.start, [&] { log << "a exit start"; });
-    rulesB.OnFieldExit(b.start, [&] { log << "b exit start"; });
+    rulesA->OnFieldExit(a.start, [&] { log << QStringLiteral("a exit start"); });
+    rulesB.OnFieldExit(b.start, [&] { log << QStringLiteral("b exit start"); });
     Show(a);
     a.start->setFocus();
     Show(b);
     b.start->setFocus();
     b.end->setFocus();
-    QCOMPARE(log, QStringList{"b exit start"});
+    QCOMPARE(log, QStringList{QStringLiteral("b exit start")});
     log.clear();
     a.form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&a.form));

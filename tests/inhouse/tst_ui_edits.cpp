@@ -19,7 +19,9 @@
 #include <QVBoxLayout>
 
 namespace {
-const QStringList kWeekdays = {"Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado"};
+const QStringList kWeekdays = {QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                               QStringLiteral("Quarta"),  QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
+                               QStringLiteral("Sábado")};
 }
 
 class TstUiEdits : public QObject {
@@ -33,7 +35,7 @@ private slots:
     SetErrorReporter([this](const QString &text) { m_reported << text; });
   }
   void init() { m_reported.clear(); }
-  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join('\n'))); }
+  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join(QLatin1Char('\n')))); }
 
   void dateTyping_data()
   {
@@ -263,7 +265,7 @@ private slots:
     QFETCH(QString, value);
     QFETCH(QString, text);
     TMaskEdit edit;
-    edit.SetEditMask("!90:00;1; ");
+    edit.SetEditMask(QStringLiteral("!90:00;1; "));
     edit.SetMaxLength(5);
     edit.SetText(value);
     QCOMPARE(edit.Text(), text);
@@ -279,17 +281,17 @@ private slots:
     auto *other = new QLineEdit(&form);
     other->move(0, 40);
     edit->setGeometry(0, 0, 33, 21);
-    edit->SetEditMask("!90:00;1; ");
+    edit->SetEditMask(QStringLiteral("!90:00;1; "));
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     edit->setFocus();
     QTest::keyClick(edit, Qt::Key_Home);
-    QTest::keyClicks(edit, "8:30");
+    QTest::keyClicks(edit, QStringLiteral("8:30"));
     other->setFocus();
     QCOMPARE(edit->displayText(), QStringLiteral(" 8:30"));
     QCOMPARE(edit->Text(), QStringLiteral(" 8:30"));
-    edit->SetText("18:00");
-    QVERIFY(edit->fontMetrics().horizontalAdvance("18:00") <= edit->width() - 4);
+    edit->SetText(QStringLiteral("18:00"));
+    QVERIFY(edit->fontMetrics().horizontalAdvance(QStringLiteral("18:00")) <= edit->width() - 4);
   }
 
   void maskLengthWithoutMask()
@@ -298,16 +300,16 @@ private slots:
     edit.SetMaxLength(5);
     edit.show();
     edit.setFocus();
-    QTest::keyClicks(&edit, "1234567");
+    QTest::keyClicks(&edit, QStringLiteral("1234567"));
     QCOMPARE(edit.Text(), QStringLiteral("12345"));
   }
 
   void pageControlChange()
   {
     TPageControl pages;
-    auto *dia = new QLabel("dia");
-    auto *semana = new QLabel("semana");
-    auto *mes = new QLabel("mes");
+    auto *dia = new QLabel(QStringLiteral("dia"));
+    auto *semana = new QLabel(QStringLiteral("semana"));
+    auto *mes = new QLabel(QStringLiteral("mes"));
     QList<QWidget *> seen;
     pages.OnChange = [&](TPageControl &pc) {
       seen << pc.ActivePage();
@@ -315,9 +317,9 @@ private slots:
         Abort(); // an aborting handler must not leave the event loop
     };
     // Adding the pages, the first of which becomes active, is no change.
-    pages.AddPage(dia, "Dia");
-    pages.AddPage(semana, "Semana");
-    pages.AddPage(mes, "Mês");
+    pages.AddPage(dia, QStringLiteral("Dia"));
+    pages.AddPage(semana, QStringLiteral("Semana"));
+    pages.AddPage(mes, QStringLiteral("Mês"));
     QVERIFY(seen.isEmpty());
     QCOMPARE(pages.tabPosition(), QTabWidget::South);
     pages.resize(300, 200);
@@ -352,25 +354,25 @@ private slots:
     auto *field = new QLineEdit(&form);
     auto *pages = new TPageControl(&form);
     pages->setGeometry(0, 30, 300, 200);
-    pages->AddPage(new QLabel("dia"), "Dia");
-    pages->AddPage(new QLabel("semana"), "Semana");
+    pages->AddPage(new QLabel(QStringLiteral("dia")), QStringLiteral("Dia"));
+    pages->AddPage(new QLabel(QStringLiteral("semana")), QStringLiteral("Semana"));
     QObject::connect(qApp, &QApplication::focusChanged, &form, [&](QWidget *old, QWidget *) {
       if (old == field)
-        order << "exit";
+        order << QStringLiteral("exit");
     });
-    pages->OnChange = [&](TPageControl &) { order << "change"; };
+    pages->OnChange = [&](TPageControl &) { order << QStringLiteral("change"); };
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     field->setFocus();
     QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
-    QCOMPARE(order, (QStringList{"exit", "change"}));
+    QCOMPARE(order, (QStringList{QStringLiteral("exit"), QStringLiteral("change")}));
 
     // Without a tab stop the focus stays in the field.
     pages->SetTabStop(false);
     field->setFocus();
     order.clear();
     QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(0).center());
-    QCOMPARE(order, QStringList{"change"});
+    QCOMPARE(order, QStringList{QStringLiteral("change")});
     QVERIFY(field->hasFocus());
   }
 
@@ -379,7 +381,7 @@ private slots:
     QWidget form;
     auto *b = new TButtonFlat(&form);
     b->SetBounds(4, 4, 21, 21);
-    b->SetHint("Incluir");
+    b->SetHint(QStringLiteral("Incluir"));
     QCOMPARE(b->toolTip(), QStringLiteral("Incluir"));
     QCOMPARE(b->geometry(), QRect(4, 4, 21, 21));
     QVERIFY(b->autoRaise());
@@ -398,7 +400,7 @@ private slots:
   void menuItemShortCut()
   {
     QWidget form;
-    auto *item = new TMenuItem("&Incluir", QKeySequence(Qt::Key_F2), &form);
+    auto *item = new TMenuItem(QStringLiteral("&Incluir"), QKeySequence(Qt::Key_F2), &form);
     form.addAction(item);
     item->HelpContext = 820060;
     int triggered = 0;

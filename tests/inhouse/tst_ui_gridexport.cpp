@@ -55,13 +55,13 @@ struct Orders {
   TDataSource source{nullptr, &set};
   Orders()
   {
-    set.AddField("NRORDPROD", ftString, 10).DisplayLabel = "Ordem";
-    set.AddField("NMPRODUTO", ftString, 60).DisplayLabel = "Produto";
-    set.AddField("QTPRODRESPROC", ftFloat).DisplayFormat = "#,##0.00";
-    set.AddField("VLFATOR", ftFloat).DisplayLabel = "Fator";
-    set.AddField("NRSEQ", ftInteger).DisplayLabel = "Seq.";
-    set.AddField("DTHRINIPROD", ftDateTime).DisplayLabel = "Início";
-    set.AddField("IDINTERNO", ftString, 10).Visible = false;
+    set.AddField(QStringLiteral("NRORDPROD"), ftString, 10).DisplayLabel = QStringLiteral("Ordem");
+    set.AddField(QStringLiteral("NMPRODUTO"), ftString, 60).DisplayLabel = QStringLiteral("Produto");
+    set.AddField(QStringLiteral("QTPRODRESPROC"), ftFloat).DisplayFormat = QStringLiteral("#,##0.00");
+    set.AddField(QStringLiteral("VLFATOR"), ftFloat).DisplayLabel = QStringLiteral("Fator");
+    set.AddField(QStringLiteral("NRSEQ"), ftInteger).DisplayLabel = QStringLiteral("Seq.");
+    set.AddField(QStringLiteral("DTHRINIPROD"), ftDateTime).DisplayLabel = QStringLiteral("Início");
+    set.AddField(QStringLiteral("IDINTERNO"), ftString, 10).Visible = false;
     zrt::DataPacket p;
     p.fields = {{"NRORDPROD", zrt::FieldType::String, 10},   {"NMPRODUTO", zrt::FieldType::String, 60},
                 {"QTPRODRESPROC", zrt::FieldType::Float, 0}, {"VLFATOR", zrt::FieldType::Float, 0},
@@ -112,7 +112,7 @@ private slots:
   {
     SetPrompts(nullptr);
     SetFormatSettings(TFormatSettings());
-    QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join('\n')));
+    QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join(QLatin1Char('\n'))));
   }
 
   // The whole grid as shown: sorted rows, moved and hidden columns left as the user arranged
@@ -124,15 +124,15 @@ private slots:
     QTest::addColumn<Table>("expected");
     // clang-format off
     QTest::newRow("decimal comma, ';' between fields") << QChar(u',') << ';' << Table{
-        {"Produto", "Ordem", "QTPRODRESPROC", "Fator", "Início"},
-        {"Conexão Ação", "OP3", "1234567,89", "100000000000000000000", ""},
-        {"Eixo\nTemperado\tSAE", "OP2", "2,00", "-1,5", "10/12/2026 20:30:00"},
-        {"Chapa \"A\"; 3,5 mm", "OP1", "1234,50", "0,25", "09/12/2026 08:30:00"}};
+        {QStringLiteral("Produto"), QStringLiteral("Ordem"), QStringLiteral("QTPRODRESPROC"), QStringLiteral("Fator"), QStringLiteral("Início")},
+        {QStringLiteral("Conexão Ação"), QStringLiteral("OP3"), QStringLiteral("1234567,89"), QStringLiteral("100000000000000000000"), QStringLiteral("")},
+        {QStringLiteral("Eixo\nTemperado\tSAE"), QStringLiteral("OP2"), QStringLiteral("2,00"), QStringLiteral("-1,5"), QStringLiteral("10/12/2026 20:30:00")},
+        {QStringLiteral("Chapa \"A\"; 3,5 mm"), QStringLiteral("OP1"), QStringLiteral("1234,50"), QStringLiteral("0,25"), QStringLiteral("09/12/2026 08:30:00")}};
     QTest::newRow("decimal point, ',' between fields") << QChar(u'.') << ',' << Table{
-        {"Produto", "Ordem", "QTPRODRESPROC", "Fator", "Início"},
-        {"Conexão Ação", "OP3", "1234567.89", "100000000000000000000", ""},
-        {"Eixo\nTemperado\tSAE", "OP2", "2.00", "-1.5", "10/12/2026 20:30:00"},
-        {"Chapa \"A\"; 3,5 mm", "OP1", "1234.50", "0.25", "09/12/2026 08:30:00"}};
+        {QStringLiteral("Produto"), QStringLiteral("Ordem"), QStringLiteral("QTPRODRESPROC"), QStringLiteral("Fator"), QStringLiteral("Início")},
+        {QStringLiteral("Conexão Ação"), QStringLiteral("OP3"), QStringLiteral("1234567.89"), QStringLiteral("100000000000000000000"), QStringLiteral("")},
+        {QStringLiteral("Eixo\nTemperado\tSAE"), QStringLiteral("OP2"), QStringLiteral("2.00"), QStringLiteral("-1.5"), QStringLiteral("10/12/2026 20:30:00")},
+        {QStringLiteral("Chapa \"A\"; 3,5 mm"), QStringLiteral("OP1"), QStringLiteral("1234.50"), QStringLiteral("0.25"), QStringLiteral("09/12/2026 08:30:00")}};
     // clang-format on
   }
   void exportReadsBack()
@@ -144,7 +144,7 @@ private slots:
     Orders orders;
     TDBSortGrid grid;
     grid.SetDataSource(&orders.source);
-    grid.SortBy("NRORDPROD", Qt::DescendingOrder);
+    grid.SortBy(QStringLiteral("NRORDPROD"), Qt::DescendingOrder);
     grid.horizontalHeader()->moveSection(1, 0); // Produto before Ordem
     grid.setColumnHidden(4, true);              // Seq.
     const QString path = m_dir.filePath(QStringLiteral("ordens %1.csv").arg(separator));
@@ -176,7 +176,8 @@ private slots:
     Orders orders;
     TDBGrid grid;
     grid.SetDataSource(&orders.source);
-    grid.SetColumns({{"NRORDPROD", -1, {}}, {"NMPRODUTO", -1, {}}, {"VLFATOR", -1, {}}});
+    grid.SetColumns(
+        {{QStringLiteral("NRORDPROD"), -1, {}}, {QStringLiteral("NMPRODUTO"), -1, {}}, {QStringLiteral("VLFATOR"), -1, {}}});
     grid.resize(500, 200);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
@@ -209,10 +210,10 @@ private slots:
     grid.SetColCount(3);
     grid.SetRowCount(4);
     // clang-format off
-    const Table cells = {{"", "Qua 09/12/2026", "Qui 10/12/2026"},
-                         {"8:00", "OP1", ""},
-                         {"9:00", "OP1 \"urgente\"", "OP2; OP3"},
-                         {"10:00", "", "OP2\nOP4"}};
+    const Table cells = {{QStringLiteral(""), QStringLiteral("Qua 09/12/2026"), QStringLiteral("Qui 10/12/2026")},
+                         {QStringLiteral("8:00"), QStringLiteral("OP1"), QStringLiteral("")},
+                         {QStringLiteral("9:00"), QStringLiteral("OP1 \"urgente\""), QStringLiteral("OP2; OP3")},
+                         {QStringLiteral("10:00"), QStringLiteral(""), QStringLiteral("OP2\nOP4")}};
     // clang-format on
     for (int r = 0; r < 4; ++r)
       for (int c = 0; c < 3; ++c)

@@ -48,8 +48,8 @@ class TstUiGrids : public QObject {
     int scrolls = 0;
     Fixture()
     {
-      set.AddField("CDEQUIPPRO", ftString, 10).DisplayLabel = "Código";
-      set.AddField("NMEQUIPPRO", ftString, 40).DisplayLabel = "Nome";
+      set.AddField(QStringLiteral("CDEQUIPPRO"), ftString, 10).DisplayLabel = QStringLiteral("Código");
+      set.AddField(QStringLiteral("NMEQUIPPRO"), ftString, 40).DisplayLabel = QStringLiteral("Nome");
       set.AfterScroll = [this](TDataSet &) { ++scrolls; };
     }
   };
@@ -60,7 +60,7 @@ private slots:
     SetErrorReporter([this](const QString &text) { m_reported << text; });
   }
   void init() { m_reported.clear(); }
-  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join('\n'))); }
+  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join(QLatin1Char('\n')))); }
 
   void columnsAndTitles()
   {
@@ -68,7 +68,9 @@ private slots:
     f.set.SetData(equipment());
     TDBGrid grid;
     grid.SetDataSource(&f.source);
-    grid.SetColumns({{"CDEQUIPPRO", 71, {}}, {"SGEQUIPPRO", 48, "Sg."}, {"NMEQUIPPRO", -1, {}}});
+    grid.SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
+                     {QStringLiteral("SGEQUIPPRO"), 48, QStringLiteral("Sg.")},
+                     {QStringLiteral("NMEQUIPPRO"), -1, {}}});
     QCOMPARE(grid.model()->columnCount(), 3);
     QCOMPARE(grid.model()->rowCount(), 5);
     QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Código"));
@@ -97,7 +99,9 @@ private slots:
     TDataSource source(nullptr, &set);
     TDBGrid grid;
     grid.SetDataSource(&source);
-    grid.SetColumns({{"DTHRINIPROD", -1, {}}, {"DTENTREGA", -1, {}}, {"NRORDPROD", -1, "Ordem"}});
+    grid.SetColumns({{QStringLiteral("DTHRINIPROD"), -1, {}},
+                     {QStringLiteral("DTENTREGA"), -1, {}},
+                     {QStringLiteral("NRORDPROD"), -1, QStringLiteral("Ordem")}});
     for (int col = 0; col < 3; ++col) {
       const QString text = cellText(grid, 0, col);
       QVERIFY2(grid.columnWidth(col) > grid.fontMetrics().horizontalAdvance(text), qPrintable(text));
@@ -183,7 +187,7 @@ private slots:
     f.set.SetData(equipment());
     TDBSortGrid grid;
     grid.SetDataSource(&f.source);
-    grid.SetColumns({{"CDEQUIPPRO", 71, {}}, {"NMEQUIPPRO", 120, {}}});
+    grid.SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}}, {QStringLiteral("NMEQUIPPRO"), 120, {}}});
     grid.resize(400, 300);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
@@ -205,7 +209,7 @@ private slots:
     // Choosing the first row shown moves the cursor to that record, not to record 1.
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCenter(grid, 0, 0));
     QCOMPARE(f.set.RecNo(), 5);
-    QCOMPARE(f.set.FieldByName("NMEQUIPPRO").AsString(), QStringLiteral("Esteira"));
+    QCOMPARE(f.set.FieldByName(QStringLiteral("NMEQUIPPRO")).AsString(), QStringLiteral("Esteira"));
     // Moving the cursor selects the record's sorted row.
     f.set.First(); // EQ1 "Torno"
     QCOMPARE(grid.currentIndex().row(), 4);
@@ -236,16 +240,16 @@ private slots:
     set.SetData(p);
     TDBSortGrid grid;
     grid.SetDataSource(&source);
-    grid.SortBy("QTD");
+    grid.SortBy(QStringLiteral("QTD"));
     QStringList order;
     for (int r = 0; r < 4; ++r)
       order << cellText(grid, r, 0);
-    QCOMPARE(order, (QStringList{"c", "A", "b", "a2"}));
-    grid.SortBy("CDEQUIPPRO", Qt::DescendingOrder);
+    QCOMPARE(order, (QStringList{QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("a2")}));
+    grid.SortBy(QStringLiteral("CDEQUIPPRO"), Qt::DescendingOrder);
     order.clear();
     for (int r = 0; r < 4; ++r)
       order << cellText(grid, r, 0);
-    QCOMPARE(order, (QStringList{"c", "b", "a2", "A"}));
+    QCOMPARE(order, (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a2"), QStringLiteral("A")}));
     grid.ClearSort();
     QCOMPARE(cellText(grid, 0, 0), QStringLiteral("b"));
   }
@@ -284,10 +288,10 @@ private slots:
     TDBGrid grid;
     grid.SetOptions(grid.Options() | dgEditing);
     grid.SetDataSource(&f.source);
-    grid.SetColumns({{"CDEQUIPPRO", 71, {}}, {"NMEQUIPPRO", 120, {}}});
+    grid.SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}}, {QStringLiteral("NMEQUIPPRO"), 120, {}}});
     // Digits may not be typed into the name.
     grid.OnKeyPress = [](TDBGrid &g, QChar &key) {
-      if (g.SelectedField() && g.SelectedField()->FieldName == "NMEQUIPPRO" && key.isDigit())
+      if (g.SelectedField() && g.SelectedField()->FieldName == QStringLiteral("NMEQUIPPRO") && key.isDigit())
         key = QChar();
     };
     grid.show();
@@ -300,13 +304,13 @@ private slots:
     auto *editor = qobject_cast<QLineEdit *>(grid.InplaceEditor());
     QVERIFY(editor);
     editor->selectAll();
-    QTest::keyClicks(editor, "Se1rr2a3 X");
+    QTest::keyClicks(editor, QStringLiteral("Se1rr2a3 X"));
     QCOMPARE(editor->text(), QStringLiteral("Serra X"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_VERIFY(!grid.InplaceEditor()); // the editor commits on a queued call
     QCOMPARE(f.set.State(), dsEdit);
     QCOMPARE(f.set.RecNo(), 2);
-    QCOMPARE(f.set.FieldByName("NMEQUIPPRO").AsString(), QStringLiteral("Serra X"));
+    QCOMPARE(f.set.FieldByName(QStringLiteral("NMEQUIPPRO")).AsString(), QStringLiteral("Serra X"));
     f.set.Post();
     QCOMPARE(cellText(grid, 1, 1), QStringLiteral("Serra X"));
   }
@@ -334,7 +338,7 @@ private slots:
     // A record with something typed in stays.
     grid->setFocus();
     f.set.Insert();
-    f.set.FieldByName("CDEQUIPPRO").SetAsString("EQ9");
+    f.set.FieldByName(QStringLiteral("CDEQUIPPRO")).SetAsString(QStringLiteral("EQ9"));
     other->setFocus();
     QCOMPARE(f.set.State(), dsInsert);
     f.set.Cancel();
@@ -358,7 +362,7 @@ private slots:
     QVERIFY(QTest::qWaitForWindowActive(&grid));
     grid.setFocus();
     QTest::keyClick(&grid, Qt::Key_F2);
-    QTest::keyClicks(&grid, "abc");
+    QTest::keyClicks(&grid, QStringLiteral("abc"));
     QVERIFY(!grid.InplaceEditor());
     QCOMPARE(f.set.State(), dsBrowse);
   }
@@ -388,11 +392,11 @@ private slots:
     TStringGrid grid;
     grid.SetColCount(3);
     grid.SetRowCount(3);
-    grid.SetCells(1, 0, "Seg 07/12/2026");
-    grid.SetCells(0, 1, "8:00");
-    grid.SetCells(1, 1, "OP1 //  - OP2");
-    grid.SetCells(3, 1, "outside");
-    grid.SetCells(-1, 0, "outside");
+    grid.SetCells(1, 0, QStringLiteral("Seg 07/12/2026"));
+    grid.SetCells(0, 1, QStringLiteral("8:00"));
+    grid.SetCells(1, 1, QStringLiteral("OP1 //  - OP2"));
+    grid.SetCells(3, 1, QStringLiteral("outside"));
+    grid.SetCells(-1, 0, QStringLiteral("outside"));
     QCOMPARE(grid.Cells(1, 0), QStringLiteral("Seg 07/12/2026"));
     QCOMPARE(grid.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Seg 07/12/2026"));
     QCOMPARE(grid.model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("8:00"));
@@ -406,7 +410,7 @@ private slots:
     QCOMPARE(grid.Cells(3, 1), QString());
     // Single changes outside a bulk update reach the view at once.
     QSignalSpy changed(grid.model(), &QAbstractItemModel::dataChanged);
-    grid.SetCells(2, 2, "OP3");
+    grid.SetCells(2, 2, QStringLiteral("OP3"));
     QCOMPARE(changed.count(), 1);
   }
 
@@ -423,7 +427,7 @@ private slots:
     QVERIFY(!grid.model()->index(0, 0).data(Qt::BackgroundRole).isValid());
     QCOMPARE(grid.CellBrush(0, 1), QBrush());
     // A brush goes with its cell when the counts change, like its text.
-    grid.SetCells(2, 2, "OP1");
+    grid.SetCells(2, 2, QStringLiteral("OP1"));
     grid.SetColCount(5);
     QCOMPARE(grid.Cells(2, 2), QStringLiteral("OP1"));
     QCOMPARE(grid.CellBrush(2, 2), busy);
@@ -477,7 +481,7 @@ private slots:
     TStringGrid grid;
     grid.SetColCount(40);
     grid.SetRowCount(20);
-    grid.SetCells(39, 19, "last");
+    grid.SetCells(39, 19, QStringLiteral("last"));
     grid.resize(600, 400);
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
@@ -489,7 +493,7 @@ private slots:
     QCOMPARE(grid.model()->index(18, 38).data().toString(), QString());
     grid.grab();
     QCoreApplication::processEvents();
-    grid.SetCells(1, 1, "OP1");
+    grid.SetCells(1, 1, QStringLiteral("OP1"));
     grid.EndUpdate();
     QCOMPARE(grid.model()->columnCount(), 1);
     QCOMPARE(grid.model()->rowCount(), 1);
@@ -502,13 +506,13 @@ private slots:
     TStringGrid grid;
     grid.SetColCount(5);
     grid.SetRowCount(5);
-    grid.SetCells(1, 1, "A");
+    grid.SetCells(1, 1, QStringLiteral("A"));
     grid.resize(500, 300);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
     grid.setFocus();
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCenter(grid, 0, 0));
-    QTest::keyClicks(&grid, "xyz");
+    QTest::keyClicks(&grid, QStringLiteral("xyz"));
     QTest::keyClick(&grid, Qt::Key_F2);
     QCOMPARE(grid.Cells(1, 1), QStringLiteral("A"));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCenter(grid, 2, 1));

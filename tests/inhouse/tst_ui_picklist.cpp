@@ -124,7 +124,7 @@ private slots:
     SetPrompts(nullptr);
   }
   void init() { m_reported.clear(); }
-  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join('\n'))); }
+  void cleanup() { QVERIFY2(m_reported.isEmpty(), qPrintable(m_reported.join(QLatin1Char('\n')))); }
 
   // Pre-checked keys (unknown ones ignored) come out in the set's order, with the rows toggled in
   // between; the set stays open on the record it was on, with no scroll event.
@@ -199,15 +199,15 @@ private slots:
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("shown");
     // clang-format off
-    QTest::newRow("accents and case")  << "prensa"    << QStringList{"EQ02"};
-    QTest::newRow("accent left out")   << "estacao"   << QStringList{"EQ10"};
-    QTest::newRow("accent typed")      << "ESTAÇÃO"   << QStringList{"EQ10"};
-    QTest::newRow("inside a word")     << "idr"       << QStringList{"EQ02", "EQ11"};
-    QTest::newRow("code prefix")       << "eq1"       << QStringList{"EQ10", "EQ11", "EQ12"};
+    QTest::newRow("accents and case")  << "prensa"    << QStringList{QStringLiteral("EQ02")};
+    QTest::newRow("accent left out")   << "estacao"   << QStringList{QStringLiteral("EQ10")};
+    QTest::newRow("accent typed")      << "ESTAÇÃO"   << QStringList{QStringLiteral("EQ10")};
+    QTest::newRow("inside a word")     << "idr"       << QStringList{QStringLiteral("EQ02"), QStringLiteral("EQ11")};
+    QTest::newRow("code prefix")       << "eq1"       << QStringList{QStringLiteral("EQ10"), QStringLiteral("EQ11"), QStringLiteral("EQ12")};
     QTest::newRow("hidden column")     << "G2"        << QStringList{};
     QTest::newRow("across columns")    << "eq01torno" << QStringList{};
     QTest::newRow("nothing")           << "caldeira"  << QStringList{};
-    QTest::newRow("cleared")           << ""          << QStringList{"EQ01", "EQ02", "EQ10", "EQ11", "EQ12"};
+    QTest::newRow("cleared")           << ""          << QStringList{QStringLiteral("EQ01"), QStringLiteral("EQ02"), QStringLiteral("EQ10"), QStringLiteral("EQ11"), QStringLiteral("EQ12")};
     // clang-format on
   }
   void search()

@@ -128,11 +128,15 @@ private slots:
     QTest::addColumn<bool>("andamento");
     QTest::addColumn<bool>("concluida");
     QTest::addColumn<TStatusTexts>("texts");
-    QTest::newRow("all down") << true << true << true << TStatusTexts{"1", "2", "2"};
+    QTest::newRow("all down") << true << true << true
+                              << TStatusTexts{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")};
     QTest::newRow("all up") << false << false << false << TStatusTexts{};
-    QTest::newRow("only concluded: 2 as well") << false << false << true << TStatusTexts{"", "", "2"};
-    QTest::newRow("only pending") << true << false << false << TStatusTexts{"1", "", ""};
-    QTest::newRow("only in progress") << false << true << false << TStatusTexts{"", "2", ""};
+    QTest::newRow("only concluded: 2 as well")
+        << false << false << true << TStatusTexts{QStringLiteral(""), QStringLiteral(""), QStringLiteral("2")};
+    QTest::newRow("only pending") << true << false << false
+                                  << TStatusTexts{QStringLiteral("1"), QStringLiteral(""), QStringLiteral("")};
+    QTest::newRow("only in progress") << false << true << false
+                                      << TStatusTexts{QStringLiteral(""), QStringLiteral("2"), QStringLiteral("")};
   }
   // Clicked by the user into each combination: the texts follow, each click is signalled
   // after the toggle changed, and the focus stays in the field that had it.
@@ -151,7 +155,7 @@ private slots:
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     field->setFocus();
-    QCOMPARE(toggles->Texts(), (TStatusTexts{"1", "2", "2"}));
+    QCOMPARE(toggles->Texts(), (TStatusTexts{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")}));
 
     QList<bool> stateWhenSignalled;
     connect(toggles, &TStatusToggles::clicked, this, [&](QToolButton *b) { stateWhenSignalled << b->isChecked(); });
@@ -172,9 +176,9 @@ private slots:
   {
     TStatusToggles sheet(nullptr, {0, 2, 1});
     TStatusToggles day(nullptr, {0, 1, 2});
-    QCOMPARE(sheet.findChild<QToolButton *>("tbtPendente"), sheet.tbtPendente);
-    QCOMPARE(sheet.findChild<QToolButton *>("tbtAndamento"), sheet.tbtAndamento);
-    QCOMPARE(sheet.findChild<QToolButton *>("tbtConcluida"), sheet.tbtConcluida);
+    QCOMPARE(sheet.findChild<QToolButton *>(QStringLiteral("tbtPendente")), sheet.tbtPendente);
+    QCOMPARE(sheet.findChild<QToolButton *>(QStringLiteral("tbtAndamento")), sheet.tbtAndamento);
+    QCOMPARE(sheet.findChild<QToolButton *>(QStringLiteral("tbtConcluida")), sheet.tbtConcluida);
     QCOMPARE(sheet.tbtConcluida->toolTip(), QStringLiteral("Concluída"));
     QCOMPARE(sheet.tbtAndamento->toolTip(), QStringLiteral("Em Andamento"));
     for (QToolButton *b : {sheet.tbtPendente, sheet.tbtAndamento, sheet.tbtConcluida}) {

@@ -76,23 +76,24 @@ TPlant::TPlant(const QDate &day) : today(day)
   }
   // Groups, equipment (EQ1 and EQ10 test whole-code matching), products, one order per status.
   const QStringList rows = {
-      "INSERT INTO GRUPOEQUIPA VALUES ('INJ', 'Injetoras')",
-      "INSERT INTO GRUPOEQUIPA VALUES ('EXT', 'Extrusoras')",
-      "INSERT INTO EQUIPAPROD VALUES ('EQ1', 'INJ-1', 'Injetora Horizontal 1', 'INJ')",
-      "INSERT INTO EQUIPAPROD VALUES ('EQ10', 'INJ-10', 'Injetora Horizontal 10', 'INJ')",
-      "INSERT INTO EQUIPAPROD VALUES ('EQ2', 'EXT-2', 'Extrusora Monorosca 2', 'EXT')",
-      "INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')",
-      "INSERT INTO PRODUTO VALUES ('P2', 'Frasco 500ml')",
-      "INSERT INTO ORDPROD VALUES ('OP1', '101001', 'P1', '1')",
-      "INSERT INTO ORDPROD VALUES ('OP2', '101002', 'P2', '2')",
-      "INSERT INTO ORDPROD VALUES ('OP3', '101003', 'P1', '3')",
-      "INSERT INTO ORDPROD VALUES ('OP4', '101004', 'P2', '4')",
+      QStringLiteral("INSERT INTO GRUPOEQUIPA VALUES ('INJ', 'Injetoras')"),
+      QStringLiteral("INSERT INTO GRUPOEQUIPA VALUES ('EXT', 'Extrusoras')"),
+      QStringLiteral("INSERT INTO EQUIPAPROD VALUES ('EQ1', 'INJ-1', 'Injetora Horizontal 1', 'INJ')"),
+      QStringLiteral("INSERT INTO EQUIPAPROD VALUES ('EQ10', 'INJ-10', 'Injetora Horizontal 10', 'INJ')"),
+      QStringLiteral("INSERT INTO EQUIPAPROD VALUES ('EQ2', 'EXT-2', 'Extrusora Monorosca 2', 'EXT')"),
+      QStringLiteral("INSERT INTO PRODUTO VALUES ('P1', 'Tampa 38mm')"),
+      QStringLiteral("INSERT INTO PRODUTO VALUES ('P2', 'Frasco 500ml')"),
+      QStringLiteral("INSERT INTO ORDPROD VALUES ('OP1', '101001', 'P1', '1')"),
+      QStringLiteral("INSERT INTO ORDPROD VALUES ('OP2', '101002', 'P2', '2')"),
+      QStringLiteral("INSERT INTO ORDPROD VALUES ('OP3', '101003', 'P1', '3')"),
+      QStringLiteral("INSERT INTO ORDPROD VALUES ('OP4', '101004', 'P2', '4')"),
   };
   for (const QString &sql : rows)
     Exec(sql);
-  auto reserve = [this](const char *equip, const char *order, int day, const char *from, int endDay, const char *to, double qty) {
+  auto reserve = [this](const char *equip, const char *order, int startDay, const char *from, int endDay, const char *to,
+                        double qty) {
     Exec(QStringLiteral("INSERT INTO RESEQUIPPROD VALUES ('%1', '%2', '%3', '%4', %5)")
-             .arg(QLatin1String(equip), QLatin1String(order), At(day, from), At(endDay, to))
+             .arg(QLatin1String(equip), QLatin1String(order), At(startDay, from), At(endDay, to))
              .arg(qty));
   };
   reserve("EQ1", "OP1", 1, "08:00", 1, "10:00", 1500);

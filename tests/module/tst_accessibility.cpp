@@ -173,7 +173,9 @@ private slots:
                [] { Cli_zrt02601::CriaFiltroPlanilha(); });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     // The two search buttons share a hint; each says what it searches.
-    QCOMPARE(spoken, (QStringList{"Lista", "Pesquisar grupos", "Pesquisar equipamentos", "Restaurar opções de filtro na tela"}));
+    QCOMPARE(spoken,
+             (QStringList{QStringLiteral("Lista"), QStringLiteral("Pesquisar grupos"), QStringLiteral("Pesquisar equipamentos"),
+                          QStringLiteral("Restaurar opções de filtro na tela")}));
     QCOMPARE(announced, QStringLiteral("dialog: Filtro de Equipamentos"));
     Cli_zrt02601::Finalization();
   }
@@ -205,8 +207,9 @@ private slots:
                [] { Cli_zrt02603::CriaHorarioLivre(); });
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
     // The two pairs of "de"/"até" fields say which pair they belong to.
-    QCOMPARE(spoken, (QStringList{"Período de", "Período até", "Intervalo de", "Intervalo até", "Pesquisar grupos",
-                                  "Pesquisar equipamentos", "Aguarde"}));
+    QCOMPARE(spoken, (QStringList{QStringLiteral("Período de"), QStringLiteral("Período até"), QStringLiteral("Intervalo de"),
+                                  QStringLiteral("Intervalo até"), QStringLiteral("Pesquisar grupos"),
+                                  QStringLiteral("Pesquisar equipamentos"), QStringLiteral("Aguarde")}));
     QCOMPARE(cells, 5);
     QCOMPARE(announced, QStringLiteral("dialog: Horários Livres"));
     Cli_zrt02603::Finalization();

@@ -112,10 +112,10 @@ private slots:
     QTest::addColumn<QStringList>("orders");
     QTest::addColumn<QStringList>("firstRow"); // as the grid shows it, %D the day
     // clang-format off
-    QTest::newRow("two orders") << 1 << QStringList{"OP1", "OP2"}
-                                << QStringList{"OP1", "1.01.001", "Tampa 38mm", "%D 08:00:00", "%D 10:00:00", "1.500,0000"};
-    QTest::newRow("one order") << 2 << QStringList{"OP3"}
-                               << QStringList{"OP3", "1.01.003", "Tampa 38mm", "%D 14:00:00", "%D 16:00:00", "80,0000"};
+    QTest::newRow("two orders") << 1 << QStringList{QStringLiteral("OP1"), QStringLiteral("OP2")}
+                                << QStringList{QStringLiteral("OP1"), QStringLiteral("1.01.001"), QStringLiteral("Tampa 38mm"), QStringLiteral("%D 08:00:00"), QStringLiteral("%D 10:00:00"), QStringLiteral("1.500,0000")};
+    QTest::newRow("one order") << 2 << QStringList{QStringLiteral("OP3")}
+                               << QStringList{QStringLiteral("OP3"), QStringLiteral("1.01.003"), QStringLiteral("Tampa 38mm"), QStringLiteral("%D 14:00:00"), QStringLiteral("%D 16:00:00"), QStringLiteral("80,0000")};
     QTest::newRow("no reservations") << 4 << QStringList{} << QStringList{};
     // clang-format on
   }
@@ -141,7 +141,8 @@ private slots:
     const QString date = plant->today.addDays(day).toString(QStringLiteral("dd/MM/yyyy"));
     QCOMPARE(shownOrders, orders);
     QCOMPARE(shownRow, firstRow.replaceInStrings(QStringLiteral("%D"), date));
-    QCOMPARE(titles, (QStringList{"Ordem", "Código", "Produto", "Data Inicial", "Data Final", "Quantidade"}));
+    QCOMPARE(titles, (QStringList{QStringLiteral("Ordem"), QStringLiteral("Código"), QStringLiteral("Produto"),
+                                  QStringLiteral("Data Inicial"), QStringLiteral("Data Final"), QStringLiteral("Quantidade")}));
     // Only the date: the period's hours travel to the server but are not shown.
     QCOMPARE(label, date);
     QVERIFY(navigatorOn);
@@ -170,13 +171,13 @@ private slots:
     QTest::addColumn<QStringList>("clicked");
     QTest::addColumn<QStringList>("statuses"); // pending, in progress, concluded as last sent
     // clang-format off
-    QTest::newRow("Pendente up") << QStringList{"tbtPendente"} << QStringList{"", "2", "2"};
-    QTest::newRow("Em Andamento up") << QStringList{"tbtAndamento"} << QStringList{"1", "", "2"};
-    QTest::newRow("Concluída up") << QStringList{"tbtConcluida"} << QStringList{"1", "2", ""};
-    QTest::newRow("all up") << QStringList{"tbtPendente", "tbtAndamento", "tbtConcluida"} << QStringList{"", "", ""};
-    QTest::newRow("only Concluída down") << QStringList{"tbtPendente", "tbtAndamento"} << QStringList{"", "", "2"};
-    QTest::newRow("only Em Andamento down") << QStringList{"tbtPendente", "tbtConcluida"} << QStringList{"", "2", ""};
-    QTest::newRow("up and down again") << QStringList{"tbtAndamento", "tbtAndamento"} << QStringList{"1", "2", "2"};
+    QTest::newRow("Pendente up") << QStringList{QStringLiteral("tbtPendente")} << QStringList{QStringLiteral(""), QStringLiteral("2"), QStringLiteral("2")};
+    QTest::newRow("Em Andamento up") << QStringList{QStringLiteral("tbtAndamento")} << QStringList{QStringLiteral("1"), QStringLiteral(""), QStringLiteral("2")};
+    QTest::newRow("Concluída up") << QStringList{QStringLiteral("tbtConcluida")} << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("")};
+    QTest::newRow("all up") << QStringList{QStringLiteral("tbtPendente"), QStringLiteral("tbtAndamento"), QStringLiteral("tbtConcluida")} << QStringList{QStringLiteral(""), QStringLiteral(""), QStringLiteral("")};
+    QTest::newRow("only Concluída down") << QStringList{QStringLiteral("tbtPendente"), QStringLiteral("tbtAndamento")} << QStringList{QStringLiteral(""), QStringLiteral(""), QStringLiteral("2")};
+    QTest::newRow("only Em Andamento down") << QStringList{QStringLiteral("tbtPendente"), QStringLiteral("tbtConcluida")} << QStringList{QStringLiteral(""), QStringLiteral("2"), QStringLiteral("")};
+    QTest::newRow("up and down again") << QStringList{QStringLiteral("tbtAndamento"), QStringLiteral("tbtAndamento")} << QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2")};
     // clang-format on
   }
   void statusTextsPerToggleCombination()
@@ -347,7 +348,7 @@ private slots:
     QCOMPARE(reports, 1);
     QCOMPARE(depthAfter, 0);
     QCOMPARE(ShowAviWidget(), nullptr);
-    QCOMPARE(rowsAfter, (QStringList{"OP1", "OP2"}));
+    QCOMPARE(rowsAfter, (QStringList{QStringLiteral("OP1"), QStringLiteral("OP2")}));
     QCOMPARE(fetchesAfterRestart, 1);
   }
 

@@ -78,13 +78,15 @@ private slots:
     QTest::addColumn<QString>("allEquipment");
     QTest::addColumn<QStringList>("expected");
     for (const char *kind : {"sqlite", "postgresql"}) {
-      auto row = [&](const char *name) { return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(kind, name))); };
+      auto row = [&](const char *name) {
+        return &QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(kind), QLatin1String(name))));
+      };
       // clang-format off
-      *row("all") << kind << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
-      *row("EQ1 is not EQ10") << kind << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
-      *row("G1 is not G10") << kind << ";G1;" << "" << "" << "T" << QStringList({"EQ1", "EQ10"});
-      *row("G10 only") << kind << ";G10;" << "" << "" << "T" << QStringList({"EQ2"});
-      *row("group and equipment") << kind << ";G1;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+      *row("all") << kind << "" << "T" << "" << "T" << QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")});
+      *row("EQ1 is not EQ10") << kind << "" << "T" << ";EQ1;" << "" << QStringList({QStringLiteral("EQ1")});
+      *row("G1 is not G10") << kind << ";G1;" << "" << "" << "T" << QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10")});
+      *row("G10 only") << kind << ";G10;" << "" << "" << "T" << QStringList({QStringLiteral("EQ2")});
+      *row("group and equipment") << kind << ";G1;" << "" << ";EQ2;EQ10;" << "" << QStringList({QStringLiteral("EQ10")});
       *row("empty list, no flag") << kind << "" << "" << "" << "T" << QStringList();
       *row("quote is data") << kind << "" << "T" << "';DROP TABLE EQUIPAPROD;--" << "" << QStringList();
       // clang-format on
@@ -104,13 +106,13 @@ private slots:
     TADOIBQuery query;
     DefineEquipmentQuery(query);
     query.Bind(&connection, nullptr, nullptr);
-    query.ParamByName("P_GR").SetAsString(groups);
-    query.ParamByName("P_TGR").SetAsString(allGroups);
-    query.ParamByName("P_EQ").SetAsString(equipment);
-    query.ParamByName("P_TEQ").SetAsString(allEquipment);
+    query.ParamByName(QStringLiteral("P_GR")).SetAsString(groups);
+    query.ParamByName(QStringLiteral("P_TGR")).SetAsString(allGroups);
+    query.ParamByName(QStringLiteral("P_EQ")).SetAsString(equipment);
+    query.ParamByName(QStringLiteral("P_TEQ")).SetAsString(allEquipment);
     query.Open();
-    QCOMPARE(FieldValues(query, "CDEQUIPPRO"), expected);
-    QCOMPARE(query.FieldByName("NMEQUIPPRO").Label(), QStringLiteral("Nome"));
+    QCOMPARE(FieldValues(query, QStringLiteral("CDEQUIPPRO")), expected);
+    QCOMPARE(query.FieldByName(QStringLiteral("NMEQUIPPRO")).Label(), QStringLiteral("Nome"));
   }
 
   void filterPickersListGroupsAndTheirEquipment_data() { AddKinds(); }
@@ -124,25 +126,25 @@ private slots:
     DefineGroupQuery(groups);
     groups.Bind(&connection, nullptr, nullptr);
     groups.Open();
-    QCOMPARE(FieldValues(groups, "CDGRUPOEQUIPA"), (QStringList{"G1", "G10"}));
+    QCOMPARE(FieldValues(groups, QStringLiteral("CDGRUPOEQUIPA")), (QStringList{QStringLiteral("G1"), QStringLiteral("G10")}));
     TADOIBQuery equipment;
     DefineGroupEquipmentQuery(equipment);
     equipment.Bind(&connection, nullptr, nullptr);
     // clang-format off
     const struct { const char *list, *all; QStringList expected; } cases[] = {
-        {"", "T", {"EQ1", "EQ10", "EQ2"}},
-        {";G1;", "", {"EQ1", "EQ10"}}, // G1 is not G10
-        {";G10;", "", {"EQ2"}},
+        {"", "T", {QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}},
+        {";G1;", "", {QStringLiteral("EQ1"), QStringLiteral("EQ10")}}, // G1 is not G10
+        {";G10;", "", {QStringLiteral("EQ2")}},
         {"", "", {}},
         {"';DROP TABLE EQUIPAPROD;--", "", {}},
     };
     // clang-format on
     for (const auto &c : cases) {
       equipment.Close();
-      equipment.ParamByName("P_GR").SetAsString(QLatin1String(c.list));
-      equipment.ParamByName("P_TGR").SetAsString(QLatin1String(c.all));
+      equipment.ParamByName(QStringLiteral("P_GR")).SetAsString(QLatin1String(c.list));
+      equipment.ParamByName(QStringLiteral("P_TGR")).SetAsString(QLatin1String(c.all));
       equipment.Open();
-      QVERIFY2(FieldValues(equipment, "CDEQUIPPRO") == c.expected, c.list);
+      QVERIFY2(FieldValues(equipment, QStringLiteral("CDEQUIPPRO")) == c.expected, c.list);
     }
   }
 };

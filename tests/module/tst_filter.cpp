@@ -106,14 +106,14 @@ private slots:
     QTest::addColumn<QStringList>("list");      // the sheet's equipment afterwards
     // clang-format off
     QTest::newRow("all groups, all equipment") << QStringList{} << QStringList{} << QStringList{}
-        << QStringList{"", "T", "", "T"} << QStringList{"EQ1", "EQ10", "EQ2"};
-    QTest::newRow("a group") << QStringList{"EXT"} << QStringList{} << QStringList{}
-        << QStringList{";EXT;", "", "", "T"} << QStringList{"EQ2"};
+        << QStringList{QStringLiteral(""), QStringLiteral("T"), QStringLiteral(""), QStringLiteral("T")} << QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")};
+    QTest::newRow("a group") << QStringList{QStringLiteral("EXT")} << QStringList{} << QStringList{}
+        << QStringList{QStringLiteral(";EXT;"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("T")} << QStringList{QStringLiteral("EQ2")};
     // EQ1 alone: a code that begins another code is not that code.
-    QTest::newRow("equipment of all groups") << QStringList{} << QStringList{"EQ1"} << QStringList{"EQ1", "EQ10", "EQ2"}
-        << QStringList{"", "T", ";EQ1;", ""} << QStringList{"EQ1"};
-    QTest::newRow("equipment of a group") << QStringList{"INJ"} << QStringList{"EQ10"} << QStringList{"EQ1", "EQ10"}
-        << QStringList{";INJ;", "", ";EQ10;", ""} << QStringList{"EQ10"};
+    QTest::newRow("equipment of all groups") << QStringList{} << QStringList{QStringLiteral("EQ1")} << QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}
+        << QStringList{QStringLiteral(""), QStringLiteral("T"), QStringLiteral(";EQ1;"), QStringLiteral("")} << QStringList{QStringLiteral("EQ1")};
+    QTest::newRow("equipment of a group") << QStringList{QStringLiteral("INJ")} << QStringList{QStringLiteral("EQ10")} << QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10")}
+        << QStringList{QStringLiteral(";INJ;"), QStringLiteral(""), QStringLiteral(";EQ10;"), QStringLiteral("")} << QStringList{QStringLiteral("EQ10")};
     // clang-format on
   }
 
@@ -164,7 +164,7 @@ private slots:
       // Groups: at confirmation and at an equipment search, which then asks no picker.
       Click(w.rbtLGr);
       QTest::keyClick(&w, Qt::Key_Return);
-      QCOMPARE(plant->prompts.shown, QStringList{"Grupo deve ser informado."});
+      QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Grupo deve ser informado.")});
       QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
       Click(w.rbtLEq);
       Click(w.btpEq);
@@ -172,7 +172,7 @@ private slots:
       QVERIFY(plant->prompts.pickRequests.isEmpty());
       QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
       // Equipment: with the groups chosen, the equipment list is still empty.
-      plant->prompts.picks << QStringList{"INJ"};
+      plant->prompts.picks << QStringList{QStringLiteral("INJ")};
       Click(w.btpGr);
       Click(w.sbtConfirma);
       QCOMPARE(plant->prompts.shown.last(), QStringLiteral("Equipamento deve ser informado."));
@@ -180,25 +180,25 @@ private slots:
       QVERIFY(w.isVisible());
     }));
     QCOMPARE(Params(*sheet->qryEquipamento), before);
-    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(SheetList(), (QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}));
   }
 
   void aGroupSearchEmptiesTheEquipmentList()
   {
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       Click(w.rbtLGr);
-      plant->prompts.picks << QStringList{"INJ"} << QStringList{"EQ1"};
+      plant->prompts.picks << QStringList{QStringLiteral("INJ")} << QStringList{QStringLiteral("EQ1")};
       Click(w.btpGr);
       Click(w.rbtLEq);
       Click(w.btpEq);
       QCOMPARE(ListaEquipamentos, QStringLiteral(";EQ1;"));
       // Even a group search the user cancels starts by emptying the equipment list.
       Click(w.btpGr);
-      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{"INJ"});
+      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{QStringLiteral("INJ")});
       QCOMPARE(ListaGrupos, QStringLiteral(";INJ;"));
       QVERIFY(ListaEquipamentos.isEmpty());
       Click(w.sbtConfirma);
-      QCOMPARE(plant->prompts.shown, QStringList{"Equipamento deve ser informado."});
+      QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Equipamento deve ser informado.")});
     }));
   }
 
@@ -206,11 +206,11 @@ private slots:
   {
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       Click(w.rbtLGr);
-      plant->prompts.picks << QStringList{"EXT"};
+      plant->prompts.picks << QStringList{QStringLiteral("EXT")};
       Click(w.btpGr);
       Click(w.sbtConfirma);
     }));
-    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    QCOMPARE(SheetList(), QStringList{QStringLiteral("EQ2")});
     // A new dialog opens on "Todos"; "Lista" without a search applies the earlier list, and
     // "Todos" in between loses nothing.
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
@@ -221,14 +221,14 @@ private slots:
       Click(w.rbtLGr);
       plant->prompts.picks << std::nullopt; // the picker cancelled: the list stays
       Click(w.btpGr);
-      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{"EXT"});
+      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{QStringLiteral("EXT")});
       Click(w.sbtConfirma);
     }));
     QCOMPARE(Params(*sheet->qryEquipamento)[0], QStringLiteral(";EXT;"));
-    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    QCOMPARE(SheetList(), QStringList{QStringLiteral("EQ2")});
     // "Todos" everywhere shows the whole plant again, the lists still kept.
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) { QTest::keyClick(&w, Qt::Key_Enter, Qt::KeypadModifier); }));
-    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(SheetList(), (QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}));
     QCOMPARE(Filtro.Grupos.Codigos, QStringLiteral(";EXT;"));
     QVERIFY(Filtro.Grupos.boTodos);
   }
@@ -247,7 +247,7 @@ private slots:
     plant->ClearCalls();
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       Click(w.rbtLGr);
-      plant->prompts.picks << QStringList{"EXT"};
+      plant->prompts.picks << QStringList{QStringLiteral("EXT")};
       Click(w.btpGr);
       QPointer<TfrmFiltroPlanilha> alive(&w);
       if (escape)
@@ -257,7 +257,7 @@ private slots:
       QTRY_VERIFY(!alive || !alive->isVisible());
     }));
     QCOMPARE(Params(*sheet->qryEquipamento), before);
-    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(SheetList(), (QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}));
     QVERIFY(!plant->CallMethods().contains(QStringLiteral("GetReservados")));
     QVERIFY(!Filtro.Grupos.boTodos && Filtro.Grupos.Codigos.isEmpty());
     QCOMPARE(ListaGrupos, QStringLiteral(";EXT;")); // the list itself is the picker's, kept
@@ -269,7 +269,7 @@ private slots:
     QVERIFY(Filtro.Grupos.boTodos);
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       Click(w.rbtLGr);
-      plant->prompts.picks << QStringList{"EXT"};
+      plant->prompts.picks << QStringList{QStringLiteral("EXT")};
       Click(w.btpGr);
       plant->Exec(QStringLiteral("ALTER TABLE EQUIPAPROD RENAME TO EQUIPAPROD_FORA"));
       Click(w.sbtConfirma);
@@ -282,7 +282,7 @@ private slots:
       QTest::keyClick(&w, Qt::Key_Return);
     }));
     QCOMPARE(plant->errors.size(), 1);
-    QCOMPARE(SheetList(), QStringList{"EQ2"});
+    QCOMPARE(SheetList(), QStringList{QStringLiteral("EQ2")});
     QVERIFY(!Filtro.Grupos.boTodos);
   }
 
@@ -301,12 +301,12 @@ private slots:
       QVERIFY(w.rbtLGr->isChecked() && w.btpGr->isEnabled());
       QTest::keyClick(w.rbtLGr, Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget(), w.btpGr);
-      plant->prompts.picks << QStringList{"INJ"};
+      plant->prompts.picks << QStringList{QStringLiteral("INJ")};
       QTest::keyClick(w.btpGr, Qt::Key_Space);
       QCOMPARE(ListaGrupos, QStringLiteral(";INJ;"));
       QTest::keyClick(w.btpGr, Qt::Key_Return);
     }));
-    QCOMPARE(SheetList(), (QStringList{"EQ1", "EQ10"}));
+    QCOMPARE(SheetList(), (QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10")}));
   }
 
   void savedSetComesBackFromTheMenu()
@@ -349,7 +349,7 @@ private slots:
     SaveRadios(QStringLiteral("Cli_zrt09999"), QStringLiteral("Outra tela"), true, true);
     QVERIFY(WithDialog([&](TfrmFiltroPlanilha &w) {
       QTRY_VERIFY(w.ppmOpcoes->isVisible());
-      QCOMPARE(MenuNames(w), (QStringList{"A", "B", "b"}));
+      QCOMPARE(MenuNames(w), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("b")}));
       // Opened by its activation, the menu sits under the restore button, as for a click on it.
       QVERIFY(PoppedAt(w.ppmOpcoes, w.panBotao->mapToGlobal(QPoint(0, w.btfLoadOpc->height()))));
       // Dismissed with Esc, the next request is taken by the flag; the one after shows the menu

@@ -131,7 +131,7 @@ private slots:
         for (int key : {Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5, Qt::Key_F7})
           QTest::keyClick(w.dbgPadrao, Qt::Key(key));
         QTest::keyClick(w.dbgPadrao, Qt::Key_Return, Qt::ControlModifier);
-        QTest::keyClicks(w.dbgPadrao, "X");
+        QTest::keyClicks(w.dbgPadrao, QStringLiteral("X"));
         QCOMPARE(w.cdsDados->State(), dsBrowse);
         QCOMPARE(w.cdsDados->RecordCount(), rows);
         QVERIFY(plant->prompts.asked.isEmpty());
@@ -211,7 +211,7 @@ private slots:
     QTest::addColumn<QStringList>("equipment");
     // clang-format off
     QTest::newRow("all") << QStringList{} << QStringList{};
-    QTest::newRow("lists") << QStringList{"INJ"} << QStringList{"EQ1", "EQ10"};
+    QTest::newRow("lists") << QStringList{QStringLiteral("INJ")} << QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10")};
     // clang-format on
   }
 
@@ -255,7 +255,7 @@ private slots:
     QStringList rows;
     QVERIFY(WithWindow([&](TfrmHoraLivre &w) {
       Click(w.rbtLEq);
-      plant->prompts.picks << QStringList{"EQ1"};
+      plant->prompts.picks << QStringList{QStringLiteral("EQ1")};
       Click(w.btpEQUIPAMENTO);
       SetDays(w, 4, 7);
       TypeInto(w.dtpInicio, QStringLiteral("0000"));
@@ -264,8 +264,9 @@ private slots:
       rows = Rows(w);
     }));
     auto day = [this](int offset) { return plant->today.addDays(offset).toString(QStringLiteral("dd/MM/yyyy")); };
-    QCOMPARE(rows,
-             (QStringList{"EQ1 " + day(5) + " 00:00-23:30", "EQ1 " + day(6) + " 01:00-23:59", "EQ1 " + day(7) + " 02:00-23:59"}));
+    QCOMPARE(rows, (QStringList{QStringLiteral("EQ1 ") + day(5) + QStringLiteral(" 00:00-23:30"),
+                                QStringLiteral("EQ1 ") + day(6) + QStringLiteral(" 01:00-23:59"),
+                                QStringLiteral("EQ1 ") + day(7) + QStringLiteral(" 02:00-23:59")}));
     QVERIFY(plant->errors.isEmpty());
   }
 
@@ -292,17 +293,18 @@ private slots:
     QVERIFY(WithWindow([&](TfrmHoraLivre &w) {
       Click(w.rbtLGr);
       QVERIFY(w.btpGrupo->isEnabled());
-      plant->prompts.picks << QStringList{"INJ"} << QStringList{"EQ10"};
+      plant->prompts.picks << QStringList{QStringLiteral("INJ")} << QStringList{QStringLiteral("EQ10")};
       Click(w.btpGrupo);
       Click(w.rbtLEq);
       Click(w.btpEQUIPAMENTO);
       QCOMPARE(plant->prompts.pickRequests.last().title, QStringLiteral("Equipamento"));
-      QCOMPARE(plant->prompts.pickRequests.last().offered, (QStringList{"EQ1", "EQ10"})); // the group's only
+      QCOMPARE(plant->prompts.pickRequests.last().offered,
+               (QStringList{QStringLiteral("EQ1"), QStringLiteral("EQ10")})); // the group's only
       QCOMPARE(ListaEquipamentos, QStringLiteral(";EQ10;"));
       // Picking groups again keeps the equipment already picked.
-      plant->prompts.picks << QStringList{"INJ", "EXT"};
+      plant->prompts.picks << QStringList{QStringLiteral("INJ"), QStringLiteral("EXT")};
       Click(w.btpGrupo);
-      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{"INJ"});
+      QCOMPARE(plant->prompts.pickRequests.last().checked, QStringList{QStringLiteral("INJ")});
       QCOMPARE(ListaGrupos, QStringLiteral(";INJ;EXT;"));
       QCOMPARE(ListaEquipamentos, QStringLiteral(";EQ10;"));
       // "Todos" empties its own list only; "Lista" again needs a new pick.
@@ -312,7 +314,7 @@ private slots:
       Click(w.rbtLEq);
       SetDays(w, 1, 1);
       Search(w);
-      QCOMPARE(plant->prompts.shown, QStringList{"Equipamento deve ser informado."});
+      QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Equipamento deve ser informado.")});
       Click(w.rbtTGr);
       QVERIFY(ListaGrupos.isEmpty() && !w.btpGrupo->isEnabled());
       // An equipment search under "Lista" with no group stops at the group check.
@@ -322,7 +324,7 @@ private slots:
       QCOMPARE(plant->prompts.shown.last(), QStringLiteral("Grupo de equipamentos deve ser informado."));
       QCOMPARE(plant->prompts.pickRequests.size(), pickers);
       QCOMPARE(QApplication::focusWidget(), w.rbtLGr);
-      plant->prompts.picks << QStringList{"EXT"};
+      plant->prompts.picks << QStringList{QStringLiteral("EXT")};
       Click(w.btpGrupo);
     }));
     // Closing empties both lists: the next window starts from "Todos".

@@ -787,8 +787,9 @@ void TestFrmPadrao::mdiChildKeepsItsSizeAndMergesItsMenus()
       t << a->text();
     return t;
   };
-  const QStringList hostOnly{"&Ajustes", "&Janela", "Aj&uda"};
-  QTRY_COMPARE(titles(), (QStringList{"&Ajustes", "&Operação", "&Manutenção", "&Janela", "Aj&uda"}));
+  const QStringList hostOnly{QStringLiteral("&Ajustes"), QStringLiteral("&Janela"), QStringLiteral("Aj&uda")};
+  QTRY_COMPARE(titles(), (QStringList{QStringLiteral("&Ajustes"), QStringLiteral("&Operação"), QStringLiteral("&Manutenção"),
+                                      QStringLiteral("&Janela"), QStringLiteral("Aj&uda")}));
   QCOMPARE(w->activations, 1);
 
   // Its short-cuts act while it is the active child.

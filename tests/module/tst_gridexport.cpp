@@ -84,13 +84,16 @@ private slots:
     const CsvTable equipment = Export(sheet->dbgEquipamentos);
     QCOMPARE(equipment.size(), 4);
     QCOMPARE(equipment[0], ShownTitles(*sheet->dbgEquipamentos, false));
-    QCOMPARE(equipment[0], (QStringList{"Código", "Sigla", "Nome"}));
-    QCOMPARE(equipment[1], (QStringList{"EQ1", "INJ-1", "Injetora Horizontal 1"}));
+    QCOMPARE(equipment[0], (QStringList{QStringLiteral("Código"), QStringLiteral("Sigla"), QStringLiteral("Nome")}));
+    QCOMPARE(equipment[1],
+             (QStringList{QStringLiteral("EQ1"), QStringLiteral("INJ-1"), QStringLiteral("Injetora Horizontal 1")}));
 
     const CsvTable orders = Export(sheet->dbgOrdemProd);
     QCOMPARE(orders.size(), 7);
     QCOMPARE(orders[0], ShownTitles(*sheet->dbgOrdemProd, false));
-    QCOMPARE(orders[1], (QStringList{"OP1", "1.01.001", "Tampa 38mm", Day(1) + " 08:00:00", Day(1) + " 10:00:00", "1500,0000"}));
+    QCOMPARE(orders[1], (QStringList{QStringLiteral("OP1"), QStringLiteral("1.01.001"), QStringLiteral("Tampa 38mm"),
+                                     Day(1) + QStringLiteral(" 08:00:00"), Day(1) + QStringLiteral(" 10:00:00"),
+                                     QStringLiteral("1500,0000")}));
 
     ClickPage(sheet, sheet->tshSemana);
     TStringGrid *week = sheet->stgSemana;
@@ -115,8 +118,8 @@ private slots:
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(sheet->dbgOrdemProd, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             "Ordem\tCód. Produto\tProduto\tInicio\tFim\tQuantidade\nOP2\t1.01.002\tFrasco 500ml\t" + Day(1) + " 08:30:00\t" +
-                 Day(1) + " 09:00:00\t250,5000\n");
+             QStringLiteral("Ordem\tCód. Produto\tProduto\tInicio\tFim\tQuantidade\nOP2\t1.01.002\tFrasco 500ml\t") + Day(1) +
+                 QStringLiteral(" 08:30:00\t") + Day(1) + QStringLiteral(" 09:00:00\t250,5000\n"));
   }
 
   void dayReservations()
@@ -139,8 +142,11 @@ private slots:
                });
     QCOMPARE(file.size(), 3);
     QCOMPARE(file[0], titles);
-    QCOMPARE(file[0], (QStringList{"Ordem", "Código", "Produto", "Data Inicial", "Data Final", "Quantidade"}));
-    QCOMPARE(file[1], (QStringList{"OP1", "1.01.001", "Tampa 38mm", Day(1) + " 08:00:00", Day(1) + " 10:00:00", "1500,0000"}));
+    QCOMPARE(file[0], (QStringList{QStringLiteral("Ordem"), QStringLiteral("Código"), QStringLiteral("Produto"),
+                                   QStringLiteral("Data Inicial"), QStringLiteral("Data Final"), QStringLiteral("Quantidade")}));
+    QCOMPARE(file[1], (QStringList{QStringLiteral("OP1"), QStringLiteral("1.01.001"), QStringLiteral("Tampa 38mm"),
+                                   Day(1) + QStringLiteral(" 08:00:00"), Day(1) + QStringLiteral(" 10:00:00"),
+                                   QStringLiteral("1500,0000")}));
   }
 
   void freeHours()
@@ -155,14 +161,18 @@ private slots:
                            QTest::keyClicks(field, Digits(plant->today.addDays(1)));
                          }
                          QTest::mouseClick(free.dbgPadrao->viewport(), Qt::LeftButton, {}, QPoint(20, 20)); // searches
-                         QCOMPARE(ShownTitles(*free.dbgPadrao, false), (QStringList{"Código", "Nome", "Dia", "De", "Até"}));
+                         QCOMPARE(ShownTitles(*free.dbgPadrao, false),
+                                  (QStringList{QStringLiteral("Código"), QStringLiteral("Nome"), QStringLiteral("Dia"),
+                                               QStringLiteral("De"), QStringLiteral("Até")}));
                          file = Export(free.dbgPadrao);
                        },
                        [this] { sheet->SpeedButton3->click(); }));
     QVERIFY(file.size() > 1);
-    QCOMPARE(file[0], (QStringList{"Código", "Nome", "Dia", "De", "Até"}));
+    QCOMPARE(file[0], (QStringList{QStringLiteral("Código"), QStringLiteral("Nome"), QStringLiteral("Dia"), QStringLiteral("De"),
+                                   QStringLiteral("Até")}));
     // EQ1 is busy from 08:00 to 10:00 that day.
-    QVERIFY(file.contains(QStringList{"EQ1", "Injetora Horizontal 1", Day(1), "10:00", "18:00"}));
+    QVERIFY(file.contains(QStringList{QStringLiteral("EQ1"), QStringLiteral("Injetora Horizontal 1"), Day(1),
+                                      QStringLiteral("10:00"), QStringLiteral("18:00")}));
   }
 };
 

@@ -101,11 +101,11 @@ private slots:
     QTest::addColumn<int>("page");
     QTest::addColumn<QStringList>("shown"); // on the first page; %T today, %Y this year, %M this month's name
     // clang-format off
-    QTest::newRow("Dia") << 0 << QStringList{"Dia", "OP1", "OP2", "Tampa 38mm", "1.500,0000",
-                                             "6 reservas · 8,5 h reservadas de 730,0 h (1,2%)"};
-    QTest::newRow("Semana") << 1 << QStringList{"Semana", "%T", "8:00", "17:00", "OP1"};
-    QTest::newRow("Mês") << 2 << QStringList{"Mês", "%M %Y", "Domingo", "Sábado"};
-    QTest::newRow("Ano") << 3 << QStringList{"Ano", "Janeiro %Y", "Junho %Y", "Dezembro %Y"};
+    QTest::newRow("Dia") << 0 << QStringList{QStringLiteral("Dia"), QStringLiteral("OP1"), QStringLiteral("OP2"), QStringLiteral("Tampa 38mm"), QStringLiteral("1.500,0000"),
+                                             QStringLiteral("6 reservas · 8,5 h reservadas de 730,0 h (1,2%)")};
+    QTest::newRow("Semana") << 1 << QStringList{QStringLiteral("Semana"), QStringLiteral("%T"), QStringLiteral("8:00"), QStringLiteral("17:00"), QStringLiteral("OP1")};
+    QTest::newRow("Mês") << 2 << QStringList{QStringLiteral("Mês"), QStringLiteral("%M %Y"), QStringLiteral("Domingo"), QStringLiteral("Sábado")};
+    QTest::newRow("Ano") << 3 << QStringList{QStringLiteral("Ano"), QStringLiteral("Janeiro %Y"), QStringLiteral("Junho %Y"), QStringLiteral("Dezembro %Y")};
     // clang-format on
   }
   void sheetPagesPrintWhatTheyShow()

@@ -57,10 +57,10 @@ private slots:
     QVERIFY(reservados.Active());
     QCOMPARE(opens, 1);
     QVERIFY(reservados.RecordCount() > 0);
-    QCOMPARE(reservados.FieldByName("NRORDPROD").AsString(), QStringLiteral("OP1"));
+    QCOMPARE(reservados.FieldByName(QStringLiteral("NRORDPROD")).AsString(), QStringLiteral("OP1"));
     QCOMPARE(plant->WaitDepths(), QList<int>{depth});
     QCOMPARE(ShowAviDepth(), 0);
-    QCOMPARE(plant->CallMethods(), QStringList{"GetReservados"});
+    QCOMPARE(plant->CallMethods(), QStringList{QStringLiteral("GetReservados")});
   }
 
   void failureReachesTheCaller_data()
@@ -98,9 +98,9 @@ private slots:
     QTest::addColumn<QStringList>("orders");
     // clang-format off
     QTest::newRow("closed first, server gone") << int(TCallRows::CloseFirst) << "server gone" << QStringList{};
-    QTest::newRow("kept, server gone") << int(TCallRows::KeepUntilChecked) << "server gone" << QStringList{"OP1", "OP2"};
-    QTest::newRow("kept, refused by the server") << int(TCallRows::KeepUntilChecked) << "refused" << QStringList{"OP1", "OP2"};
-    QTest::newRow("kept, then replaced") << int(TCallRows::KeepUntilChecked) << "answered" << QStringList{"OP2"};
+    QTest::newRow("kept, server gone") << int(TCallRows::KeepUntilChecked) << "server gone" << QStringList{QStringLiteral("OP1"), QStringLiteral("OP2")};
+    QTest::newRow("kept, refused by the server") << int(TCallRows::KeepUntilChecked) << "refused" << QStringList{QStringLiteral("OP1"), QStringLiteral("OP2")};
+    QTest::newRow("kept, then replaced") << int(TCallRows::KeepUntilChecked) << "answered" << QStringList{QStringLiteral("OP2")};
     // clang-format on
   }
   void rowsKeptUntilTheNewResultIsChecked()

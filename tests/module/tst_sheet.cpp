@@ -246,7 +246,8 @@ private slots:
     QCOMPARE(sheet->medHoraIni->Text(), QStringLiteral("08:00"));
     QCOMPARE(sheet->medHoraFin->Text(), QStringLiteral("18:00"));
     QCOMPARE(sheet->qryEquipamento->RecordCount(), 3);
-    QCOMPARE(FieldValues(*sheet->qryEquipamento, "CDEQUIPPRO"), QStringList({"EQ1", "EQ10", "EQ2"}));
+    QCOMPARE(FieldValues(*sheet->qryEquipamento, QStringLiteral("CDEQUIPPRO")),
+             QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")}));
     // The first row asks for its orders before any period or status was computed.
     QVERIFY(plant->calls.size() >= 2);
     QCOMPARE(plant->calls[0].method, QStringLiteral("GetReservados"));
@@ -273,7 +274,7 @@ private slots:
     plant->ClearCalls();
     woAnoAtual = 1999;
     plant->mdiArea->setActiveSubWindow(sheet->MdiSubWindow());
-    QCOMPARE(plant->CallMethods(), QStringList({"GetHoraServidor"}));
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetHoraServidor")}));
     QCOMPARE(int(woAnoAtual), today.year());
   }
 
@@ -308,11 +309,11 @@ private slots:
     QTest::addColumn<QString>("allEquipment");
     QTest::addColumn<QStringList>("expected");
     // clang-format off
-    QTest::newRow("all") << "" << "T" << "" << "T" << QStringList({"EQ1", "EQ10", "EQ2"});
-    QTest::newRow("EQ1 only, not EQ10") << "" << "T" << ";EQ1;" << "" << QStringList({"EQ1"});
-    QTest::newRow("EQ10 and EQ2") << "" << "T" << ";EQ10;EQ2;" << "" << QStringList({"EQ10", "EQ2"});
-    QTest::newRow("group EXT") << ";EXT;" << "" << "" << "T" << QStringList({"EQ2"});
-    QTest::newRow("group and equipment") << ";INJ;" << "" << ";EQ2;EQ10;" << "" << QStringList({"EQ10"});
+    QTest::newRow("all") << "" << "T" << "" << "T" << QStringList({QStringLiteral("EQ1"), QStringLiteral("EQ10"), QStringLiteral("EQ2")});
+    QTest::newRow("EQ1 only, not EQ10") << "" << "T" << ";EQ1;" << "" << QStringList({QStringLiteral("EQ1")});
+    QTest::newRow("EQ10 and EQ2") << "" << "T" << ";EQ10;EQ2;" << "" << QStringList({QStringLiteral("EQ10"), QStringLiteral("EQ2")});
+    QTest::newRow("group EXT") << ";EXT;" << "" << "" << "T" << QStringList({QStringLiteral("EQ2")});
+    QTest::newRow("group and equipment") << ";INJ;" << "" << ";EQ2;EQ10;" << "" << QStringList({QStringLiteral("EQ10")});
     QTest::newRow("empty list without flag") << "" << "" << "" << "T" << QStringList();
     // clang-format on
   }
@@ -326,13 +327,13 @@ private slots:
     TfrmPlanilha *sheet = OpenSheet();
     TADOIBQuery *q = sheet->qryEquipamento;
     q->Close();
-    q->ParamByName("P_GR").SetAsString(groups);
-    q->ParamByName("P_TGR").SetAsString(allGroups);
-    q->ParamByName("P_EQ").SetAsString(equipment);
-    q->ParamByName("P_TEQ").SetAsString(allEquipment);
+    q->ParamByName(QStringLiteral("P_GR")).SetAsString(groups);
+    q->ParamByName(QStringLiteral("P_TGR")).SetAsString(allGroups);
+    q->ParamByName(QStringLiteral("P_EQ")).SetAsString(equipment);
+    q->ParamByName(QStringLiteral("P_TEQ")).SetAsString(allEquipment);
     q->Open();
-    QCOMPARE(FieldValues(*q, "CDEQUIPPRO"), expected);
-    QVERIFY(q->ActiveSQL().contains("';' || CDEQUIPPRO || ';'"));
+    QCOMPARE(FieldValues(*q, QStringLiteral("CDEQUIPPRO")), expected);
+    QVERIFY(q->ActiveSQL().contains(QStringLiteral("';' || CDEQUIPPRO || ';'")));
   }
 
   void personalSettingSetsPermissionsOnly()

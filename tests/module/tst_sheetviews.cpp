@@ -153,7 +153,7 @@ private slots:
     QTest::keyClick(sheet->depInicio, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
     QCOMPARE(plant->errors.size(), 1);
-    QVERIFY2(plant->errors.first().contains("31/02/2027"), qPrintable(plant->errors.first()));
+    QVERIFY2(plant->errors.first().contains(QStringLiteral("31/02/2027")), qPrintable(plant->errors.first()));
   }
 
   void enteringThePanelClosesTheOrders()
@@ -182,12 +182,12 @@ private slots:
     LeavePanel(sheet);
     const double storedFrom = sheet->PeriodoInicial();
     const double storedTo = sheet->PeriodoFinal();
-    SetPeriod(sheet, today.addDays(10), "08:00", today.addDays(9), "18:00");
+    SetPeriod(sheet, today.addDays(10), QStringLiteral("08:00"), today.addDays(9), QStringLiteral("18:00"));
     plant->ClearCalls();
     auto *view = sheet->dbgEquipamentos;
     const QRect cell = view->visualRect(view->model()->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(plant->prompts.shown, QStringList{"Data inicial deve ser menor ou igual que a data final."});
+    QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Data inicial deve ser menor ou igual que a data final.")});
     QCOMPARE(QApplication::focusWidget(), sheet->depInicio);
     QCOMPARE(sheet->qryEquipamento->RecNo(), 1);
     QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ1"));
@@ -222,17 +222,21 @@ private slots:
     LeavePanel(sheet);
     TDataSet *orders = sheet->cdsReservados;
     // Ordered by start; the "Paralisada" order is never selected.
-    QCOMPARE(FieldValues(*orders, "NRORDPROD"), QStringList({"OP1", "OP2", "OP3", "OP1", "OP2", "OP3"}));
+    QCOMPARE(FieldValues(*orders, QStringLiteral("NRORDPROD")),
+             QStringList({QStringLiteral("OP1"), QStringLiteral("OP2"), QStringLiteral("OP3"), QStringLiteral("OP1"),
+                          QStringLiteral("OP2"), QStringLiteral("OP3")}));
     auto *model = sheet->dbgOrdemProd->model();
     QStringList titles;
     for (int c = 0; c < model->columnCount(); ++c)
       titles << model->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(titles, QStringList({"Ordem", "Cód. Produto", "Produto", "Inicio", "Fim", "Quantidade"}));
+    QCOMPARE(titles, QStringList({QStringLiteral("Ordem"), QStringLiteral("Cód. Produto"), QStringLiteral("Produto"),
+                                  QStringLiteral("Inicio"), QStringLiteral("Fim"), QStringLiteral("Quantidade")}));
     QCOMPARE(model->index(0, 5).data().toString(), QStringLiteral("1.500,0000"));
     QCOMPARE(model->index(1, 5).data().toString(), QStringLiteral("250,5000"));
     QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("1.01.001"));
     QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("Tampa 38mm"));
-    QCOMPARE(model->index(0, 3).data().toString(), today.addDays(1).toString("dd/MM/yyyy") + " 08:00:00");
+    QCOMPARE(model->index(0, 3).data().toString(),
+             today.addDays(1).toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(" 08:00:00"));
   }
 
   void statusTogglesSelectByPosition_data()
@@ -242,10 +246,17 @@ private slots:
     QTest::addColumn<bool>("concluida");
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<QStringList>("orders");
-    QTest::newRow("all up") << false << false << false << QStringList({"", "", ""}) << QStringList();
-    QTest::newRow("only concluded") << false << false << true << QStringList({"", "", "2"}) << QStringList({"OP3", "OP3"});
-    QTest::newRow("only in progress") << false << true << false << QStringList({"", "2", ""}) << QStringList({"OP2", "OP2"});
-    QTest::newRow("only pending") << true << false << false << QStringList({"1", "", ""}) << QStringList({"OP1", "OP1"});
+    QTest::newRow("all up") << false << false << false
+                            << QStringList({QStringLiteral(""), QStringLiteral(""), QStringLiteral("")}) << QStringList();
+    QTest::newRow("only concluded") << false << false << true
+                                    << QStringList({QStringLiteral(""), QStringLiteral(""), QStringLiteral("2")})
+                                    << QStringList({QStringLiteral("OP3"), QStringLiteral("OP3")});
+    QTest::newRow("only in progress") << false << true << false
+                                      << QStringList({QStringLiteral(""), QStringLiteral("2"), QStringLiteral("")})
+                                      << QStringList({QStringLiteral("OP2"), QStringLiteral("OP2")});
+    QTest::newRow("only pending") << true << false << false
+                                  << QStringList({QStringLiteral("1"), QStringLiteral(""), QStringLiteral("")})
+                                  << QStringList({QStringLiteral("OP1"), QStringLiteral("OP1")});
   }
   void statusTogglesSelectByPosition()
   {
@@ -262,13 +273,13 @@ private slots:
       if (toggle->isChecked() != down)
         QTest::mouseClick(toggle, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), focus); // a toggle takes no focus
-    const TRecordedCall *call = LastCall("GetReservados");
+    const TRecordedCall *call = LastCall(QStringLiteral("GetReservados"));
     QVERIFY(call);
     QCOMPARE(call->params[1].get<std::string>(), sent[0].toStdString());
     QCOMPARE(call->params[2].get<std::string>(), sent[1].toStdString());
     QCOMPARE(call->params[3].get<std::string>(), sent[2].toStdString());
-    QCOMPARE(FieldValues(*sheet->cdsReservados, "NRORDPROD"), orders);
-    QVERIFY(!plant->CallMethods().contains("GetReseGeral"));
+    QCOMPARE(FieldValues(*sheet->cdsReservados, QStringLiteral("NRORDPROD")), orders);
+    QVERIFY(!plant->CallMethods().contains(QStringLiteral("GetReseGeral")));
   }
 
   void keyboardMovesReloadOrdersAndClicksAlsoTheCalendarData()
@@ -278,16 +289,16 @@ private slots:
     plant->ClearCalls();
     QTest::keyClick(sheet->dbgEquipamentos, Qt::Key_Down);
     QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ10"));
-    QCOMPARE(plant->CallMethods(), QStringList({"GetReservados"}));
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetReservados")}));
     QCOMPARE(plant->calls[0].params[0].get<std::string>(), "EQ10");
-    QCOMPARE(FieldValues(*sheet->cdsReservados, "NRORDPROD"), QStringList({"OP2"}));
+    QCOMPARE(FieldValues(*sheet->cdsReservados, QStringLiteral("NRORDPROD")), QStringList({QStringLiteral("OP2")}));
 
     plant->ClearCalls();
     auto *view = sheet->dbgEquipamentos;
     const QRect cell = view->visualRect(view->model()->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ2"));
-    QCOMPARE(plant->CallMethods(), QStringList({"GetReservados", "GetReseGeral"}));
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetReservados"), QStringLiteral("GetReseGeral")}));
     QCOMPARE(plant->calls[1].params[0].get<std::string>(), "EQ2");
     QVERIFY(sheet->cdsReseGeral->Active());
   }
@@ -297,20 +308,20 @@ private slots:
     LeavePanel(sheet);
     // Orders grid: the search runs on the orders.
     sheet->dbgOrdemProd->setFocus();
-    plant->prompts.searches = {{0, "op3"}};
+    plant->prompts.searches = {{0, QStringLiteral("op3")}};
     QTest::keyClick(sheet->dbgOrdemProd, Qt::Key_F7);
     QVERIFY(plant->prompts.searches.isEmpty());
     QCOMPARE(sheet->cdsReservados->RecNo(), 3);
 
     // Equipment grid: on the equipment, and the new row loads its orders.
     sheet->dbgEquipamentos->setFocus();
-    plant->prompts.searches = {{2, "extrusora"}};
+    plant->prompts.searches = {{2, QStringLiteral("extrusora")}};
     QTest::mouseClick(sheet->sbtProcurar, Qt::LeftButton);
     QCOMPARE(sheet->qryEquipamento->RecNo(), 3);
     QCOMPARE(sheet->CodEquip(), QStringLiteral("EQ2"));
 
     // A period field has the focus: nothing is asked (the orders list closed on entering).
-    plant->prompts.searches = {{0, "x"}};
+    plant->prompts.searches = {{0, QStringLiteral("x")}};
     sheet->medHoraIni->setFocus();
     QTest::keyClick(sheet->medHoraIni, Qt::Key_F7);
     QCOMPARE(plant->prompts.searches.size(), 1);
@@ -321,7 +332,7 @@ private slots:
     LeavePanel(sheet);
     sheet->cdsReservados->Close();
     sheet->dbgOrdemProd->setFocus();
-    plant->prompts.searches = {{0, "EQ"}};
+    plant->prompts.searches = {{0, QStringLiteral("EQ")}};
     sheet->sbtProcurarClick();
     QCOMPARE(plant->prompts.searches.size(), 1);
   }
@@ -341,7 +352,7 @@ private slots:
     LeavePanel(sheet);
     plant->ClearCalls();
     ClickPage(sheet, sheet->tshSemana);
-    QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados"}));
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetDiasReservados")}));
     QCOMPARE(plant->calls[0].params,
              nlohmann::json({"EQ1", zrt::toDateTime(today), zrt::toDateTime(today.addDays(30)), "1", "2", "2"}));
     TStringGrid *g = sheet->stgSemana;
@@ -408,7 +419,7 @@ private slots:
 
   void weekGridOverWholeDays()
   {
-    SetPeriod(sheet, today.addDays(5), "00:00", today.addDays(8), "23:00");
+    SetPeriod(sheet, today.addDays(5), QStringLiteral("00:00"), today.addDays(8), QStringLiteral("23:00"));
     LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     TStringGrid *g = sheet->stgSemana;
@@ -440,7 +451,7 @@ private slots:
     plant->ClearCalls();
     const int cols = sheet->stgSemana->ColCount();
     ClickPage(sheet, sheet->tshSemana);
-    QCOMPARE(plant->prompts.shown, QStringList{"Informe uma data válida."});
+    QCOMPARE(plant->prompts.shown, QStringList{QStringLiteral("Informe uma data válida.")});
     QVERIFY(plant->calls.isEmpty());
     QVERIFY(plant->errors.isEmpty());
     QCOMPARE(sheet->stgSemana->ColCount(), cols);
@@ -470,7 +481,7 @@ private slots:
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), userSizes);
 
-    SetPeriod(sheet, today.addDays(1), "08:00", today.addDays(5), "18:00");
+    SetPeriod(sheet, today.addDays(1), QStringLiteral("08:00"), today.addDays(5), QStringLiteral("18:00"));
     LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sizes(), (QList<int>{90, 90, 30, 38}));
@@ -478,7 +489,7 @@ private slots:
 
   void weekGridWithHoursReversedAcrossDays()
   {
-    SetPeriod(sheet, today.addDays(1), "18:00", today.addDays(2), "08:00");
+    SetPeriod(sheet, today.addDays(1), QStringLiteral("18:00"), today.addDays(2), QStringLiteral("08:00"));
     LeavePanel(sheet);
     ClickPage(sheet, sheet->tshSemana);
     QCOMPARE(sheet->stgSemana->ColCount(), 3);
@@ -491,7 +502,7 @@ private slots:
     ClickPage(sheet, sheet->tshSemana);
     plant->ClearCalls();
     QTest::mouseClick(sheet->tbtAndamento, Qt::LeftButton);
-    QCOMPARE(plant->CallMethods(), QStringList({"GetDiasReservados", "GetReservados"}));
+    QCOMPARE(plant->CallMethods(), QStringList({QStringLiteral("GetDiasReservados"), QStringLiteral("GetReservados")}));
     QCOMPARE(sheet->stgSemana->Cells(2, 1), QStringLiteral("OP1"));
     QCOMPARE(sheet->stgSemana->Cells(3, 7), QStringLiteral("OP3"));
     QCOMPARE(sheet->pgcOrdemProd->ActivePage(), sheet->tshSemana);

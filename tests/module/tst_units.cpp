@@ -13,7 +13,8 @@ private slots:
     QStringList names;
     for (int i = 0; i < count; ++i)
       names << QString::fromLatin1(units[i].name);
-    QCOMPARE(names, (QStringList{"Cli_zrt02600", "Cli_zrt02601", "Cli_zrt02602", "Cli_zrt02603"}));
+    QCOMPARE(names, (QStringList{QStringLiteral("Cli_zrt02600"), QStringLiteral("Cli_zrt02601"), QStringLiteral("Cli_zrt02602"),
+                                 QStringLiteral("Cli_zrt02603")}));
     // The filter's unit needs no initialisation; every unit releases its state at the end.
     QVERIFY(!units[1].initialization);
     for (int i = 0; i < count; ++i)

@@ -96,14 +96,14 @@ private slots:
     const QDate d(2026, 3, 1);
     const TWeekGridShape s = WeekGridShape(d, d.addDays(2), 8, 18);
     const auto cells = Fill(s, {
-                                   {At(d, 14), "A"},                // exactly on the hour
-                                   {At(d, 7, 59), "B"},             // before the start hour
-                                   {At(d.addDays(1), 18, 59), "C"}, // in the last row
-                                   {At(d.addDays(1), 19), "D"},     // after it
-                                   {At(d.addDays(3), 9), "E"},      // after the last day
-                                   {At(d.addDays(-1), 9), "F"},     // before the first
-                                   {At(d, 14, 30), "A"},            // a repeated order is repeated
-                                   {At(d, 14, 45), "G"},
+                                   {At(d, 14), QStringLiteral("A")},                // exactly on the hour
+                                   {At(d, 7, 59), QStringLiteral("B")},             // before the start hour
+                                   {At(d.addDays(1), 18, 59), QStringLiteral("C")}, // in the last row
+                                   {At(d.addDays(1), 19), QStringLiteral("D")},     // after it
+                                   {At(d.addDays(3), 9), QStringLiteral("E")},      // after the last day
+                                   {At(d.addDays(-1), 9), QStringLiteral("F")},     // before the first
+                                   {At(d, 14, 30), QStringLiteral("A")},            // a repeated order is repeated
+                                   {At(d, 14, 45), QStringLiteral("G")},
                                });
     QCOMPARE(cells.size(), 2);
     QCOMPARE(cells.value({1, 7}), QStringLiteral("A //  - A //  - G"));
@@ -114,7 +114,7 @@ private slots:
   {
     const QDate d(2026, 12, 31);
     const TWeekGridShape s = WeekGridShape(d, d.addDays(1), 0, 23);
-    const auto cells = Fill(s, {{At(d.addDays(1), 0), "NY"}, {At(d, 23, 30), "LATE"}});
+    const auto cells = Fill(s, {{At(d.addDays(1), 0), QStringLiteral("NY")}, {At(d, 23, 30), QStringLiteral("LATE")}});
     QCOMPARE(cells.value({2, 1}), QStringLiteral("NY"));
     QCOMPARE(cells.value({1, 24}), QStringLiteral("LATE"));
   }
@@ -125,14 +125,14 @@ private slots:
     const TWeekGridShape s = WeekGridShape(d, d.addDays(2), 8, 18);
     using L = TWeekCellLoad;
     const std::vector<TWeekReservation> rs = {
-        {At(d, 8, 30), "A", At(d, 9, 15), u'1'},                         // two partial hours
-        {At(d, 9), "B", At(d, 10), u'2'},                                // an end on the hour leaves 10:00 free
-        {At(d, 23), "C", At(d.addDays(1), 9, 30), u'3'},                 // across midnight, into the rows
-        {At(d.addDays(2), 17, 59), "D", At(d.addDays(2), 17, 59), u'1'}, // no length: its start hour
-        {At(d.addDays(-1), 20), "E", At(d, 8), u'2'},                    // ends where the rows begin
-        {At(d.addDays(2), 18), "F", At(d.addDays(3), 2), u'1'},          // past the last row and day
-        {At(d.addDays(1), 12), "G", At(d.addDays(1), 11), u'9'},         // end before start, unknown status
-        {zrt::kMaxDateTime + 10, "H", zrt::kMaxDateTime + 11, u'1'},     // no date at all
+        {At(d, 8, 30), QStringLiteral("A"), At(d, 9, 15), u'1'},                         // two partial hours
+        {At(d, 9), QStringLiteral("B"), At(d, 10), u'2'},                                // an end on the hour leaves 10:00 free
+        {At(d, 23), QStringLiteral("C"), At(d.addDays(1), 9, 30), u'3'},                 // across midnight, into the rows
+        {At(d.addDays(2), 17, 59), QStringLiteral("D"), At(d.addDays(2), 17, 59), u'1'}, // no length: its start hour
+        {At(d.addDays(-1), 20), QStringLiteral("E"), At(d, 8), u'2'},                    // ends where the rows begin
+        {At(d.addDays(2), 18), QStringLiteral("F"), At(d.addDays(3), 2), u'1'},          // past the last row and day
+        {At(d.addDays(1), 12), QStringLiteral("G"), At(d.addDays(1), 11), u'9'},         // end before start, unknown status
+        {zrt::kMaxDateTime + 10, QStringLiteral("H"), zrt::kMaxDateTime + 11, u'1'},     // no date at all
     };
     // clang-format off
     const QMap<QPair<int, int>, QPair<int, int>> expected = {
@@ -165,7 +165,7 @@ private slots:
   {
     const QDate d(2026, 12, 31);
     const TWeekGridShape s = WeekGridShape(d, d.addDays(1), 0, 23);
-    const auto load = WeekOccupancy(s, {{At(d, 23, 30), "NY", At(d.addDays(1), 1), u'2'}});
+    const auto load = WeekOccupancy(s, {{At(d, 23, 30), QStringLiteral("NY"), At(d.addDays(1), 1), u'2'}});
     int covered = 0;
     for (const auto &cell : load)
       covered += cell.count;
@@ -252,10 +252,10 @@ private slots:
 
   void joiningDateAndHour()
   {
-    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), "18:00"), At(QDate(2027, 1, 5), 18));
-    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), " 7:30"), At(QDate(2027, 1, 5), 7, 30));
-    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(2027, 1, 5), "  :  "));
-    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(), "08:00"));
+    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), QStringLiteral("18:00")), At(QDate(2027, 1, 5), 18));
+    QCOMPARE(JuntaDataHora(QDate(2027, 1, 5), QStringLiteral(" 7:30")), At(QDate(2027, 1, 5), 7, 30));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(2027, 1, 5), QStringLiteral("  :  ")));
+    QVERIFY_THROWS_EXCEPTION(EConvertError, JuntaDataHora(QDate(), QStringLiteral("08:00")));
   }
 
   void defaultPeriod_data()

@@ -30,9 +30,9 @@ inline CsvTable ReadCsv(const QString &path, char delimiter)
     static_cast<Sink *>(data)->row << QString::fromUtf8(static_cast<const char *>(s), qsizetype(n));
   };
   const auto record = [](int, void *data) {
-    auto *sink = static_cast<Sink *>(data);
-    sink->rows << sink->row;
-    sink->row.clear();
+    auto *target = static_cast<Sink *>(data);
+    target->rows << target->row;
+    target->row.clear();
   };
   const bool parsed = csv_parse(&parser, bytes.constData(), size_t(bytes.size()), field, record, &sink) == size_t(bytes.size()) &&
                       csv_fini(&parser, field, record, &sink) == 0;

@@ -45,8 +45,11 @@ struct TNetConnection::Transport {
   beast::flat_buffer buffer;
 
   void drop() { dropStream(stream, buffer); }
+  // Sends the exchange's request and fills in its outcome; runs on the worker thread.
+  void perform(Exchange &ex);
 };
 
+// One HTTP request and what came of it.
 struct TNetConnection::Exchange {
   std::string host, port, target, body, token;
   http::verb verb = http::verb::post;
@@ -80,16 +83,14 @@ bool brokenKeepAlive(const beast::error_code &ec)
          ec == asio::error::broken_pipe || ec == http::error::partial_message || ec == asio::error::connection_aborted;
 }
 
-void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::tcp_stream> &stream, beast::flat_buffer &buffer,
-             const std::string &host, const std::string &port, const std::string &target, http::verb verb,
-             const std::string &body, const std::string &token, std::chrono::milliseconds timeout, std::uint64_t maxResponse,
-             bool &ok, unsigned &status, std::string &response, QString &error)
+} // namespace
+
+void TNetConnection::Transport::perform(Exchange &ex)
 {
-  Q_UNUSED(owner);
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(host), QString::fromStdString(port));
-  const QString seconds = QLocale(QLocale::Portuguese, QLocale::Brazil).toString(double(timeout.count()) / 1000.0, 'g', 3);
-  auto drop = [&] { dropStream(stream, buffer); };
+  const auto deadline = std::chrono::steady_clock::now() + ex.timeout;
+  const QString where = QStringLiteral("%1:%2").arg(QString::fromStdString(ex.host), QString::fromStdString(ex.port));
+  const QString seconds = QLocale(QLocale::Portuguese, QLocale::Brazil).toString(double(ex.timeout.count()) / 1000.0, 'g', 3);
+  QString &error = ex.error;
 
   for (int attempt = 0; attempt < 2; ++attempt) {
     const bool reused = attempt == 0 && stream.has_value() && stream->socket().is_open();
@@ -97,7 +98,7 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
       drop();
       beast::error_code ec;
       tcp::resolver resolver(ioc);
-      const auto endpoints = resolver.resolve(host, port, ec);
+      const auto endpoints = resolver.resolve(ex.host, ex.port, ec);
       if (ec) {
         error = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: endereço desconhecido (%2).")
                     .arg(where, QString::fromStdString(ec.message()));
@@ -120,22 +121,22 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
       }
     }
 
-    http::request<http::string_body> req{verb, target, 11};
-    req.set(http::field::host, host);
+    http::request<http::string_body> req{ex.verb, ex.target, 11};
+    req.set(http::field::host, ex.host);
     req.set(http::field::user_agent, "inhouse");
     req.keep_alive(true);
-    if (!token.empty())
-      req.set(http::field::authorization, "Bearer " + token);
-    if (verb == http::verb::post) {
+    if (!ex.token.empty())
+      req.set(http::field::authorization, "Bearer " + ex.token);
+    if (ex.verb == http::verb::post) {
       req.set(http::field::content_type, "application/json; charset=utf-8");
-      req.body() = body;
+      req.body() = ex.body;
     }
     req.prepare_payload();
 
     stream->expires_at(deadline);
     beast::error_code ec = runOp(ioc, [&](auto handler) { http::async_write(*stream, req, handler); });
     http::response_parser<http::string_body> parser;
-    parser.body_limit(maxResponse);
+    parser.body_limit(ex.maxResponse);
     // Each read takes at most the buffer's free room: left at its default, a large answer
     // arrives in thousands of reads of a few hundred bytes, each with its own system calls.
     buffer.reserve(kReadRoom);
@@ -146,11 +147,11 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
       // read (the eager whole-message read does not always apply the parser's own limit).
       ec = runOp(ioc, [&](auto handler) { http::async_read_header(*stream, buffer, parser, handler); });
       gotBytes = parser.got_some() || buffer.size() > before;
-      if (!ec && parser.content_length() && *parser.content_length() > maxResponse)
+      if (!ec && parser.content_length() && *parser.content_length() > ex.maxResponse)
         ec = http::error::body_limit;
       if (!ec && !parser.is_done())
         ec = runOp(ioc, [&](auto handler) { http::async_read(*stream, buffer, parser, handler); });
-      if (!ec && parser.get().body().size() > maxResponse)
+      if (!ec && parser.get().body().size() > ex.maxResponse)
         ec = http::error::body_limit;
     }
     if (ec) {
@@ -165,23 +166,21 @@ void perform(TNetConnection *owner, asio::io_context &ioc, std::optional<beast::
       else if (ec == http::error::body_limit)
         error = QStringLiteral("Resposta do servidor de aplicação em %1 excede o limite de %2 bytes.")
                     .arg(where)
-                    .arg(qulonglong(maxResponse));
+                    .arg(qulonglong(ex.maxResponse));
       else
         error = QStringLiteral("Falha na comunicação com o servidor de aplicação em %1 (%2).")
                     .arg(where, QString::fromStdString(ec.message()));
       return;
     }
     auto res = parser.release();
-    status = res.result_int();
-    response = std::move(res.body());
+    ex.status = res.result_int();
+    ex.response = std::move(res.body());
     if (!res.keep_alive())
       drop();
-    ok = true;
+    ex.transportOk = true;
     return;
   }
 }
-
-} // namespace
 
 TNetConnection::TNetConnection(QObject *parent) : QObject(parent), m_transport(std::make_unique<Transport>()) {}
 
@@ -199,8 +198,7 @@ void TNetConnection::Run(Exchange &ex)
   auto work = [&] {
     // Nothing may escape the worker thread: whatever goes wrong comes back as the call's error.
     try {
-      perform(this, t.ioc, t.stream, t.buffer, ex.host, ex.port, ex.target, ex.verb, ex.body, ex.token, ex.timeout,
-              ex.maxResponse, ex.transportOk, ex.status, ex.response, ex.error);
+      t.perform(ex);
     } catch (const std::exception &e) {
       t.drop();
       ex.transportOk = false;

@@ -133,10 +133,10 @@ TDataTable readPacket(dom::element json)
   std::vector<TextCache> texts(width);
   const dom::array rowList = arrayOf(rows);
   table.rows.reserve(rowList.size());
-  for (dom::element json : rowList) {
-    if (json.type() != Kind::ARRAY || arrayOf(json).size() != width)
+  for (dom::element rowJson : rowList) {
+    if (rowJson.type() != Kind::ARRAY || arrayOf(rowJson).size() != width)
       invalid(zrt::texts::kRowWidth);
-    const dom::array cells = arrayOf(json);
+    const dom::array cells = arrayOf(rowJson);
     TDataSet::Row row(static_cast<qsizetype>(width));
     QVariant *out = row.data();
     size_t c = 0;

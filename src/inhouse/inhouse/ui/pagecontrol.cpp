@@ -9,7 +9,7 @@
 namespace {
 // Marks the length of one input event of the user on the control.
 struct UserInput {
-  explicit UserInput(int &depth) : depth(depth) { ++depth; }
+  explicit UserInput(int &counter) : depth(counter) { ++depth; }
   ~UserInput() { --depth; }
   int &depth;
 };
