@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need (Debian 12, as root) and builds one preset.
-# Usage: scripts/setup.sh [release|debug]
+# Usage: scripts/setup.sh [release|ci|debug]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-release}

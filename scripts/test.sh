@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: SQLite always, PostgreSQL on a throwaway cluster.
-# Without an argument both presets run: release, then debug with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Usage: scripts/test.sh [release|debug]
+# Without an argument both presets run: ci (release with warnings as errors), then debug with AddressSanitizer,
+# UndefinedBehaviorSanitizer and LeakSanitizer. Usage: scripts/test.sh [ci|release|debug]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("${@:-release}")
-[ $# -eq 0 ] && presets=(release debug)
+[ $# -eq 0 ] && presets=(ci debug)
 
 export QT_QPA_PLATFORM=offscreen
 XDG_RUNTIME_DIR=$(mktemp -d /tmp/zrt-xdg.XXXXXX)
