@@ -1,3 +1,4 @@
+#include <inhouse/services/texts.h>
 #include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
@@ -65,3 +66,11 @@ void NameControls(QWidget *window)
       control->setAccessibleName(name);
   }
 }
+
+namespace {
+// The services' Trad names controls through this; installed when the library loads.
+[[maybe_unused]] const bool g_namerInstalled = [] {
+  SetControlNamer(&NameControls);
+  return true;
+}();
+} // namespace
