@@ -140,7 +140,7 @@ int main(int argc, char **argv)
   const int rows = w->cdsDados->Active() ? w->cdsDados->RecordCount() : -1;
 
   // The call alone: server, transfer and packet check, then loading the data set.
-  const nlohmann::json params = {
+  const TServerParams params = {
       false, false, "08:00:00", "18:00:00", "", zrt::toDateTime(kFrom), zrt::toDateTime(kFrom.addDays(kDays - 1)), ""};
   std::vector<double> call, load;
   for (int run = 0; run < 7; ++run) {

@@ -377,7 +377,7 @@ int main(int argc, char **argv)
   // Where the request's time goes, best of 5 each: the call (server, transfer, reading the
   // answer into rows), the result check, loading the data set.
   {
-    const nlohmann::json params = {"EQ00000", zrt::toDateTime(yearStart), zrt::toDateTime(yearStart.addDays(364)), "1", "2", "2"};
+    const TServerParams params = {"EQ00000", zrt::toDateTime(yearStart), zrt::toDateTime(yearStart.addDays(364)), "1", "2", "2"};
     double call = 1e9, check = 1e9, load = 1e9;
     for (int run = 0; run < 5; ++run) {
       QElapsedTimer step;
@@ -394,7 +394,10 @@ int main(int argc, char **argv)
     std::printf("  request: call %.1f ms, result check %.1f ms, SetData %.1f ms (best of 5 each)\n", call, check, load);
     // The call's own parts: the server's answer over HTTP, then reading that body into rows.
     zrt::bench::HttpClient client(server.port());
-    const std::string request = zrt::rpc::makeRequest("GetDiasReservados", params, 1).dump();
+    const std::string request = zrt::rpc::makeRequest(
+        "GetDiasReservados",
+        {"EQ00000", zrt::toDateTime(yearStart), zrt::toDateTime(yearStart.addDays(364)), "1", "2", "2"}, 1)
+                                  .dump();
     double answer = 1e9, read = 1e9;
     std::string body;
     for (int run = 0; run < 5; ++run) {

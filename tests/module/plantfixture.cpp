@@ -122,8 +122,8 @@ TPlant::TPlant(const QDate &day) : today(day)
 
   SetPrompts(&prompts);
   SetErrorReporter([this](const QString &text) { errors << text; });
-  TNetConnection::OnCall = [this](const QString &method, const nlohmann::json &params) {
-    calls.append({method, params, ShowAviDepth()});
+  TNetConnection::OnCall = [this](const QString &method, const std::string &params) {
+    calls.append({method, nlohmann::json::parse(params), ShowAviDepth()});
   };
 }
 

@@ -115,7 +115,7 @@ private slots:
     QCOMPARE(dia.RecordCount(), 2);
     QList<int> recordsWhileCalling;
     auto record = TNetConnection::OnCall;
-    TNetConnection::OnCall = [&](const QString &method, const nlohmann::json &params) {
+    TNetConnection::OnCall = [&](const QString &method, const std::string &params) {
       recordsWhileCalling << (dia.Active() ? dia.RecordCount() : -1);
       record(method, params);
     };

@@ -25,7 +25,7 @@ void PointAtWebServer(TNetConnection &connection)
   connection.Token = Brivon::Token();
 }
 
-void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method, nlohmann::json params,
+void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method, const TServerParams &params,
                      TCallWait wait, TCallRows rows)
 {
   if (rows == TCallRows::CloseFirst)
@@ -35,7 +35,7 @@ void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const 
     if (wait != TCallWait::None)
       animation.emplace(MainForm(), int(wait));
     // Loading replaces the rows kept so far only once the answer has passed the check.
-    dataSet.SetData(CheckResultServ(connection.AppServer().CallData(method, std::move(params)), true, 0));
+    dataSet.SetData(CheckResultServ(connection.AppServer().CallData(method, params), true, 0));
   }
   if (!dataSet.Active())
     dataSet.Open();

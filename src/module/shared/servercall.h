@@ -6,7 +6,6 @@
 #include <inhouse/net/netconnection.h>
 
 #include <QString>
-#include <nlohmann/json.hpp>
 
 // A window's own connection to the planning server object; failures come back as results
 // (ThrowException false). The window binds its before-connect handler to it.
@@ -24,5 +23,5 @@ enum class TCallRows { CloseFirst, KeepUntilChecked };
 
 // A failed call or result check reaches the caller; the animation is hidden on every path.
 void CallIntoDataSet(TNetConnection &connection, TClientDataSet &dataSet, const QString &method,
-                     nlohmann::json params = nlohmann::json::array(), TCallWait wait = TCallWait::None,
+                     const TServerParams &params = {}, TCallWait wait = TCallWait::None,
                      TCallRows rows = TCallRows::CloseFirst);

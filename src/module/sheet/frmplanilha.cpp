@@ -502,7 +502,7 @@ void TfrmPlanilha::RebuildStatusSelection()
 
 // --- day view ----------------------------------------------------------------------------
 
-nlohmann::json TfrmPlanilha::RequestValues() const
+TServerParams TfrmPlanilha::RequestValues() const
 {
   return {m_codEquip.toStdString(), P_PEND.toStdString(), P_AND.toStdString(),
           P_CONC.toStdString(),     m_dataHoraIni,        m_dataHoraFin};

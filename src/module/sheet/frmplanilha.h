@@ -156,7 +156,7 @@ private:
   void BuildDataSets();
   void BindHandlers();
   void RebuildStatusSelection();
-  nlohmann::json RequestValues() const; // code, statuses, period start and end
+  TServerParams RequestValues() const; // code, statuses, period start and end
   void ComputePeriodBounds();
   void CheckDateField(TDateEditPlus *field);
   void CheckHourField(TMaskEdit *field);

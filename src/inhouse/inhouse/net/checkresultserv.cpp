@@ -1,5 +1,7 @@
 #include <inhouse/net/checkresultserv.h>
 
+#include <nlohmann/json.hpp>
+
 EServerError::EServerError(const QString &message, int code) : EInhouseError(message), m_code(code) {}
 
 zrt::DataPacket CheckResultServ(const ServerResult &result, bool raise, int kind)
@@ -28,7 +30,7 @@ zrt::DataPacket CheckResultServ(ServerResult &&result, bool raise, int kind)
   if (!result.ok)
     raiseFailure(result.message, result.code);
   try {
-    return zrt::DataPacket::fromJson(std::move(result.result));
+    return zrt::DataPacket::fromJson(nlohmann::json::parse(result.result));
   } catch (const std::exception &e) {
     raiseNoPacket(QString::fromUtf8(e.what()));
   }

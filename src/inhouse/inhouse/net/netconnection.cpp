@@ -2,6 +2,8 @@
 
 #include <zrt/common/jsonrpc.h>
 
+#include <nlohmann/json.hpp>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLocale>
@@ -23,7 +25,7 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = asio::ip::tcp;
 
-std::function<void(const QString &, const nlohmann::json &)> TNetConnection::OnCall;
+std::function<void(const QString &, const std::string &)> TNetConnection::OnCall;
 
 // Closes a keep-alive connection for good; the next call opens a new one.
 static void dropStream(std::optional<beast::tcp_stream> &stream, beast::flat_buffer &buffer)
@@ -65,6 +67,22 @@ struct TNetConnection::Exchange {
 namespace {
 
 constexpr std::size_t kReadRoom = 256 * 1024;
+
+nlohmann::json toJson(const TServerParams &params)
+{
+  nlohmann::json array = nlohmann::json::array();
+  for (const TServerValue &value : params)
+    std::visit(
+        [&array](const auto &v) {
+          using T = std::decay_t<decltype(v)>;
+          if constexpr (std::is_same_v<T, QString>)
+            array.push_back(v.toStdString());
+          else
+            array.push_back(v);
+        },
+        value);
+  return array;
+}
 
 // Runs one asynchronous operation to completion on this thread; the stream's deadline bounds it.
 template <class Start>
@@ -276,10 +294,11 @@ void TNetConnection::Close()
   }
 }
 
-bool TNetConnection::Send(const QString &method, nlohmann::json params, Exchange &ex, QString &failure)
+bool TNetConnection::Send(const QString &method, const TServerParams &params, Exchange &ex, QString &failure)
 {
+  nlohmann::json array = toJson(params);
   if (OnCall)
-    OnCall(method, params);
+    OnCall(method, array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
   if (m_inCall) {
     failure = QStringLiteral("Conexão com o servidor de aplicação ocupada com outra chamada.");
     return false;
@@ -292,9 +311,7 @@ bool TNetConnection::Send(const QString &method, nlohmann::json params, Exchange
       return false;
     }
   }
-  if (!params.is_array())
-    params = nlohmann::json::array({std::move(params)});
-  ex.body = zrt::rpc::makeRequest(method.toStdString(), std::move(params), m_nextId++)
+  ex.body = zrt::rpc::makeRequest(method.toStdString(), std::move(array), m_nextId++)
                 .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   if (qint64(ex.body.size()) > MaxRequestBytes) {
     failure = QStringLiteral("Requisição ao servidor de aplicação excede o limite de %1 bytes.").arg(MaxRequestBytes);
@@ -322,11 +339,11 @@ QString TNetConnection::HttpFailure(unsigned status) const
   return QStringLiteral("Servidor de aplicação em %1 respondeu HTTP %2.").arg(Where()).arg(status);
 }
 
-ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params)
+ServerResult TNetConnection::DoCall(const QString &method, const TServerParams &params)
 {
   ServerResult result;
   Exchange ex;
-  if (!Send(method, std::move(params), ex, result.message))
+  if (!Send(method, params, ex, result.message))
     return result;
   zrt::rpc::Response response = zrt::rpc::parseResponse(ex.response);
   // A failed HTTP status wins over a body that is no JSON-RPC answer, and over a result.
@@ -340,15 +357,15 @@ ServerResult TNetConnection::DoCall(const QString &method, nlohmann::json params
     return result;
   }
   result.ok = true;
-  result.result = std::move(response.result);
+  result.result = response.result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   return result;
 }
 
-TPacketAnswer TNetConnection::DoCallData(const QString &method, nlohmann::json params)
+TPacketAnswer TNetConnection::DoCallData(const QString &method, const TServerParams &params)
 {
   TPacketAnswer answer;
   Exchange ex;
-  if (!Send(method, std::move(params), ex, answer.message))
+  if (!Send(method, params, ex, answer.message))
     return answer;
   answer = ReadPacketAnswer(ex.response);
   if (ex.status != 200 && (answer.ok || answer.code == zrt::rpc::kParseError)) {
@@ -358,17 +375,17 @@ TPacketAnswer TNetConnection::DoCallData(const QString &method, nlohmann::json p
   return answer;
 }
 
-ServerResult TAppServer::Call(const QString &method, nlohmann::json params)
+ServerResult TAppServer::Call(const QString &method, const TServerParams &params)
 {
-  ServerResult result = m_connection.DoCall(method, std::move(params));
+  ServerResult result = m_connection.DoCall(method, params);
   if (!result.ok && m_connection.ThrowException)
     throw ENetError(result.message);
   return result;
 }
 
-TPacketAnswer TAppServer::CallData(const QString &method, nlohmann::json params)
+TPacketAnswer TAppServer::CallData(const QString &method, const TServerParams &params)
 {
-  TPacketAnswer answer = m_connection.DoCallData(method, std::move(params));
+  TPacketAnswer answer = m_connection.DoCallData(method, params);
   if (!answer.ok && m_connection.ThrowException)
     throw ENetError(answer.message);
   return answer;

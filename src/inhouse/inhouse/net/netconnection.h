@@ -8,10 +8,12 @@
 
 #include <QObject>
 #include <QString>
-#include <nlohmann/json.hpp>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <variant>
+#include <vector>
 
 // A failed connection or call, with a Portuguese text fit to show the user.
 class INHOUSE_CORE_EXPORT ENetError : public EInhouseError {
@@ -19,12 +21,17 @@ public:
   using EInhouseError::EInhouseError;
 };
 
+// One positional argument of a server call: a flag, a whole number, a number (dates and times
+// as day-based numbers) or a text (QString, or UTF-8 in a std::string).
+using TServerValue = std::variant<bool, qint64, double, QString, std::string>;
+using TServerParams = std::vector<TServerValue>;
+
 // The outcome of one call: the JSON-RPC result, or a failure with its message.
 struct INHOUSE_CORE_EXPORT ServerResult {
   bool ok = false;
-  nlohmann::json result;
-  int code = 0;    // JSON-RPC error code, or 0 for transport failures
-  QString message; // Portuguese, for the user
+  std::string result; // the result's JSON text, when ok
+  int code = 0;       // JSON-RPC error code, or 0 for transport failures
+  QString message;    // Portuguese, for the user
 };
 
 class TNetConnection;
@@ -34,10 +41,10 @@ class INHOUSE_CORE_EXPORT TAppServer {
 public:
   explicit TAppServer(TNetConnection &connection) : m_connection(connection) {}
   // Positional arguments; with ThrowException false a failure comes back in the result.
-  ServerResult Call(const QString &method, nlohmann::json params = nlohmann::json::array());
+  ServerResult Call(const QString &method, const TServerParams &params = {});
   // The same call with its result read straight into a table (no JSON tree): for methods that
   // answer with a data packet.
-  TPacketAnswer CallData(const QString &method, nlohmann::json params = nlohmann::json::array());
+  TPacketAnswer CallData(const QString &method, const TServerParams &params = {});
 
 private:
   TNetConnection &m_connection;
@@ -69,8 +76,9 @@ public:
   TAppServer &AppServer() { return m_appServer; }
   bool InCall() const { return m_inCall; }
 
-  // Test seam: sees every call's method and params before it is sent.
-  static std::function<void(const QString &method, const nlohmann::json &params)> OnCall;
+  // Test seam: sees every call's method and its arguments before it is sent, the arguments as
+  // the JSON array text that goes on the wire.
+  static std::function<void(const QString &method, const std::string &params)> OnCall;
 
 signals:
   void connectedChanged(bool connected);
@@ -82,9 +90,9 @@ private:
   // Runs one HTTP exchange on the worker thread and waits for it without taking user input.
   void Run(Exchange &exchange);
   // Sends one call and receives the answer's body; false with `failure` set when that fails.
-  bool Send(const QString &method, nlohmann::json params, Exchange &exchange, QString &failure);
-  ServerResult DoCall(const QString &method, nlohmann::json params);
-  TPacketAnswer DoCallData(const QString &method, nlohmann::json params);
+  bool Send(const QString &method, const TServerParams &params, Exchange &exchange, QString &failure);
+  ServerResult DoCall(const QString &method, const TServerParams &params);
+  TPacketAnswer DoCallData(const QString &method, const TServerParams &params);
   QString HttpFailure(unsigned status) const;
   QString Where() const;
 

@@ -5,14 +5,12 @@
 #include <inhouse/services/prompts.h>
 #include <inhouse/services/texts.h>
 #include <inhouse/text/regional.h>
-#include <inhouse/ui/checklistbox.h>
-#include <inhouse/ui/dateedit.h>
-#include <inhouse/ui/maskedit.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLineEdit>
 #include <QMetaClassInfo>
 #include <QRadioButton>
@@ -161,6 +159,24 @@ const QtClass kQtClasses[] = {
     {&QComboBox::staticMetaObject, "TComboBox"},
     {&QLineEdit::staticMetaObject, "TEdit"},
 };
+
+QHash<QString, TOptionCodec> &Codecs()
+{
+  static QHash<QString, TOptionCodec> codecs;
+  return codecs;
+}
+
+// The codec of a class that declares its name; throws when the widget layer registered none.
+const TOptionCodec *CodecFor(const QObject *component, const QString &cls)
+{
+  const QMetaObject *meta = component->metaObject();
+  if (meta->indexOfClassInfo("ClassName") < meta->classInfoOffset())
+    return nullptr;
+  const auto it = Codecs().constFind(cls);
+  if (it == Codecs().constEnd())
+    throw EInhouseError(QStringLiteral("A classe %1 não registrou como salvar e restaurar suas opções.").arg(cls));
+  return &*it;
+}
 
 int ParseIndex(const QString &value)
 {
@@ -311,44 +327,26 @@ std::optional<QString> EncodeOption(const QObject *component)
   const QString cls = OptionClassName(component);
   if (cls == QLatin1String("TEdit"))
     return static_cast<const QLineEdit *>(component)->text();
-  if (cls == QLatin1String("TMaskEdit"))
-    return static_cast<const TMaskEdit *>(component)->Text();
-  if (cls == QLatin1String("TDateEditPlus")) {
-    const QDate date = static_cast<const TDateEditPlus *>(component)->GetDate();
-    return date.isValid() ? DateToStr(zrt::toDateTime(date)) : QString();
-  }
+  if (const TOptionCodec *codec = CodecFor(component, cls))
+    return codec->encode(component);
   if (cls == QLatin1String("TComboBox"))
     return QString::number(static_cast<const QComboBox *>(component)->currentIndex());
-  if (cls == QLatin1String("TRadioGroup"))
-    return QString::number(static_cast<const TRadioGroup *>(component)->ItemIndex());
   if (cls == QLatin1String("TCheckBox") || cls == QLatin1String("TRadioButton"))
     return static_cast<const QAbstractButton *>(component)->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
-  if (cls == QLatin1String("TCheckListBox")) {
-    const auto *list = static_cast<const TCheckListBox *>(component);
-    QString value;
-    for (int i = 0; i < list->Count(); ++i)
-      value += list->Checked(i) ? u'0' : u'1'; // '0' stands for checked
-    return value;
-  }
   return std::nullopt;
 }
 
 void RestoreOption(QObject *component, const QString &value)
 {
   const QString cls = OptionClassName(component);
-  if (cls == QLatin1String("TEdit")) {
+  if (const TOptionCodec *codec = CodecFor(component, cls)) {
+    codec->restore(component, value);
+  } else if (cls == QLatin1String("TEdit")) {
     static_cast<QLineEdit *>(component)->setText(value);
-  } else if (cls == QLatin1String("TMaskEdit")) {
-    static_cast<TMaskEdit *>(component)->SetText(value);
-  } else if (cls == QLatin1String("TDateEditPlus")) {
-    if (!value.isEmpty())
-      static_cast<TDateEditPlus *>(component)->SetDate(zrt::dateOf(StrToDate(value)));
   } else if (cls == QLatin1String("TComboBox")) {
     auto *combo = static_cast<QComboBox *>(component);
     const int index = ParseIndex(value);
     combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-  } else if (cls == QLatin1String("TRadioGroup")) {
-    static_cast<TRadioGroup *>(component)->SetItemIndex(ParseIndex(value));
   } else if (cls == QLatin1String("TCheckBox")) {
     static_cast<QCheckBox *>(component)->setChecked(value == QLatin1String("True"));
   } else if (cls == QLatin1String("TRadioButton")) {
@@ -364,12 +362,12 @@ void RestoreOption(QObject *component, const QString &value)
       radio->setChecked(true);
     if (radio->isVisible() && radio->isEnabled() && radio->focusPolicy() != Qt::NoFocus)
       radio->setFocus();
-  } else if (cls == QLatin1String("TCheckListBox")) {
-    auto *list = static_cast<TCheckListBox *>(component);
-    for (int i = 0; i < list->Count(); ++i)
-      list->SetChecked(i, i < value.size() && value.at(i) == u'0');
   }
 }
+
+void RegisterOptionCodec(const QString &className, TOptionCodec codec) { Codecs().insert(className, std::move(codec)); }
+
+int ParseOptionIndex(const QString &value) { return ParseIndex(value); }
 
 bool SalvaOpcoes(QWidget *form, const QString &operador)
 {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -56,6 +57,17 @@ INHOUSE_EXPORT std::optional<QString> EncodeOption(const QObject *component);
 // It then takes the focus when it can. "False" calls setChecked(false), which Qt ignores for the
 // checked radio of an auto-exclusive box: the sibling whose row says "True" moves the check.
 INHOUSE_EXPORT void RestoreOption(QObject *component, const QString &value);
+
+// How the library's own controls (those declaring a "ClassName") encode and restore their
+// value. The widget layer registers one per class when the library loads; encoding or restoring
+// a declared class without one throws EInhouseError.
+struct TOptionCodec {
+  std::function<QString(const QObject *component)> encode;
+  std::function<void(QObject *component, const QString &value)> restore;
+};
+INHOUSE_EXPORT void RegisterOptionCodec(const QString &className, TOptionCodec codec);
+// An item index as the encodings write it; throws EConvertError when it is none.
+INHOUSE_EXPORT int ParseOptionIndex(const QString &value);
 
 // Asks the set's name (prompt seam), then saves every restorable control the form owns under
 // the form's screen key, replacing a set of the same name after a Yes/No question. Returns

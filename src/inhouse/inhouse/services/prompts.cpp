@@ -1,6 +1,6 @@
+#include <inhouse/errors.h>
 #include <inhouse/services/application.h>
 #include <inhouse/services/prompts.h>
-#include <inhouse/ui/picklist.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -153,10 +153,20 @@ std::optional<SearchAnswer> TQtPrompts::AskSearch(const QString &title, const QS
   return SearchAnswer{column->currentIndex(), value->text()};
 }
 
+static TPickListFunction &PickListDialog()
+{
+  static TPickListFunction dialog;
+  return dialog;
+}
+
+void SetPickListDialog(TPickListFunction dialog) { PickListDialog() = std::move(dialog); }
+
 std::optional<QStringList> TQtPrompts::AskList(const QString &title, TDataSet &dataSet, const QString &keyField,
                                                const QStringList &checked, bool singleChoice)
 {
-  return ExecPickList(DialogParent(), title, dataSet, keyField, checked, singleChoice);
+  if (!PickListDialog())
+    throw EInhouseError(QStringLiteral("Nenhuma janela de seleção em lista foi registrada na biblioteca."));
+  return PickListDialog()(DialogParent(), title, dataSet, keyField, checked, singleChoice);
 }
 
 std::optional<QString> TQtPrompts::AskSaveFile(const QString &title, const QString &suggested, const QString &filter)

@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
+class QWidget;
 class TDataSet;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -83,6 +85,13 @@ public:
                                      bool singleChoice) override;
   std::optional<QString> AskSaveFile(const QString &title, const QString &suggested, const QString &filter) override;
 };
+
+// The picker dialog TQtPrompts::AskList shows. The widget layer above installs its own when the
+// library loads; AskList without one throws EInhouseError.
+using TPickListFunction =
+    std::function<std::optional<QStringList>(QWidget *parent, const QString &title, TDataSet &dataSet, const QString &keyField,
+                                             const QStringList &checked, bool singleChoice)>;
+INHOUSE_EXPORT void SetPickListDialog(TPickListFunction dialog);
 
 // Installs the prompts to use (not owned); nullptr restores the real dialogs.
 INHOUSE_EXPORT void SetPrompts(IPrompts *prompts);

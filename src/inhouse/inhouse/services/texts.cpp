@@ -1,5 +1,5 @@
+#include <inhouse/errors.h>
 #include <inhouse/services/texts.h>
-#include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,6 +11,12 @@
 #include <QWidget>
 
 namespace {
+std::function<void(QWidget *)> &ControlNamer()
+{
+  static std::function<void(QWidget *)> namer;
+  return namer;
+}
+
 QHash<QString, QString> &Table()
 {
   static QHash<QString, QString> table;
@@ -60,7 +66,9 @@ void Trad(QWidget *form)
     }
   }
   // Names for assistive technology come from the translated texts, so they are given last.
-  NameControls(form);
+  if (!ControlNamer())
+    throw EInhouseError(QStringLiteral("Nenhum nomeador de controles foi registrado na biblioteca."));
+  ControlNamer()(form);
 }
 
 QString NomeUnit(const QObject *form)
@@ -110,3 +118,5 @@ bool EmptyString(const QString &text)
       return false;
   return true;
 }
+
+void SetControlNamer(std::function<void(QWidget *)> namer) { ControlNamer() = std::move(namer); }

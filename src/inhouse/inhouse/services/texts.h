@@ -7,13 +7,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QObject;
 class QWidget;
 
 // The host's translation table (source text -> translated text); empty means identity.
 INHOUSE_EXPORT void SetTranslationTable(const QHash<QString, QString> &table);
 // Translates the window's title and its widgets' texts, tool tips and actions in place, then
-// names its controls for assistive technology (NameControls).
+// names its controls for assistive technology (the namer the widget layer installs).
 INHOUSE_EXPORT void Trad(QWidget *form);
 
 // The unit a window class belongs to: Q_CLASSINFO("Unit", ...) or the "unitName" property,
@@ -29,3 +31,7 @@ INHOUSE_EXPORT QStringList NomesDias();
 INHOUSE_EXPORT QString Ajusta(const QString &text, int n);
 // True when the text is empty or holds only blanks.
 INHOUSE_EXPORT bool EmptyString(const QString &text);
+
+// Names a form's controls for assistive technology once its texts are final. The widget layer
+// installs it when the library loads; Trad without one throws EInhouseError.
+INHOUSE_EXPORT void SetControlNamer(std::function<void(QWidget *form)> namer);

@@ -1,3 +1,4 @@
+#include <inhouse/services/texts.h>
 #include <inhouse/ui/accessibility.h>
 
 #include <QAbstractButton>
@@ -99,3 +100,11 @@ void PresentAsWindow(QWidget *form)
   Q_UNUSED(installed);
   form->setProperty(kPresentedAsWindow, true);
 }
+
+namespace {
+// The services' Trad names controls through this; installed when the library loads.
+[[maybe_unused]] const bool g_namerInstalled = [] {
+  SetControlNamer(&NameControls);
+  return true;
+}();
+} // namespace

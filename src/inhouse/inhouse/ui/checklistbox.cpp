@@ -1,3 +1,4 @@
+#include <inhouse/services/options.h>
 #include <inhouse/ui/checklistbox.h>
 
 #include <QButtonGroup>
@@ -91,3 +92,39 @@ void TRadioGroup::SetItemIndex(int index)
     m_group->setExclusive(true);
   }
 }
+
+namespace {
+// Saved option sets keep one character per item of a check list ('0' checked, '1' not) and the
+// item index of a radio group.
+QString EncodeCheckList(const QObject *component)
+{
+  const auto *list = static_cast<const TCheckListBox *>(component);
+  QString value;
+  for (int i = 0; i < list->Count(); ++i)
+    value += list->Checked(i) ? u'0' : u'1';
+  return value;
+}
+
+void RestoreCheckList(QObject *component, const QString &value)
+{
+  auto *list = static_cast<TCheckListBox *>(component);
+  for (int i = 0; i < list->Count(); ++i)
+    list->SetChecked(i, i < value.size() && value.at(i) == u'0');
+}
+
+QString EncodeRadioGroup(const QObject *component)
+{
+  return QString::number(static_cast<const TRadioGroup *>(component)->ItemIndex());
+}
+
+void RestoreRadioGroup(QObject *component, const QString &value)
+{
+  static_cast<TRadioGroup *>(component)->SetItemIndex(ParseOptionIndex(value));
+}
+
+[[maybe_unused]] const bool g_optionCodecsRegistered = [] {
+  RegisterOptionCodec(QStringLiteral("TCheckListBox"), {&EncodeCheckList, &RestoreCheckList});
+  RegisterOptionCodec(QStringLiteral("TRadioGroup"), {&EncodeRadioGroup, &RestoreRadioGroup});
+  return true;
+}();
+} // namespace

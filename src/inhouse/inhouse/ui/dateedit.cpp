@@ -1,3 +1,5 @@
+#include <inhouse/services/options.h>
+#include <inhouse/text/regional.h>
 #include <inhouse/ui/dateedit.h>
 
 #include <inhouse/services/errors.h>
@@ -184,3 +186,20 @@ void TDateEditPlus::paintEvent(QPaintEvent *event)
 }
 
 void TDateEditPlus::focusInEvent(QFocusEvent *event) { QLineEdit::focusInEvent(event); }
+
+namespace {
+// Saved option sets keep the date in the short date format, empty for none; an empty value
+// leaves the date as it is.
+[[maybe_unused]] const bool g_optionCodecRegistered = [] {
+  RegisterOptionCodec(QStringLiteral("TDateEditPlus"),
+                      {[](const QObject *c) {
+                         const QDate date = static_cast<const TDateEditPlus *>(c)->GetDate();
+                         return date.isValid() ? DateToStr(zrt::toDateTime(date)) : QString();
+                       },
+                       [](QObject *c, const QString &value) {
+                         if (!value.isEmpty())
+                           static_cast<TDateEditPlus *>(c)->SetDate(zrt::dateOf(StrToDate(value)));
+                       }});
+  return true;
+}();
+} // namespace

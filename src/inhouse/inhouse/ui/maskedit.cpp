@@ -1,3 +1,4 @@
+#include <inhouse/services/options.h>
 #include <inhouse/ui/maskedit.h>
 
 #include <QPalette>
@@ -98,3 +99,13 @@ void TMaskEdit::fitFont_()
     setFont(f);
   m_fitting = false;
 }
+
+namespace {
+// Saved option sets keep the edit's text.
+[[maybe_unused]] const bool g_optionCodecRegistered = [] {
+  RegisterOptionCodec(QStringLiteral("TMaskEdit"),
+                      {[](const QObject *c) { return static_cast<const TMaskEdit *>(c)->Text(); },
+                       [](QObject *c, const QString &value) { static_cast<TMaskEdit *>(c)->SetText(value); }});
+  return true;
+}();
+} // namespace

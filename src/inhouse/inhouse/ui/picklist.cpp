@@ -1,5 +1,6 @@
 #include <inhouse/data/dataset.h>
 #include <inhouse/errors.h>
+#include <inhouse/services/prompts.h>
 #include <inhouse/services/search.h>
 #include <inhouse/ui/accessibility.h>
 #include <inhouse/ui/picklist.h>
@@ -479,3 +480,11 @@ std::optional<QStringList> ExecPickList(QWidget *parent, const QString &title, T
     return std::nullopt;
   return dialog.CheckedKeys();
 }
+
+namespace {
+// The services' prompts show this picker; installed when the library loads.
+[[maybe_unused]] const bool g_pickListInstalled = [] {
+  SetPickListDialog(&ExecPickList);
+  return true;
+}();
+} // namespace
