@@ -51,7 +51,11 @@ QString SpokenColumnHeader(QWidget *table, int column)
   QAccessibleInterface *cell = cells ? cells->cellAt(0, column) : nullptr;
   QAccessibleTableCellInterface *asCell = cell ? cell->tableCellInterface() : nullptr;
   const QList<QAccessibleInterface *> headers = asCell ? asCell->columnHeaderCells() : QList<QAccessibleInterface *>();
-  return headers.isEmpty() ? QString() : headers.first()->text(QAccessible::Name);
+  const QString name = headers.isEmpty() ? QString() : headers.first()->text(QAccessible::Name);
+  // Qt makes the header cells anew at each call and leaves them to the caller.
+  for (QAccessibleInterface *header : headers)
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(header));
+  return name;
 }
 
 QStringList UnnamedControls(QWidget *window)

@@ -121,6 +121,10 @@ TfrmPadrao::~TfrmPadrao()
   // The host may unload the package once its last window is gone; it defers the unload until
   // this destructor has returned.
   Guarded([this] { Brivon::SetUnloadBPL(m_formClass, this); });
+  // The printer dialogs and an open preview hold the printer: they go before it does.
+  delete m_psdConfigurar;
+  delete m_prdImprimir;
+  qDeleteAll(findChildren<QPrintPreviewDialog *>(Qt::FindDirectChildrenOnly));
 }
 
 void TfrmPadrao::BuildButtons()
@@ -529,8 +533,8 @@ void TfrmPadrao::sbtImprimirClick()
 QPrinter *TfrmPadrao::Printer()
 {
   if (!m_printer)
-    m_printer = new QPrinter(QPrinter::ScreenResolution);
-  return m_printer;
+    m_printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+  return m_printer.get();
 }
 
 QPageSetupDialog *TfrmPadrao::psdConfigurar()

@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QEventLoop;
@@ -205,5 +206,5 @@ private:
   static constexpr int kCloseRetryMs = 50;
   QPageSetupDialog *m_psdConfigurar = nullptr;
   QPrintDialog *m_prdImprimir = nullptr;
-  QPrinter *m_printer = nullptr;
+  std::unique_ptr<QPrinter> m_printer; // the dialogs above and any open preview print on it
 };
