@@ -7,6 +7,7 @@
 #include <inhouse/text/regional.h>
 #include <inhouse/ui/calendar.h>
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QHeaderView>
 #include <QTest>
@@ -48,6 +49,8 @@ struct Shown {
   TClientDataSet data;
   TDataSource source{nullptr, &data};
   TDBCalendar calendar;
+  // Checks the model's signals and answers through every change a test makes.
+  QAbstractItemModelTester tester{calendar.model(), QAbstractItemModelTester::FailureReportingMode::QtTest};
   Shown()
   {
     calendar.SetDataSource(&source);

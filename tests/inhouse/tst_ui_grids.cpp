@@ -8,6 +8,7 @@
 #include <inhouse/ui/grids.h>
 #include <inhouse/ui/stringgrid.h>
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -15,6 +16,8 @@
 
 #include <zrt/common/datapacket.h>
 #include <zrt/common/datetime.h>
+
+#include <memory>
 
 namespace {
 
@@ -34,6 +37,12 @@ zrt::DataPacket equipment()
 QPoint cellCenter(QTableView &view, int row, int col) { return view.visualRect(view.model()->index(row, col)).center(); }
 
 QString cellText(QTableView &view, int row, int col) { return view.model()->index(row, col).data().toString(); }
+
+// Checks the view's model, its signals and answers, through everything the test does with it.
+std::unique_ptr<QAbstractItemModelTester> checkedModel(QTableView &view)
+{
+  return std::make_unique<QAbstractItemModelTester>(view.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+}
 
 } // namespace
 
@@ -67,6 +76,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     grid.SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}},
                      {QStringLiteral("SGEQUIPPRO"), 48, QStringLiteral("Sg.")},
@@ -98,6 +108,7 @@ private slots:
     set.SetData(p);
     TDataSource source(nullptr, &set);
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&source);
     grid.SetColumns({{QStringLiteral("DTHRINIPROD"), -1, {}},
                      {QStringLiteral("DTENTREGA"), -1, {}},
@@ -114,6 +125,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     grid.resize(400, 300);
     int clickRecNo = -1;
@@ -148,6 +160,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
@@ -166,6 +179,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     grid.show();
     f.set.Last();
@@ -259,6 +273,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     QList<int> downs;
     grid.OnKeyDown = [&](TDBGrid &, int &key, Qt::KeyboardModifiers mods) {
@@ -286,6 +301,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetOptions(grid.Options() | dgEditing);
     grid.SetDataSource(&f.source);
     grid.SetColumns({{QStringLiteral("CDEQUIPPRO"), 71, {}}, {QStringLiteral("NMEQUIPPRO"), 120, {}}});
@@ -357,6 +373,7 @@ private slots:
     Fixture f;
     f.set.SetData(equipment());
     TDBGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetDataSource(&f.source);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
@@ -370,6 +387,7 @@ private slots:
   void stringGridDimensions()
   {
     TStringGrid grid;
+    const auto tester = checkedModel(grid);
     QCOMPARE(grid.ColCount(), 8);
     QCOMPARE(grid.RowCount(), 12);
     grid.SetDefaultColWidth(90);
@@ -390,6 +408,7 @@ private slots:
   void stringGridCells()
   {
     TStringGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetColCount(3);
     grid.SetRowCount(3);
     grid.SetCells(1, 0, QStringLiteral("Seg 07/12/2026"));
@@ -454,6 +473,7 @@ private slots:
   void stringGridBulkRebuildIsOneReset()
   {
     TStringGrid grid;
+    const auto tester = checkedModel(grid);
     grid.resize(600, 400);
     grid.show();
     QSignalSpy resets(grid.model(), &QAbstractItemModel::modelReset);
@@ -479,6 +499,7 @@ private slots:
     // A repaint in the middle of a rebuild (an event loop runs while the data are fetched)
     // must not read cells that are gone.
     TStringGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetColCount(40);
     grid.SetRowCount(20);
     grid.SetCells(39, 19, QStringLiteral("last"));
@@ -504,6 +525,7 @@ private slots:
   void stringGridNotEditableRangeSelect()
   {
     TStringGrid grid;
+    const auto tester = checkedModel(grid);
     grid.SetColCount(5);
     grid.SetRowCount(5);
     grid.SetCells(1, 1, QStringLiteral("A"));
