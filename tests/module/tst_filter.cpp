@@ -447,7 +447,7 @@ private slots:
     QCOMPARE(!stayedOpen, acts == QLatin1String("confirm"));
     QCOMPARE(Filtro.Grupos.boTodos, acts == QLatin1String("confirm"));
     QCOMPARE(OptionSetNames(QStringLiteral("TESTE"), QStringLiteral("Cli_zrt02601")),
-             acts == QLatin1String("save") ? QStringList{"Noite"} : QStringList{});
+             acts == QLatin1String("save") ? QStringList{QStringLiteral("Noite")} : QStringList{});
   }
 
   void noSavedOptionsIsAQuietEmptyMenu()
