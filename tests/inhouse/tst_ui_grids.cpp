@@ -436,7 +436,6 @@ private slots:
   void stringGridCellBackgroundsAndHints()
   {
     TStringGrid grid;
-    const auto tester = checkedModel(grid);
     grid.SetColCount(3);
     grid.SetRowCount(3);
     const QBrush busy(QColor(0x5d, 0xad, 0xe2));
